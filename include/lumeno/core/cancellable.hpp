@@ -1,0 +1,14 @@
+#pragma once
+
+namespace lumeno {
+
+/// A request in flight. Cancelling abandons it: its completion then runs once, with an
+/// `underlying` failure, unless another outcome was delivered first.
+class Cancellable {
+public:
+    virtual ~Cancellable() = default;
+    virtual void cancel() = 0;
+    [[nodiscard]] virtual bool isCancelled() const = 0;
+};
+
+}  // namespace lumeno

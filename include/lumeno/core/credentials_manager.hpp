@@ -1,0 +1,76 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "lumeno/core/date_utils.hpp"
+#include "lumeno/core/keychain_wrapper.hpp"
+
+namespace lumeno {
+
+/// The member's credentials in the secret store, under the library's own service name.
+///
+/// Items: "user", "token", "expiry" (text, "yyyy-MM-dd'T'HH:mm:ss.SSSZ"), "sessionTypeKey"
+/// (integer: 0 password, 1 social) and "sessionTypePassword" (the password of a password
+/// session, clear text: the request hook needs it to log in again).
+class CredentialsManager {
+public:
+    /// The kind of session the stored token belongs to.
+    class SessionType {
+    public:
+        static SessionType password(std::string password) { return SessionType(std::move(password)); }
+        static SessionType social() { return SessionType(std::nullopt); }
+        [[nodiscard]] bool isPassword() const noexcept { return password_.has_value(); }
+        [[nodiscard]] const std::optional<std::string>& passwordText() const noexcept { return password_; }
+
+    private:
+        explicit SessionType(std::optional<std::string> password) : password_(std::move(password)) {}
+        std::optional<std::string> password_;
+    };
+
+    static constexpr std::string_view serviceName = "lumeno.credentials";
+    static constexpr std::string_view userKey = "user";
+    static constexpr std::string_view tokenKey = "token";
+    static constexpr std::string_view expiryKey = "expiry";
+    static constexpr std::string_view sessionTypeKey = "sessionTypeKey";
+    static constexpr std::string_view sessionTypePasswordKey = "sessionTypePassword";
+
+    static CredentialsManager& shared();
+
+    /// A store around its own wrapper; `now` is the clock of expiry arithmetic.
+    explicit CredentialsManager(KeychainWrapper keychain, std::function<Date()> now = nullptr);
+
+    [[nodiscard]] const KeychainWrapper& keychain() const noexcept { return keychain_; }
+
+    [[nodiscard]] std::optional<std::string> token() const;
+    void setToken(const std::optional<std::string>& token) const;
+
+    [[nodiscard]] std::optional<std::string> expiryDateString() const;
+    void setExpiryDateString(const std::optional<std::string>& text) const;
+
+    /// The "expiry" item read with the store's formatter; nullopt when absent or unreadable.
+    [[nodiscard]] std::optional<Date> expiryDate() const;
+    void setExpiryDate(const std::optional<Date>& date) const;
+
+    /// Writes, in this order: "user", "token" (each removed when nullopt), "sessionTypeKey",
+    /// "sessionTypePassword" for a password session only, then "expiry" = now + (expiryString
+    /// as a number - 120 s), now when it is no number, removed when nullopt.
+    void storeCredential(const std::optional<std::string>& username, const std::optional<std::string>& token,
+                         const std::optional<std::string>& expiryString, const SessionType& sessionType) const;
+
+    /// The expiry of a token that lives `expiresIn` seconds (text): now + that - 120 s, or now
+    /// when the text is no finite number in the C locale.
+    [[nodiscard]] Date expiryFrom(std::string_view expiresIn) const;
+
+    /// Removes every item of the store's service.
+    void removeCredential() const;
+
+private:
+    KeychainWrapper keychain_;
+    std::function<Date()> now_;
+    DateFormatter formatter_;
+};
+
+}  // namespace lumeno

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumeno {
+
+using Date = std::chrono::system_clock::time_point;
+
+/// The instant one second after 1970-01-01T00:00:00Z: what an absent or unparsable model date becomes.
+inline constexpr Date kFallbackDate = Date(std::chrono::seconds(1));
+
+/// A date pattern in the platform's date-pattern language, with a locale and a time zone.
+/// Parsing takes the whole text or nothing. Copies share one formatter; safe from any thread.
+class DateFormatter {
+public:
+    /// `locale` empty means no locale (the root locale); `timeZone` is an ICU zone id.
+    DateFormatter(std::string pattern, std::string locale, std::string timeZone);
+    ~DateFormatter();
+    DateFormatter(const DateFormatter&);
+    DateFormatter& operator=(const DateFormatter&);
+
+    [[nodiscard]] std::optional<Date> date(std::string_view text) const;
+    [[nodiscard]] std::string string(Date date) const;
+    [[nodiscard]] const std::string& pattern() const noexcept { return pattern_; }
+    [[nodiscard]] const std::string& timeZone() const noexcept { return timeZone_; }
+
+private:
+    struct Impl;
+    std::string pattern_;
+    std::string timeZone_;
+    std::shared_ptr<Impl> impl_;
+};
+
+/// The ICU zone id of a time-zone abbreviation ("UTC", "GMT", "EST", "IST", ...), from the
+/// library's fixed table; nullopt when the abbreviation is unknown.
+std::optional<std::string> timeZoneForAbbreviation(std::string_view abbreviation);
+
+/// The zone of the programme: the zone of `abbreviation`, "UTC" when absent, the process's
+/// default zone when the abbreviation is unknown.
+std::string programTimeZoneId(const std::optional<std::string>& abbreviation);
+
+/// The shared date formats of the models.
+class DateUtils {
+public:
+    /// Created on first use with the zone of `Lumeno::shared().programTimeZone`.
+    static DateUtils& shared();
+
+    /// A separate instance for another zone abbreviation (the shared one is untouched).
+    explicit DateUtils(const std::optional<std::string>& timeZoneAbbreviation);
+
+    /// "yyyy-MM-dd'T'HH:mm:ssZ", "yyyy-MM-dd'T'HH:mm:ss.SSSZ", "yyyy-MM-dd'T'HH:mm:ss",
+    /// "yyyy-MM-dd", in this order, locale "en_US_POSIX".
+    [[nodiscard]] const std::vector<DateFormatter>& dateFormats() const noexcept { return dateFormats_; }
+
+private:
+    std::vector<DateFormatter> dateFormats_;
+};
+
+/// The instant of the first formatter, in order, that parses the whole text; nullopt when none does.
+std::optional<Date> toDate(std::string_view text, std::span<const DateFormatter> formats);
+
+}  // namespace lumeno

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/response.hpp"
+
+namespace lumeno {
+
+/// One entry of a platform error body.
+struct LumenoErrorResponse {
+    std::optional<std::string> field;
+    std::optional<std::string> message;
+    std::optional<std::string> code;
+    std::optional<std::string> type;
+    std::optional<std::int64_t> statusCode;  ///< key "status_code"
+    std::optional<JsonObject> data;          ///< free-form; a text and a number stay apart
+
+    /// Lenient in every key: a value of another type reads as absent. Fails only on a non-object.
+    static LumenoErrorResponse decode(const JsonValue& json, const Decoder& decoder);
+    [[nodiscard]] JsonValue toJson() const;
+};
+
+/// The parsed error body of a failed reply.
+///
+/// Accepted body shapes, tried in this order: an object whose "errors" is a list of entries;
+/// an object whose "error" is one entry; a bare list of entries; a bare entry (an object
+/// holding at least one of the entry keys "field", "message", "code", "type", "status_code").
+/// Anything else is not an error body.
+struct LumenoResponseError {
+    std::vector<LumenoErrorResponse> errors;  ///< every entry, in order
+    LumenoErrorResponse error;                ///< the first entry
+    Response response;                        ///< the reply
+    JsonObject resultMap;                     ///< the body as a map (empty for a bare list)
+
+    /// Parses the reply's body; nullopt when it is not an error body.
+    static std::optional<LumenoResponseError> parse(const Response& response);
+};
+
+/// The error of every failed call.
+class LumenoError {
+public:
+    enum class Kind {
+        imageMapping,
+        jsonMapping,
+        stringMapping,
+        objectMapping,
+        encodableMapping,
+        statusCode,
+        underlying,
+        requestMapping,
+        parameterEncoding,
+        lumenoErrorMapping,
+        invalidToken,
+    };
+
+    /// Code vocabularies, matched against the first error entry's code (lowercased).
+    /// Raw values are the snake_case forms of the case names.
+    enum class LoginErrorCode { userLockedOut, authenticationFailed, invalidCredentials, loginDisabled };
+    enum class ChangePasswordErrorCode {
+        invalidCredentials, repeatPassword, invalidFail, passwordInvalid, passwordTooShort, passwordTooSimilar
+    };
+    enum class ResetPasswordErrorCode { repeatPassword, incorrectCode, passwordTooShort, passwordInvalid, codeExpired };
+    enum class ValidateOTP { invalidOTP, exhaustedAttempts };
+
+    static LumenoError imageMapping(Response response);
+    static LumenoError jsonMapping(Response response);
+    static LumenoError stringMapping(Response response);
+    static LumenoError objectMapping(std::string error, Response response);
+    static LumenoError encodableMapping(std::string error);
+    static LumenoError statusCode(LumenoResponseError error);
+    static LumenoError underlying(std::string error, std::optional<Response> response = std::nullopt);
+    static LumenoError requestMapping(std::string text);
+    static LumenoError parameterEncoding(std::string error);
+    static LumenoError lumenoErrorMapping(Response response);
+    static LumenoError invalidToken();
+
+    /// A reply whose status fell outside 200...299: `statusCode` with the parsed error body,
+    /// or `lumenoErrorMapping` when the body is no error body.
+    static LumenoError fromStatusCode(Response response);
+
+    [[nodiscard]] Kind kind() const noexcept { return kind_; }
+    /// The fixed message of the case.
+    [[nodiscard]] std::string_view message() const noexcept;
+    /// The message with the case's detail, for logs.
+    [[nodiscard]] std::string description() const;
+    /// The reply the case carries, if any (for `statusCode`, the reply of the error body).
+    [[nodiscard]] const Response* response() const noexcept;
+    /// The wrapped error's text (`objectMapping`, `encodableMapping`, `underlying`,
+    /// `parameterEncoding`) or the refused text (`requestMapping`); empty otherwise.
+    [[nodiscard]] const std::string& detail() const noexcept { return detail_; }
+    /// The parsed error body of a `statusCode` failure.
+    [[nodiscard]] const LumenoResponseError* responseError() const noexcept { return responseError_.get(); }
+
+    [[nodiscard]] std::optional<LoginErrorCode> loginErrorCode() const;
+    [[nodiscard]] std::optional<ChangePasswordErrorCode> changePasswordErrorCode() const;
+    [[nodiscard]] std::optional<ResetPasswordErrorCode> resetPasswordErrorCode() const;
+    [[nodiscard]] std::optional<ValidateOTP> validateOTPErrorCode() const;
+
+private:
+    explicit LumenoError(Kind kind) : kind_(kind) {}
+
+    Kind kind_;
+    std::string detail_;
+    std::shared_ptr<const Response> response_;
+    std::shared_ptr<const LumenoResponseError> responseError_;
+};
+
+std::string_view rawValue(LumenoError::LoginErrorCode code);
+std::string_view rawValue(LumenoError::ChangePasswordErrorCode code);
+std::string_view rawValue(LumenoError::ResetPasswordErrorCode code);
+std::string_view rawValue(LumenoError::ValidateOTP code);
+
+}  // namespace lumeno

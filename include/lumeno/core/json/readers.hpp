@@ -1,0 +1,202 @@
+#pragma once
+
+// Typed reads with the rules of the platform's JSON decoder:
+// - integers take a number with an exact integral value in range (12, 12.0, 1e1); 12.5, an
+//   out-of-range number, true and "12" are mismatches;
+// - double takes any number, float any number within its range;
+// - bool takes only true and false; text takes only strings;
+// - a list is all-or-nothing.
+// Models decode through `KeyedReader`, one rule word per key:
+//   strict        absent or null gives the default; a wrong type throws
+//   lenient       absent, null or a wrong type gives the default; the error is dropped
+//   required      the key must be present with the right type; null throws
+//   present-only  the caller looks at the key only when `contains(key)` holds
+
+#include <concepts>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+#include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/json.hpp"
+
+namespace lumeno {
+
+/// A record that decodes itself: `static T decode(const JsonValue&, const Decoder&)`.
+template <class T>
+concept DecodableModel = requires(const JsonValue& json, const Decoder& decoder) {
+    { T::decode(json, decoder) } -> std::same_as<T>;
+};
+
+/// A record that encodes itself: `JsonValue toJson() const`.
+template <class T>
+concept EncodableModel = requires(const T& value) {
+    { value.toJson() } -> std::convertible_to<JsonValue>;
+};
+
+namespace json {
+
+/// The name of a JSON value's kind, for error messages ("a string", "null", ...).
+std::string_view kindName(const JsonValue& json) noexcept;
+
+[[noreturn]] void throwMismatch(std::string_view expected, const JsonValue& found);
+
+std::optional<std::int64_t> toInt64(const JsonValue& json) noexcept;
+std::optional<double> toDouble(const JsonValue& json) noexcept;
+std::optional<float> toFloat(const JsonValue& json) noexcept;
+
+template <class T> struct IsVector : std::false_type {};
+template <class T> struct IsVector<std::vector<T>> : std::true_type {};
+template <class T> struct IsOptional : std::false_type {};
+template <class T> struct IsOptional<std::optional<T>> : std::true_type {};
+
+/// Decodes one value as `T`; throws `DecodingError` on a mismatch.
+template <class T>
+T decodeValue(const JsonValue& json, const Decoder& decoder) {
+    if constexpr (std::is_same_v<T, bool>) {
+        if (!json.is_bool()) throwMismatch("Bool", json);
+        return json.get_bool();
+    } else if constexpr (std::is_same_v<T, std::int64_t>) {
+        if (auto v = toInt64(json)) return *v;
+        throwMismatch("Int", json);
+    } else if constexpr (std::is_same_v<T, double>) {
+        if (auto v = toDouble(json)) return *v;
+        throwMismatch("Double", json);
+    } else if constexpr (std::is_same_v<T, float>) {
+        if (auto v = toFloat(json)) return *v;
+        throwMismatch("Float", json);
+    } else if constexpr (std::is_same_v<T, std::string>) {
+        if (!json.is_string()) throwMismatch("String", json);
+        const auto& s = json.get_string();
+        return std::string(s.data(), s.size());
+    } else if constexpr (std::is_same_v<T, JsonValue>) {
+        return json;
+    } else if constexpr (std::is_same_v<T, JsonObject>) {
+        if (!json.is_object()) throwMismatch("Dictionary", json);
+        return json.get_object();
+    } else if constexpr (std::is_same_v<T, JsonArray>) {
+        if (!json.is_array()) throwMismatch("Array", json);
+        return json.get_array();
+    } else if constexpr (std::is_same_v<T, std::map<std::string, std::string>>) {
+        if (!json.is_object()) throwMismatch("Dictionary", json);
+        T out;
+        for (const auto& [key, value] : json.get_object())
+            out.emplace(std::string(key), decodeValue<std::string>(value, decoder));
+        return out;
+    } else if constexpr (IsOptional<T>::value) {
+        if (json.is_null()) return T{};
+        return T{decodeValue<typename T::value_type>(json, decoder)};
+    } else if constexpr (IsVector<T>::value) {
+        if (!json.is_array()) throwMismatch("Array", json);
+        const auto& array = json.get_array();
+        T out;
+        out.reserve(array.size());
+        for (const auto& element : array) out.push_back(decodeValue<typename T::value_type>(element, decoder));
+        return out;
+    } else {
+        static_assert(DecodableModel<T>, "no JSON decoding for this type");
+        return T::decode(json, decoder);
+    }
+}
+
+/// Encodes a value the way the records write their fields.
+template <class T>
+JsonValue encodeValue(const T& value) {
+    if constexpr (std::is_same_v<T, bool> || std::is_arithmetic_v<T>) {
+        return JsonValue(value);
+    } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, JsonValue> ||
+                         std::is_same_v<T, JsonObject> || std::is_same_v<T, JsonArray>) {
+        return JsonValue(value);
+    } else if constexpr (IsOptional<T>::value) {
+        return value ? encodeValue(*value) : JsonValue(nullptr);
+    } else if constexpr (IsVector<T>::value) {
+        JsonArray array;
+        array.reserve(value.size());
+        for (const auto& element : value) array.push_back(encodeValue(element));
+        return array;
+    } else {
+        static_assert(EncodableModel<T>, "no JSON encoding for this type");
+        return value.toJson();
+    }
+}
+
+}  // namespace json
+
+/// Reads the keys of one JSON object with the per-key rules of the records.
+class KeyedReader {
+public:
+    /// Throws `DecodingError` unless `json` is an object.
+    KeyedReader(const JsonValue& json, const Decoder& decoder);
+
+    [[nodiscard]] bool contains(std::string_view key) const { return object_.contains(key); }
+    /// The raw value under `key`, or null when absent.
+    [[nodiscard]] const JsonValue* find(std::string_view key) const { return object_.if_contains(key); }
+    [[nodiscard]] const JsonObject& object() const noexcept { return object_; }
+    [[nodiscard]] const Decoder& decoder() const noexcept { return decoder_; }
+    /// The reply's decoding context, or null.
+    [[nodiscard]] DataTransferModel* context() const noexcept { return decoder_.transferRef(); }
+
+    /// Absent or null gives `fallback`; a value of another type throws.
+    template <class T>
+    T strict(std::string_view key, T fallback = T{}) const {
+        const JsonValue* value = find(key);
+        if (value == nullptr || value->is_null()) return fallback;
+        return decodeAt<T>(key, *value);
+    }
+
+    /// Absent or null gives nullopt; a value of another type throws.
+    template <class T>
+    std::optional<T> strictOptional(std::string_view key) const {
+        const JsonValue* value = find(key);
+        if (value == nullptr || value->is_null()) return std::nullopt;
+        return decodeAt<T>(key, *value);
+    }
+
+    /// Absent, null or a value that does not decode gives nullopt.
+    template <class T>
+    std::optional<T> lenient(std::string_view key) const {
+        const JsonValue* value = find(key);
+        if (value == nullptr || value->is_null()) return std::nullopt;
+        try {
+            return json::decodeValue<T>(*value, decoder_);
+        } catch (const DecodingError&) {
+            return std::nullopt;
+        }
+    }
+
+    /// Absent, null or a value that does not decode gives `fallback`.
+    template <class T>
+    T lenientOr(std::string_view key, T fallback) const {
+        auto value = lenient<T>(key);
+        return value ? std::move(*value) : std::move(fallback);
+    }
+
+    /// The key must be present and decode; absent or null throws.
+    template <class T>
+    T required(std::string_view key) const {
+        const JsonValue* value = find(key);
+        if (value == nullptr) throw DecodingError("No value associated with key \"" + std::string(key) + "\".");
+        if (value->is_null())
+            throw DecodingError("Expected a value for key \"" + std::string(key) + "\" but found null.");
+        return decodeAt<T>(key, *value);
+    }
+
+private:
+    template <class T>
+    T decodeAt(std::string_view key, const JsonValue& value) const {
+        try {
+            return json::decodeValue<T>(value, decoder_);
+        } catch (const DecodingError& error) {
+            throw DecodingError("Key \"" + std::string(key) + "\": " + error.what());
+        }
+    }
+
+    const JsonObject& object_;
+    const Decoder& decoder_;
+};
+
+}  // namespace lumeno

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace lumeno {
+
+/// One page of a list reply. The cursors are whole URLs taken from the reply's "prev" and
+/// "next" headers; pass one back to the matching `...FromCursor` call for the next page.
+template <class T>
+struct PaginatedResponse {
+    std::optional<std::string> previousCursor;
+    std::optional<std::string> nextCursor;
+    T content;
+};
+
+}  // namespace lumeno

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace lumeno {
+
+/// HTTP header fields in arrival order; names compare without regard to case.
+class HttpHeaders {
+public:
+    using Field = std::pair<std::string, std::string>;
+
+    HttpHeaders() = default;
+    HttpHeaders(std::initializer_list<Field> fields) : fields_(fields) {}
+
+    /// The value of the first field with this name, if any.
+    [[nodiscard]] std::optional<std::string_view> find(std::string_view name) const {
+        for (const auto& [key, value] : fields_)
+            if (sameName(key, name)) return std::string_view(value);
+        return std::nullopt;
+    }
+    [[nodiscard]] bool contains(std::string_view name) const { return find(name).has_value(); }
+
+    /// Replaces every field of this name with one field holding `value`.
+    void set(std::string name, std::string value) {
+        remove(name);
+        fields_.emplace_back(std::move(name), std::move(value));
+    }
+    void add(std::string name, std::string value) { fields_.emplace_back(std::move(name), std::move(value)); }
+    void remove(std::string_view name) {
+        std::erase_if(fields_, [&](const Field& f) { return sameName(f.first, name); });
+    }
+
+    [[nodiscard]] const std::vector<Field>& fields() const noexcept { return fields_; }
+    [[nodiscard]] bool empty() const noexcept { return fields_.empty(); }
+    [[nodiscard]] std::size_t size() const noexcept { return fields_.size(); }
+
+    static bool sameName(std::string_view a, std::string_view b) {
+        return std::ranges::equal(a, b, [](char x, char y) { return lower(x) == lower(y); });
+    }
+
+private:
+    static char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+    std::vector<Field> fields_;
+};
+
+/// One HTTP reply as the library received it.
+struct Response {
+    int statusCode = 0;
+    std::string data;      ///< the body bytes
+    HttpHeaders headers;   ///< the reply's header fields
+    std::string url;       ///< the URL that was requested
+};
+
+}  // namespace lumeno

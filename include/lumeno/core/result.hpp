@@ -1,0 +1,21 @@
+#pragma once
+
+#include <expected>
+#include <functional>
+
+#include "lumeno/core/error.hpp"
+
+namespace lumeno {
+
+/// The outcome of every call: the decoded value, or the error that stopped it.
+template <class T>
+using Result = std::expected<T, LumenoError>;
+
+/// The host's completion of a call; the library calls it exactly once.
+template <class T>
+using Completion = std::function<void(Result<T>)>;
+
+/// A failed result, for brevity at return sites.
+inline std::unexpected<LumenoError> fail(LumenoError error) { return std::unexpected(std::move(error)); }
+
+}  // namespace lumeno

@@ -1,0 +1,81 @@
+#include "lumeno/core/json/readers.hpp"
+
+#include <cmath>
+#include <limits>
+
+namespace lumeno {
+
+Decoder::Decoder(UserInfo userInfo) : userInfo_(std::move(userInfo)) {
+    if (auto it = userInfo_.find(transferRefKey); it != userInfo_.end()) {
+        if (auto* ref = std::any_cast<std::shared_ptr<DataTransferModel>>(&it->second)) transferRef_ = *ref;
+    }
+}
+
+Decoder Decoder::withFreshContext() {
+    UserInfo info;
+    info.emplace(std::string(transferRefKey), std::make_shared<DataTransferModel>());
+    return Decoder(std::move(info));
+}
+
+namespace json {
+
+std::string_view kindName(const JsonValue& json) noexcept {
+    switch (json.kind()) {
+        case boost::json::kind::null: return "null";
+        case boost::json::kind::bool_: return "a flag";
+        case boost::json::kind::int64:
+        case boost::json::kind::uint64:
+        case boost::json::kind::double_: return "a number";
+        case boost::json::kind::string: return "a string";
+        case boost::json::kind::array: return "an array";
+        case boost::json::kind::object: return "an object";
+    }
+    return "a value";
+}
+
+void throwMismatch(std::string_view expected, const JsonValue& found) {
+    throw DecodingError("Expected to decode " + std::string(expected) + " but found " + std::string(kindName(found)) +
+                        " instead.");
+}
+
+std::optional<std::int64_t> toInt64(const JsonValue& json) noexcept {
+    switch (json.kind()) {
+        case boost::json::kind::int64: return json.get_int64();
+        case boost::json::kind::uint64: {
+            const std::uint64_t v = json.get_uint64();
+            if (v > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return std::nullopt;
+            return static_cast<std::int64_t>(v);
+        }
+        case boost::json::kind::double_: {
+            const double d = json.get_double();
+            // 2^63 is exactly representable; every double below it and at or above -2^63 fits.
+            constexpr double limit = 9223372036854775808.0;
+            if (!std::isfinite(d) || d != std::trunc(d) || d < -limit || d >= limit) return std::nullopt;
+            return static_cast<std::int64_t>(d);
+        }
+        default: return std::nullopt;
+    }
+}
+
+std::optional<double> toDouble(const JsonValue& json) noexcept {
+    switch (json.kind()) {
+        case boost::json::kind::int64: return static_cast<double>(json.get_int64());
+        case boost::json::kind::uint64: return static_cast<double>(json.get_uint64());
+        case boost::json::kind::double_: return json.get_double();
+        default: return std::nullopt;
+    }
+}
+
+std::optional<float> toFloat(const JsonValue& json) noexcept {
+    auto d = toDouble(json);
+    if (!d || std::fabs(*d) > static_cast<double>(std::numeric_limits<float>::max())) return std::nullopt;
+    return static_cast<float>(*d);
+}
+
+}  // namespace json
+
+KeyedReader::KeyedReader(const JsonValue& json, const Decoder& decoder)
+    : object_(json.is_object() ? json.get_object() : (json::throwMismatch("Dictionary", json), json.get_object())),
+      decoder_(decoder) {}
+
+}  // namespace lumeno

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "lumeno/core/response.hpp"
+
+namespace lumeno::detail {
+
+enum class HttpMethod { get, post, put, patch, del };
+
+constexpr std::string_view methodName(HttpMethod method) {
+    switch (method) {
+        case HttpMethod::get: return "GET";
+        case HttpMethod::post: return "POST";
+        case HttpMethod::put: return "PUT";
+        case HttpMethod::patch: return "PATCH";
+        case HttpMethod::del: return "DELETE";
+    }
+    return "GET";
+}
+
+/// One request, ready to send: the whole URL (query included), headers and body.
+struct HttpRequest {
+    HttpMethod method = HttpMethod::get;
+    std::string url;
+    HttpHeaders headers;
+    std::string body;  ///< empty: no body
+};
+
+}  // namespace lumeno::detail
