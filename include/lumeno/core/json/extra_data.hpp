@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/json.hpp"
+
+namespace lumeno {
+
+/// One attribute of an open attribute map.
+struct CustomAttribute {
+    std::string id;
+    std::string key;
+    std::string value;
+
+    friend bool operator==(const CustomAttribute&, const CustomAttribute&) = default;
+};
+
+/// An open attribute map carried by many records.
+///
+/// `id` is no JSON key: under a decoding context it is the context's `prefixExtraData`
+/// followed by its `transferId` (each empty when absent); without one it is empty. Every
+/// non-null entry of the object becomes an attribute with the id `id + key` and the value
+/// as text: a text unchanged, a flag as "true"/"false", a number in decimal notation.
+struct ExtraData {
+    std::string id;
+    std::vector<CustomAttribute> customAttributes;
+
+    /// Accepts any JSON object; throws `DecodingError` on any other value.
+    static ExtraData decode(const JsonValue& json, const Decoder& decoder);
+};
+
+}  // namespace lumeno
