@@ -1,0 +1,74 @@
+#include "lumeno/core/json/free_form.hpp"
+
+#include <charconv>
+
+#include "lumeno/core/json/extra_data.hpp"
+#include "lumeno/core/json/readers.hpp"
+
+namespace lumeno::json {
+
+namespace {
+
+JsonValue anyElement(const JsonValue& value, bool inList) {
+    if (value.is_object()) return anyMap(value);
+    if (value.is_array()) return anyList(value);
+    if (inList && value.is_number()) return *toDouble(value);
+    if (!inList && value.is_uint64()) {
+        // Beyond the integer range the value reads as another number.
+        if (auto v = toInt64(value)) return *v;
+        return *toDouble(value);
+    }
+    return value;
+}
+
+}  // namespace
+
+JsonObject anyMap(const JsonValue& json) {
+    if (!json.is_object()) throwMismatch("Dictionary", json);
+    JsonObject out;
+    out.reserve(json.get_object().size());
+    for (const auto& [key, value] : json.get_object())
+        if (!value.is_null()) out.emplace(key, anyElement(value, false));
+    return out;
+}
+
+JsonArray anyList(const JsonValue& json) {
+    if (!json.is_array()) throwMismatch("Array", json);
+    JsonArray out;
+    out.reserve(json.get_array().size());
+    for (const auto& value : json.get_array())
+        if (!value.is_null()) out.push_back(anyElement(value, true));
+    return out;
+}
+
+std::string renderText(const JsonValue& json) {
+    switch (json.kind()) {
+        case boost::json::kind::string: return std::string(json.get_string());
+        case boost::json::kind::bool_: return json.get_bool() ? "true" : "false";
+        case boost::json::kind::int64: return std::to_string(json.get_int64());
+        case boost::json::kind::uint64: return std::to_string(json.get_uint64());
+        case boost::json::kind::double_: {
+            char buffer[32];
+            auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, json.get_double());
+            return std::string(buffer, ec == std::errc{} ? end : buffer);
+        }
+        default: return boost::json::serialize(json);
+    }
+}
+
+}  // namespace lumeno::json
+
+namespace lumeno {
+
+ExtraData ExtraData::decode(const JsonValue& json, const Decoder& decoder) {
+    const JsonObject map = json::anyMap(json);
+    ExtraData data;
+    if (const DataTransferModel* context = decoder.transferRef())
+        data.id = context->prefixExtraData.value_or("") + context->transferId.value_or("");
+    data.customAttributes.reserve(map.size());
+    for (const auto& [key, value] : map)
+        data.customAttributes.push_back({data.id + std::string(key), std::string(key), json::renderText(value)});
+    return data;
+}
+
+}  // namespace lumeno
