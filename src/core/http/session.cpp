@@ -1,0 +1,408 @@
+#include "core/http/session.hpp"
+
+#include <arpa/inet.h>
+#include <curl/curl.h>
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "core/resources.hpp"
+#include "lumeno/core/lumeno.hpp"
+
+namespace lumeno::detail {
+namespace {
+
+constexpr int maxRedirects = 5;
+constexpr std::array pinnedRootNames = {"AmazonRootCA1", "AmazonRootCA2", "AmazonRootCA3", "AmazonRootCA4",
+                                        "SFSRootCAG2"};
+
+// ---- pinned roots -------------------------------------------------------------------------
+
+std::string base64(std::span<const unsigned char> bytes) {
+    static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+        unsigned group = bytes[i] << 16;
+        if (n > 1) group |= bytes[i + 1] << 8;
+        if (n > 2) group |= bytes[i + 2];
+        for (std::size_t k = 0; k < 4; ++k) out += k <= n ? alphabet[(group >> (18 - 6 * k)) & 63] : '=';
+    }
+    return out;
+}
+
+/// The embedded DER roots as one PEM text, the form libcurl takes from memory.
+std::string embeddedRootsPem() {
+    std::string pem;
+    for (const char* name : pinnedRootNames) {
+        const std::string body = base64(embeddedResource(name, "cer"));
+        pem += "-----BEGIN CERTIFICATE-----\n";
+        for (std::size_t i = 0; i < body.size(); i += 64) pem.append(body, i, 64).push_back('\n');
+        pem += "-----END CERTIFICATE-----\n";
+    }
+    return pem;
+}
+
+struct Settings {
+    std::mutex mutex;
+    TransportTimeouts timeouts;
+    std::shared_ptr<const std::string> roots;
+
+    static Settings& shared() {
+        static Settings settings;
+        return settings;
+    }
+    std::shared_ptr<const std::string> pinnedRoots() {
+        std::lock_guard lock(mutex);
+        if (!roots) roots = std::make_shared<const std::string>(embeddedRootsPem());
+        return roots;
+    }
+};
+
+// ---- destinations -------------------------------------------------------------------------
+
+struct Destination {
+    std::string scheme;
+    std::string host;
+};
+
+std::optional<Destination> destinationOf(const std::string& url) {
+    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), curl_url_cleanup);
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return std::nullopt;
+    const auto part = [&](CURLUPart which) -> std::optional<std::string> {
+        char* text = nullptr;
+        if (curl_url_get(parsed.get(), which, &text, 0) != CURLUE_OK) return std::nullopt;
+        std::string value(text);
+        curl_free(text);
+        return value;
+    };
+    auto scheme = part(CURLUPART_SCHEME);
+    auto host = part(CURLUPART_HOST);
+    if (!scheme || !host || host->empty()) return std::nullopt;
+    return Destination{std::move(*scheme), std::move(*host)};
+}
+
+bool isLoopback(const std::string& host) {
+    if (HttpHeaders::sameName(host, "localhost")) return true;
+    in_addr v4{};
+    if (inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    return host.size() > 2 && host.front() == '[' && host.back() == ']' &&
+           inet_pton(AF_INET6, host.substr(1, host.size() - 2).c_str(), &v6) == 1 &&
+           IN6_IS_ADDR_LOOPBACK(&v6);
+}
+
+/// Why the session will not send to `url`, or nullopt when it may.
+std::optional<std::string> refusal(const std::string& url, const std::string& pinnedHost) {
+    const auto destination = destinationOf(url);
+    if (!destination) return "Not a valid URL: " + url;
+    if (HttpHeaders::sameName(destination->scheme, "https")) {
+        if (HttpHeaders::sameName(destination->host, pinnedHost)) return std::nullopt;
+        return "TLS to " + destination->host + " refused: only " + pinnedHost + " is trusted";
+    }
+    if (HttpHeaders::sameName(destination->scheme, "http")) {
+        if (isLoopback(destination->host)) return std::nullopt;
+        return "Plain HTTP to " + destination->host + " refused: only loopback addresses may be reached without TLS";
+    }
+    return "Unsupported URL scheme: " + destination->scheme;
+}
+
+/// The host of the configured base URL; a base URL without one is a configuration fault.
+std::string pinnedHost() {
+    auto destination = destinationOf(Lumeno::shared().baseURL);
+    if (!destination) {
+        std::fputs("Invalid base URL: no host\n", stderr);
+        std::abort();
+    }
+    return std::move(destination->host);
+}
+
+// ---- transfers ----------------------------------------------------------------------------
+
+struct Transfer {
+    TransferId id = 0;
+    HttpRequest request;
+    std::string pinnedHost;
+    TransferDone done;
+    std::shared_ptr<const std::string> roots;
+    TransportTimeouts timeouts;
+
+    CURL* easy = nullptr;
+    curl_slist* headerList = nullptr;
+    Response response;
+    int redirects = 0;
+    char error[CURL_ERROR_SIZE] = {};
+
+    Transfer() = default;
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+    ~Transfer() {
+        curl_slist_free_all(headerList);
+        if (easy) curl_easy_cleanup(easy);
+    }
+};
+
+std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
+    static_cast<Transfer*>(user)->response.data.append(data, size * count);
+    return size * count;
+}
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
+    auto& response = static_cast<Transfer*>(user)->response;
+    const std::string_view line(data, size * count);
+    if (line.starts_with("HTTP/")) {
+        response.headers = {};  // a new reply begins (after an interim 1xx one)
+    } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
+        response.headers.add(std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
+    }
+    return size * count;
+}
+
+/// Sets up the transfer's easy handle for its current request.
+void configure(Transfer& t) {
+    CURL* easy = t.easy;
+    const HttpRequest& request = t.request;
+    t.response = Response{};
+    t.response.url = request.url;
+    t.error[0] = '\0';
+
+    curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, &t);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, t.error);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_PROXY, "");  // straight to the server, whatever the environment says
+    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
+    curl_easy_setopt(easy, CURLOPT_TCP_NODELAY, 1L);
+    curl_easy_setopt(easy, CURLOPT_TCP_KEEPALIVE, 1L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.timeouts.connect.count()));
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(t.timeouts.total.count()));
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);  // followed here, under the same rules
+
+    curl_blob roots{.data = const_cast<char*>(t.roots->data()), .len = t.roots->size(), .flags = CURL_BLOB_NOCOPY};
+    curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &roots);
+    curl_easy_setopt(easy, CURLOPT_CAPATH, static_cast<const char*>(nullptr));
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &t);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &t);
+
+    const bool sendsBody = !request.body.empty() || request.method == HttpMethod::post ||
+                           request.method == HttpMethod::put || request.method == HttpMethod::patch;
+    if (request.method != HttpMethod::get && request.method != HttpMethod::post)
+        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, methodName(request.method).data());
+    if (sendsBody) {
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, request.body.data());
+    }
+
+    curl_slist_free_all(t.headerList);
+    t.headerList = nullptr;
+    const auto append = [&](const std::string& line) { t.headerList = curl_slist_append(t.headerList, line.c_str()); };
+    for (const auto& [name, value] : request.headers.fields())
+        append(value.empty() ? name + ";" : name + ": " + value);
+    append("Expect:");  // no 100-continue round trip
+    if (sendsBody && !request.headers.contains("Content-Type")) append("Content-Type:");
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t.headerList);
+}
+
+/// The request to send after a redirect reply: 303, and 301/302 after a POST, turn into a GET.
+HttpRequest redirected(HttpRequest request, long status, std::string location) {
+    request.url = std::move(location);
+    if (status == 303 || ((status == 301 || status == 302) && request.method == HttpMethod::post)) {
+        request.method = HttpMethod::get;
+        request.body.clear();
+        request.headers.remove("Content-Type");
+    }
+    return request;
+}
+
+bool isRedirect(long status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// ---- the session --------------------------------------------------------------------------
+
+class Session {
+public:
+    static Session& shared() {
+        static Session session;
+        return session;
+    }
+
+    TransferId start(std::unique_ptr<Transfer> transfer) {
+        transfer->id = nextId_++;
+        const TransferId id = transfer->id;
+        {
+            std::lock_guard lock(mutex_);
+            starting_.push_back(std::move(transfer));
+        }
+        curl_multi_wakeup(multi_);
+        return id;
+    }
+
+    void cancel(TransferId id) {
+        {
+            std::lock_guard lock(mutex_);
+            cancelling_.push_back(id);
+        }
+        curl_multi_wakeup(multi_);
+    }
+
+private:
+    Session() {
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+        multi_ = curl_multi_init();
+        thread_ = std::thread([this] { run(); });
+    }
+
+    ~Session() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        curl_multi_wakeup(multi_);
+        thread_.join();
+        for (auto& [id, transfer] : active_) curl_multi_remove_handle(multi_, transfer->easy);
+        active_.clear();
+        curl_multi_cleanup(multi_);
+        curl_global_cleanup();
+    }
+
+    void run() {
+        while (takeCommands()) {
+            int running = 0;
+            curl_multi_perform(multi_, &running);
+            int left = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi_, &left))
+                if (message->msg == CURLMSG_DONE) completed(message->easy_handle, message->data.result);
+            curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+        }
+    }
+
+    /// Applies the queued starts and cancels; false once the session stops.
+    bool takeCommands() {
+        std::vector<std::unique_ptr<Transfer>> starting;
+        std::vector<TransferId> cancelling;
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_) return false;
+            starting.swap(starting_);
+            cancelling.swap(cancelling_);
+        }
+        const std::unordered_set<TransferId> cancelled(cancelling.begin(), cancelling.end());
+        for (auto& transfer : starting)
+            if (!cancelled.contains(transfer->id)) begin(std::move(transfer));
+        for (const TransferId id : cancelling)
+            if (const auto found = active_.find(id); found != active_.end()) {
+                curl_multi_remove_handle(multi_, found->second->easy);
+                active_.erase(found);
+            }
+        return true;
+    }
+
+    void begin(std::unique_ptr<Transfer> transfer) {
+        if (auto refused = refusal(transfer->request.url, transfer->pinnedHost))
+            return transfer->done(fail(LumenoError::underlying(std::move(*refused))));
+        transfer->easy = curl_easy_init();
+        configure(*transfer);
+        curl_multi_add_handle(multi_, transfer->easy);
+        const TransferId id = transfer->id;
+        active_.emplace(id, std::move(transfer));
+    }
+
+    void completed(CURL* easy, CURLcode code) {
+        Transfer* transfer = nullptr;
+        curl_easy_getinfo(easy, CURLINFO_PRIVATE, &transfer);
+        curl_multi_remove_handle(multi_, easy);
+        const auto found = active_.find(transfer->id);
+        auto owned = std::move(found->second);
+        active_.erase(found);
+
+        long status = 0;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        Response& response = owned->response;
+        response.statusCode = static_cast<int>(status);
+        if (code != CURLE_OK) {
+            std::string message = curl_easy_strerror(code);
+            if (owned->error[0] != '\0') message += std::string(": ") + owned->error;
+            std::optional<Response> reply;
+            if (status != 0) reply = std::move(response);
+            return owned->done(fail(LumenoError::underlying(std::move(message), std::move(reply))));
+        }
+
+        char* location = nullptr;
+        curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &location);
+        if (!isRedirect(status) || location == nullptr) return owned->done(std::move(response));
+        if (owned->redirects == maxRedirects)
+            return owned->done(fail(LumenoError::underlying(
+                "Too many redirects: more than " + std::to_string(maxRedirects), std::move(response))));
+        if (auto refused = refusal(location, owned->pinnedHost))
+            return owned->done(fail(LumenoError::underlying("Redirect refused. " + *refused, std::move(response))));
+        ++owned->redirects;
+        owned->request = redirected(std::move(owned->request), status, location);
+        curl_easy_reset(easy);
+        configure(*owned);
+        curl_multi_add_handle(multi_, easy);
+        active_.emplace(owned->id, std::move(owned));
+    }
+
+    CURLM* multi_ = nullptr;
+    std::thread thread_;
+    std::atomic<TransferId> nextId_{1};
+
+    std::mutex mutex_;
+    bool stopping_ = false;
+    std::vector<std::unique_ptr<Transfer>> starting_;
+    std::vector<TransferId> cancelling_;
+
+    std::unordered_map<TransferId, std::unique_ptr<Transfer>> active_;  // the I/O thread's own
+};
+
+}  // namespace
+
+TransferId startTransfer(HttpRequest request, TransferDone done) {
+    auto transfer = std::make_unique<Transfer>();
+    transfer->pinnedHost = pinnedHost();
+    transfer->request = std::move(request);
+    transfer->done = std::move(done);
+    transfer->roots = Settings::shared().pinnedRoots();
+    {
+        std::lock_guard lock(Settings::shared().mutex);
+        transfer->timeouts = Settings::shared().timeouts;
+    }
+    return Session::shared().start(std::move(transfer));
+}
+
+void cancelTransfer(TransferId id) { Session::shared().cancel(id); }
+
+void setTransportTimeouts(TransportTimeouts timeouts) {
+    std::lock_guard lock(Settings::shared().mutex);
+    Settings::shared().timeouts = timeouts;
+}
+
+void setPinnedRootsForTesting(std::optional<std::string> pem) {
+    std::lock_guard lock(Settings::shared().mutex);
+    Settings::shared().roots = pem ? std::make_shared<const std::string>(std::move(*pem)) : nullptr;
+}
+
+}  // namespace lumeno::detail

@@ -1,0 +1,47 @@
+#pragma once
+
+// The one HTTP session of the process: a libcurl multi handle driven by one I/O thread,
+// created on first use. It keeps connections alive and shares them between requests, speaks
+// HTTP/2 where the server offers it, and goes only where the library may go:
+//   - TLS only to the host of `Lumeno::shared().baseURL`, trusting only the pinned roots;
+//   - plain HTTP only to loopback addresses (a local sandbox, the tests);
+//   - redirects (at most five) only along the same rules.
+// A refused destination fails with `underlying` before anything is sent.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/service/http_request.hpp"
+#include "lumeno/core/result.hpp"
+
+namespace lumeno::detail {
+
+using TransferId = std::uint64_t;
+/// The outcome of a transfer: the reply, whatever its status, or an `underlying` failure
+/// carrying the reply when one had arrived.
+using TransferDone = std::function<void(Result<Response>)>;
+
+/// Sends `request`. `done` runs exactly once, on the I/O thread, unless the transfer is
+/// cancelled first. A base URL without a host stops the process.
+TransferId startTransfer(HttpRequest request, TransferDone done);
+
+/// Abandons a transfer: it leaves the multi handle and its `done` never runs. Unknown or
+/// finished transfers are ignored.
+void cancelTransfer(TransferId id);
+
+struct TransportTimeouts {
+    std::chrono::milliseconds connect{30'000};
+    std::chrono::milliseconds total{60'000};
+};
+
+/// Timeouts of the transfers started from now on (tests shorten them).
+void setTransportTimeouts(TransportTimeouts timeouts);
+
+/// Replaces the pinned roots by `pem` (one or more PEM certificates) for the transfers started
+/// from now on; nullopt restores the embedded roots. Tests only.
+void setPinnedRootsForTesting(std::optional<std::string> pem);
+
+}  // namespace lumeno::detail

@@ -1,0 +1,112 @@
+#pragma once
+
+// A stand-in for the platform's API gateway: cpp-httplib on 127.0.0.1 with an ephemeral port,
+// plain HTTP or HTTPS, scripted replies by method and path, every request recorded.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "lumeno/core/response.hpp"
+
+namespace httplib {
+class Server;
+}
+
+namespace lumeno::test {
+
+/// Certificates generated once per process: a test root with a server certificate for
+/// "127.0.0.1" and "localhost", and a second, unrelated root.
+struct TestPki {
+    std::string rootPem;        ///< the root that signed the server certificate
+    std::string otherRootPem;   ///< a root that signed nothing the server shows
+    std::string serverCertPem;
+    std::string serverKeyPem;
+
+    static const TestPki& shared();
+};
+
+/// What the server answers.
+struct Reply {
+    int status = 200;
+    HttpHeaders headers;
+    std::string body;
+    std::chrono::milliseconds delay{0};  ///< wait before answering (cut short when the server stops)
+    bool drop = false;                   ///< close the connection instead of answering
+
+    Reply() = default;
+    Reply(int status, std::string body = {}, HttpHeaders headers = {})
+        : status(status), headers(std::move(headers)), body(std::move(body)) {}
+
+    /// A reply with a JSON body and its content type.
+    static Reply json(std::string body, int status = 200);
+    /// The connection closes without a reply.
+    static Reply dropped();
+    /// The same reply, sent after `wait`.
+    Reply after(std::chrono::milliseconds wait) &&;
+};
+
+/// One request as the server received it.
+struct RecordedRequest {
+    std::string method;
+    std::string path;   ///< without the query
+    std::string query;  ///< the text after "?", empty when none
+    HttpHeaders headers;
+    std::string body;
+};
+
+class FakeServer {
+public:
+    enum class Scheme { http, https };
+    using Responder = std::function<Reply(const RecordedRequest&)>;
+
+    explicit FakeServer(Scheme scheme = Scheme::http);
+    ~FakeServer();
+    FakeServer(const FakeServer&) = delete;
+    FakeServer& operator=(const FakeServer&) = delete;
+
+    [[nodiscard]] int port() const noexcept { return port_; }
+    /// "http://127.0.0.1:<port>" (or https); `host` replaces the address, e.g. "localhost".
+    [[nodiscard]] std::string url(std::string_view path = "", std::string_view host = "127.0.0.1") const;
+
+    /// Answers `method` `path` (path without query) with `reply`, or by asking `responder`.
+    FakeServer& on(std::string method, std::string path, Reply reply);
+    FakeServer& on(std::string method, std::string path, Responder responder);
+    /// Answers every request that no script matches (default: 404 with an empty body).
+    FakeServer& otherwise(Reply reply);
+
+    [[nodiscard]] std::vector<RecordedRequest> requests() const;
+    [[nodiscard]] std::size_t requestCount() const;
+    /// Connections the server accepted so far (a kept-alive connection counts once).
+    [[nodiscard]] std::size_t connectionCount() const noexcept { return connections_->load(); }
+
+private:
+    /// Records the request and picks its reply.
+    Reply answer(RecordedRequest request);
+    /// Waits `delay`, or less when the server stops.
+    void waitOrStop(std::chrono::milliseconds delay);
+
+    std::unique_ptr<httplib::Server> server_;
+    std::thread thread_;
+    int port_ = 0;
+    Scheme scheme_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable stopping_;
+    bool stopped_ = false;
+    std::map<std::pair<std::string, std::string>, Responder> scripts_;
+    Responder fallback_;
+    std::vector<RecordedRequest> requests_;
+    std::shared_ptr<std::atomic<std::size_t>> connections_ = std::make_shared<std::atomic<std::size_t>>(0);
+};
+
+}  // namespace lumeno::test
