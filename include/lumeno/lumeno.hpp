@@ -13,6 +13,7 @@
 #include "lumeno/core/keychain_wrapper.hpp"
 #include "lumeno/core/lumeno.hpp"
 #include "lumeno/core/main_queue.hpp"
+#include "lumeno/core/network_log.hpp"
 #include "lumeno/core/paginated_response.hpp"
 #include "lumeno/core/response.hpp"
 #include "lumeno/core/result.hpp"

@@ -1,0 +1,59 @@
+#include "support/transport.hpp"
+
+#include "core/http/session.hpp"
+#include "lumeno/core/lumeno.hpp"
+#include "lumeno/core/main_queue.hpp"
+#include "support/wait.hpp"
+
+namespace lumeno::test {
+
+void useServer(const FakeServer& server, std::string_view gateway, std::string_view pinnedHost) {
+    Lumeno& lumeno = Lumeno::shared();
+    lumeno.tenant = server.url(gateway);
+    lumeno.baseURL = "https://" + std::string(pinnedHost) + "/";
+    lumeno.apiKey = "key";
+    lumeno.tokenType = "JWT";
+    detail::setPinnedRootsForTesting(TestPki::shared().rootPem);
+}
+
+void resetTransport() {
+    detail::setPinnedRootsForTesting(std::nullopt);
+    detail::setTransportTimeouts({});
+    Lumeno& lumeno = Lumeno::shared();
+    lumeno.tokenRefreshMandatory = false;
+    lumeno.apiLogsEnabled = false;
+    lumeno.tokenDidRefresh(nullptr);
+    lumeno.didUnauthorisedRequest(nullptr);
+    lumeno.setTokenRefresh(nullptr);
+}
+
+std::string Delivery::failure() const { return result && !*result ? result->error().detail() : ""; }
+
+std::shared_ptr<Delivery> send(const detail::LumenoService& service) {
+    auto delivery = std::make_shared<Delivery>();
+    delivery->handle = detail::makeProvider().request(service, [delivery](detail::ProviderResult result) {
+        ++delivery->calls;
+        delivery->thread = std::this_thread::get_id();
+        delivery->result = std::move(result);
+    });
+    return delivery;
+}
+
+std::shared_ptr<Delivery> sendAndWait(const detail::LumenoService& service) {
+    auto delivery = send(service);
+    waitFor([&] { return delivery->done(); });
+    return delivery;
+}
+
+void settle() {
+    FakeServer server;
+    auto settled = std::make_shared<bool>(false);
+    detail::HttpRequest request;
+    request.url = server.url("/settle");
+    detail::startTransfer(request, [settled](Result<Response>) {
+        MainQueue::shared().post([settled] { *settled = true; });
+    });
+    waitFor([&] { return *settled; });
+}
+
+}  // namespace lumeno::test
