@@ -1,7 +1,5 @@
 #include "lumeno/core/error.hpp"
 
-#include <array>
-
 #include "lumeno/core/json/readers.hpp"
 
 namespace lumeno {
@@ -49,48 +47,83 @@ std::string lowercased(std::string_view text) {
     return out;
 }
 
-/// An error body's entries and the body as a map; nullopt when the data is no error body.
-std::optional<std::pair<std::vector<LumenoErrorResponse>, JsonObject>> parseBody(std::string_view data) {
+/// A parsed error body: its entries (at least one) and the body as a map.
+struct ErrorBody {
+    std::vector<LumenoErrorResponse> entries;
+    JsonObject map;
+};
+
+std::optional<ErrorBody> parseBody(std::string_view data) {
     boost::system::error_code ec;
     JsonValue body = boost::json::parse(data, ec);
     if (ec) return std::nullopt;
     auto entries = entriesOf(body);
     if (!entries) return std::nullopt;
-    return std::pair{std::move(*entries), body.is_object() ? std::move(body.get_object()) : JsonObject{}};
+    return ErrorBody{std::move(*entries), body.is_object() ? std::move(body.get_object()) : JsonObject{}};
 }
 
-LumenoResponseError makeResponseError(std::pair<std::vector<LumenoErrorResponse>, JsonObject> body, Response response) {
-    LumenoErrorResponse first = body.first.front();
-    return {.errors = std::move(body.first),
+LumenoResponseError makeResponseError(ErrorBody body, Response response) {
+    LumenoErrorResponse first = body.entries.front();
+    return {.errors = std::move(body.entries),
             .error = std::move(first),
             .response = std::move(response),
-            .resultMap = std::move(body.second)};
+            .resultMap = std::move(body.map)};
 }
 
-/// The case of `cases` whose raw value is the lowercased code of a `statusCode` failure's first entry.
+/// One case of a code vocabulary and its raw value.
+template <class Code>
+struct CodeName {
+    Code code;
+    std::string_view raw;
+};
+
+using Login = LumenoError::LoginErrorCode;
+using ChangePassword = LumenoError::ChangePasswordErrorCode;
+using ResetPassword = LumenoError::ResetPasswordErrorCode;
+using OTP = LumenoError::ValidateOTP;
+
+constexpr CodeName<Login> kLoginCodes[] = {
+    {Login::userLockedOut, "user_locked_out"},
+    {Login::authenticationFailed, "authentication_failed"},
+    {Login::invalidCredentials, "invalid_credentials"},
+    {Login::loginDisabled, "login_disabled"},
+};
+constexpr CodeName<ChangePassword> kChangePasswordCodes[] = {
+    {ChangePassword::invalidCredentials, "invalid_credentials"},
+    {ChangePassword::repeatPassword, "repeat_password"},
+    {ChangePassword::invalidFail, "invalid_fail"},
+    {ChangePassword::passwordInvalid, "password_invalid"},
+    {ChangePassword::passwordTooShort, "password_too_short"},
+    {ChangePassword::passwordTooSimilar, "password_too_similar"},
+};
+constexpr CodeName<ResetPassword> kResetPasswordCodes[] = {
+    {ResetPassword::repeatPassword, "repeat_password"},
+    {ResetPassword::incorrectCode, "incorrect_code"},
+    {ResetPassword::passwordTooShort, "password_too_short"},
+    {ResetPassword::passwordInvalid, "password_invalid"},
+    {ResetPassword::codeExpired, "code_expired"},
+};
+constexpr CodeName<OTP> kValidateOTPCodes[] = {
+    {OTP::invalidOTP, "invalid_otp"},
+    {OTP::exhaustedAttempts, "exhausted_attempts"},
+};
+
 template <class Code, std::size_t N>
-std::optional<Code> matchCode(const LumenoResponseError* error, const std::array<Code, N>& cases) {
+std::string_view rawOf(const CodeName<Code> (&table)[N], Code code) {
+    for (const auto& entry : table)
+        if (entry.code == code) return entry.raw;
+    return {};
+}
+
+/// The case of `table` whose raw value is the lowercased code of a `statusCode` failure's first entry.
+template <class Code, std::size_t N>
+std::optional<Code> matchCode(const LumenoResponseError* error, const CodeName<Code> (&table)[N]) {
     if (error == nullptr) return std::nullopt;
     const std::string code = lowercased(error->error.code.value_or(""));
-    for (Code c : cases)
-        if (rawValue(c) == code) return c;
+    for (const auto& entry : table)
+        if (entry.raw == code) return entry.code;
     return std::nullopt;
 }
-
-constexpr std::array kLoginCodes = {LumenoError::LoginErrorCode::userLockedOut,
-                                    LumenoError::LoginErrorCode::authenticationFailed,
-                                    LumenoError::LoginErrorCode::invalidCredentials,
-                                    LumenoError::LoginErrorCode::loginDisabled};
-constexpr std::array kChangePasswordCodes = {
-    LumenoError::ChangePasswordErrorCode::invalidCredentials, LumenoError::ChangePasswordErrorCode::repeatPassword,
-    LumenoError::ChangePasswordErrorCode::invalidFail,        LumenoError::ChangePasswordErrorCode::passwordInvalid,
-    LumenoError::ChangePasswordErrorCode::passwordTooShort,   LumenoError::ChangePasswordErrorCode::passwordTooSimilar};
-constexpr std::array kResetPasswordCodes = {
-    LumenoError::ResetPasswordErrorCode::repeatPassword, LumenoError::ResetPasswordErrorCode::incorrectCode,
-    LumenoError::ResetPasswordErrorCode::passwordTooShort, LumenoError::ResetPasswordErrorCode::passwordInvalid,
-    LumenoError::ResetPasswordErrorCode::codeExpired};
-constexpr std::array kValidateOTPCodes = {LumenoError::ValidateOTP::invalidOTP,
-                                          LumenoError::ValidateOTP::exhaustedAttempts};
 
 }  // namespace
 
@@ -205,49 +238,9 @@ std::optional<LumenoError::ValidateOTP> LumenoError::validateOTPErrorCode() cons
     return matchCode(responseError(), kValidateOTPCodes);
 }
 
-std::string_view rawValue(LumenoError::LoginErrorCode code) {
-    using enum LumenoError::LoginErrorCode;
-    switch (code) {
-        case userLockedOut: return "user_locked_out";
-        case authenticationFailed: return "authentication_failed";
-        case invalidCredentials: return "invalid_credentials";
-        case loginDisabled: return "login_disabled";
-    }
-    return {};
-}
-
-std::string_view rawValue(LumenoError::ChangePasswordErrorCode code) {
-    using enum LumenoError::ChangePasswordErrorCode;
-    switch (code) {
-        case invalidCredentials: return "invalid_credentials";
-        case repeatPassword: return "repeat_password";
-        case invalidFail: return "invalid_fail";
-        case passwordInvalid: return "password_invalid";
-        case passwordTooShort: return "password_too_short";
-        case passwordTooSimilar: return "password_too_similar";
-    }
-    return {};
-}
-
-std::string_view rawValue(LumenoError::ResetPasswordErrorCode code) {
-    using enum LumenoError::ResetPasswordErrorCode;
-    switch (code) {
-        case repeatPassword: return "repeat_password";
-        case incorrectCode: return "incorrect_code";
-        case passwordTooShort: return "password_too_short";
-        case passwordInvalid: return "password_invalid";
-        case codeExpired: return "code_expired";
-    }
-    return {};
-}
-
-std::string_view rawValue(LumenoError::ValidateOTP code) {
-    using enum LumenoError::ValidateOTP;
-    switch (code) {
-        case invalidOTP: return "invalid_otp";
-        case exhaustedAttempts: return "exhausted_attempts";
-    }
-    return {};
-}
+std::string_view rawValue(LumenoError::LoginErrorCode code) { return rawOf(kLoginCodes, code); }
+std::string_view rawValue(LumenoError::ChangePasswordErrorCode code) { return rawOf(kChangePasswordCodes, code); }
+std::string_view rawValue(LumenoError::ResetPasswordErrorCode code) { return rawOf(kResetPasswordCodes, code); }
+std::string_view rawValue(LumenoError::ValidateOTP code) { return rawOf(kValidateOTPCodes, code); }
 
 }  // namespace lumeno
