@@ -10,7 +10,9 @@ using lumeno::Response;
 
 namespace {
 
-Response reply(std::string body, int status = 400) { return {.statusCode = status, .data = std::move(body), .headers = {}, .url = "https://api.example.com/x"}; }
+Response reply(std::string body, int status = 400) {
+    return {.statusCode = status, .data = std::move(body), .headers = {}, .url = "https://api.example.com/x"};
+}
 
 }  // namespace
 
@@ -120,19 +122,18 @@ TEST(LumenoError, MessagesAndPayloads) {
     };
     for (const auto& [error, description] : cases) EXPECT_EQ(error.description(), description);
 
+    // Every case, in declaration order, with a message of its own.
     const LumenoError all[] = {
-        LumenoError::imageMapping(reply("")),      LumenoError::jsonMapping(reply("")),
-        LumenoError::stringMapping(reply("")),     LumenoError::objectMapping("e", reply("")),
-        LumenoError::encodableMapping("e"),        LumenoError::fromStatusCode(reply(R"({"code":"x"})")),
-        LumenoError::underlying("e", reply("")),   LumenoError::requestMapping("e"),
-        LumenoError::parameterEncoding("e"),       LumenoError::lumenoErrorMapping(reply("")),
-        LumenoError::invalidToken(),
-    };
+        LumenoError::imageMapping(reply("")), LumenoError::jsonMapping(reply("")), LumenoError::stringMapping(reply("")),
+        LumenoError::objectMapping("e", reply("")), LumenoError::encodableMapping("e"),
+        LumenoError::fromStatusCode(reply(R"({"code":"x"})")), LumenoError::underlying("e", reply("")),
+        LumenoError::requestMapping("e"), LumenoError::parameterEncoding("e"), LumenoError::lumenoErrorMapping(reply("")),
+        LumenoError::invalidToken()};
     std::set<std::string_view> messages;
     for (std::size_t i = 0; i < std::size(all); ++i) {
         EXPECT_EQ(static_cast<std::size_t>(all[i].kind()), i);
         messages.insert(all[i].message());
     }
-    EXPECT_EQ(messages.size(), std::size(all));  // each case has its own message
+    EXPECT_EQ(messages.size(), std::size(all));
     EXPECT_EQ(LumenoError::underlying("e").response(), nullptr);
 }
