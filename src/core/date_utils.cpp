@@ -132,7 +132,8 @@ std::optional<Date> DateFormatter::date(std::string_view text) const {
 }
 
 std::string DateFormatter::string(Date date) const {
-    const auto millis = static_cast<UDate>(std::chrono::floor<std::chrono::milliseconds>(date.time_since_epoch()).count());
+    const auto millis =
+        static_cast<UDate>(std::chrono::floor<std::chrono::milliseconds>(date.time_since_epoch()).count());
     icu::UnicodeString out;
     {
         std::lock_guard lock(impl_->mutex);
@@ -165,7 +166,8 @@ DateUtils& DateUtils::shared() {
 
 DateUtils::DateUtils(const std::optional<std::string>& timeZoneAbbreviation) {
     const std::string zone = programTimeZoneId(timeZoneAbbreviation);
-    for (const char* pattern : {"yyyy-MM-dd'T'HH:mm:ssZ", "yyyy-MM-dd'T'HH:mm:ss.SSSZ", "yyyy-MM-dd'T'HH:mm:ss", "yyyy-MM-dd"})
+    for (const char* pattern :
+         {"yyyy-MM-dd'T'HH:mm:ssZ", "yyyy-MM-dd'T'HH:mm:ss.SSSZ", "yyyy-MM-dd'T'HH:mm:ss", "yyyy-MM-dd"})
         dateFormats_.emplace_back(pattern, "en_US_POSIX", zone);
 }
 

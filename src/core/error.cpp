@@ -188,7 +188,8 @@ LumenoError LumenoError::statusCode(LumenoResponseError error) {
 }
 
 LumenoError LumenoError::fromStatusCode(Response response) {
-    if (auto body = parseBody(response.data)) return statusCode(makeResponseError(std::move(*body), std::move(response)));
+    if (auto body = parseBody(response.data))
+        return statusCode(makeResponseError(std::move(*body), std::move(response)));
     return lumenoErrorMapping(std::move(response));
 }
 

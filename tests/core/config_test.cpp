@@ -93,7 +93,8 @@ TEST(LumenoConfig, OptionalKeysMayBeLeftOut) {
             plist_dict_remove_item(dict, key);
     }));
     EXPECT_FALSE(config.programTimeZone || config.reCaptchaSiteKey);
-    EXPECT_FALSE(config.tokenRefreshMandatory || config.apiLogsEnabled || config.usev2Signup || config.isReCaptchaEnabled);
+    EXPECT_FALSE(config.tokenRefreshMandatory || config.apiLogsEnabled || config.usev2Signup ||
+                 config.isReCaptchaEnabled);
 }
 
 TEST(LumenoConfig, DecoderMessages) {

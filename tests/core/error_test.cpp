@@ -83,7 +83,8 @@ TEST(LumenoError, CodeProperties) {
     const Case cases[] = {
         {R"({"errors":[{"code":"USER_LOCKED_OUT"}]})", Login::userLockedOut, {}, {}, {}},
         {R"({"errors":[{"code":"authentication_failed"}]})", Login::authenticationFailed, {}, {}, {}},
-        {R"({"errors":[{"code":"Invalid_Credentials"}]})", Login::invalidCredentials, Change::invalidCredentials, {}, {}},
+        {R"({"errors":[{"code":"Invalid_Credentials"}]})", Login::invalidCredentials, Change::invalidCredentials, {},
+         {}},
         {R"({"errors":[{"code":"login_disabled"}]})", Login::loginDisabled, {}, {}, {}},
         {R"({"errors":[{"code":"repeat_password"}]})", {}, Change::repeatPassword, Reset::repeatPassword, {}},
         {R"({"errors":[{"code":"invalid_fail"}]})", {}, Change::invalidFail, {}, {}},
@@ -124,10 +125,11 @@ TEST(LumenoError, MessagesAndPayloads) {
 
     // Every case, in declaration order, with a message of its own.
     const LumenoError all[] = {
-        LumenoError::imageMapping(reply("")), LumenoError::jsonMapping(reply("")), LumenoError::stringMapping(reply("")),
-        LumenoError::objectMapping("e", reply("")), LumenoError::encodableMapping("e"),
-        LumenoError::fromStatusCode(reply(R"({"code":"x"})")), LumenoError::underlying("e", reply("")),
-        LumenoError::requestMapping("e"), LumenoError::parameterEncoding("e"), LumenoError::lumenoErrorMapping(reply("")),
+        LumenoError::imageMapping(reply("")),       LumenoError::jsonMapping(reply("")),
+        LumenoError::stringMapping(reply("")),      LumenoError::objectMapping("e", reply("")),
+        LumenoError::encodableMapping("e"),         LumenoError::fromStatusCode(reply(R"({"code":"x"})")),
+        LumenoError::underlying("e", reply("")),    LumenoError::requestMapping("e"),
+        LumenoError::parameterEncoding("e"),        LumenoError::lumenoErrorMapping(reply("")),
         LumenoError::invalidToken()};
     std::set<std::string_view> messages;
     for (std::size_t i = 0; i < std::size(all); ++i) {
