@@ -49,7 +49,8 @@ Target cursorTarget(const auto& c) { return {.token = c.token, .cursor = c.curso
 Target wishlist(HttpMethod method, const auto& c) {
     JsonArray offerIds;
     for (const auto id : c.offerIds) offerIds.push_back(JsonObject{{"offer_id", id}});
-    return {.method = method, .path = path("/members/", c.memberId, "/wishlist/"), .body = json(offerIds), .token = c.token};
+    return {.method = method, .path = path("/members/", c.memberId, "/wishlist/"), .body = json(offerIds),
+            .token = c.token};
 }
 
 Target imageUpload(std::string_view subfolder, const auto& c) {
@@ -178,7 +179,9 @@ Target target(const Delink& c) {
 // Sponsors and locations.
 
 Target target(const GetSponsor& c) { return {.path = path("/sponsors/", c.withID, "/"), .token = c.token}; }
-Target target(const GetSponsors& c) { return {.path = "/sponsors/", .query = urlQuery(c.queryParams), .token = c.token}; }
+Target target(const GetSponsors& c) {
+    return {.path = "/sponsors/", .query = urlQuery(c.queryParams), .token = c.token};
+}
 Target target(const GetTrimmedSponsors& c) {
     return {.path = "/trim/sponsors", .query = urlQuery(c.queryParams), .token = c.token};
 }
@@ -299,7 +302,9 @@ Target target(const GetAccrualDetailsFromBitID& c) {
     return {.path = path("/bits/", c.bitId, "/accruals/"), .query = urlQuery({{"page_size", c.pageSize}}),
             .token = c.token};
 }
-Target target(const CreateBit& c) { return {.method = post, .path = "/bit/", .body = json(c.request), .token = c.token}; }
+Target target(const CreateBit& c) {
+    return {.method = post, .path = "/bit/", .body = json(c.request), .token = c.token};
+}
 Target target(const GetReceipts& c) {
     return {.path = "/receipts/", .query = urlQuery(c.queryParams), .token = c.token};
 }

@@ -104,7 +104,8 @@ std::string escapePath(std::string_view path) { return percentEncode(path, pathA
 
 std::string urlQuery(const JsonObject& parameters) {
     std::string query;
-    for (const auto* member : sortedMembers(parameters)) appendComponents(query, std::string(member->key()), member->value());
+    for (const auto* member : sortedMembers(parameters))
+        appendComponents(query, std::string(member->key()), member->value());
     return query;
 }
 
