@@ -73,7 +73,9 @@ TEST_F(ProviderTest, DropTimeoutAndCancelEachEndInOneCompletion) {
         EXPECT_EQ(delivery->result->error().kind(), LumenoError::Kind::underlying) << c.name;
         EXPECT_EQ(delivery->result->error().response(), nullptr) << c.name;
         EXPECT_EQ(delivery->handle->isCancelled(), c.cancel) << c.name;
-        if (c.cancel) EXPECT_EQ(delivery->failure(), "Request explicitly cancelled.");
+        if (c.cancel) {
+            EXPECT_EQ(delivery->failure(), "Request explicitly cancelled.");
+        }
     }
 }
 

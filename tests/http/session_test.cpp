@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/http/session.hpp"
 #include "lumeno/core/lumeno.hpp"
 #include "support/transport.hpp"
 
@@ -45,7 +46,9 @@ TEST_P(Pinning, TrustsOnlyThePinnedRootsAndHost) {
 
     const auto delivery = test::sendAndWait(service::GetCountries{"t"});
     EXPECT_EQ(delivery->result->has_value(), c.succeeds) << delivery->failure();
-    if (!c.succeeds) EXPECT_EQ(delivery->result->error().kind(), LumenoError::Kind::underlying);
+    if (!c.succeeds) {
+        EXPECT_EQ(delivery->result->error().kind(), LumenoError::Kind::underlying);
+    }
     EXPECT_EQ(server.requestCount(), c.succeeds ? 1u : 0u);
     EXPECT_EQ(server.connectionCount(), c.connections);
 }
@@ -101,15 +104,17 @@ TEST_F(SessionTest, FollowsRedirectsWithinBounds) {
     EXPECT_EQ(seen[3].method + " " + seen[3].path, "POST /target");
     EXPECT_EQ(seen[3].body, seen[2].body);
 
-    server.on("GET", "/v1/countries/", Reply(302, "", {{"Location", "https://192.0.2.1/x"}}));
-    const auto elsewhere = test::sendAndWait(service::GetCountries{"t"});
-    ASSERT_FALSE(*elsewhere->result);
-    ASSERT_NE(elsewhere->result->error().response(), nullptr);
-    EXPECT_EQ(elsewhere->result->error().response()->statusCode, 302);
+    for (const auto& elsewhere : {std::string("https://192.0.2.1/x"), server.url("/target", "localhost")}) {
+        server.on("GET", "/v1/countries/", Reply(302, "", {{"Location", elsewhere}}));
+        const auto refused = test::sendAndWait(service::GetCountries{"t"});
+        ASSERT_FALSE(*refused->result) << elsewhere;
+        ASSERT_NE(refused->result->error().response(), nullptr);
+        EXPECT_EQ(refused->result->error().response()->statusCode, 302);
+    }
 
     server.on("GET", "/v1/lookups/", Reply(302, "", {{"Location", "/v1/lookups/"}}));
     EXPECT_FALSE(*test::sendAndWait(service::AllLookUps{"t"})->result);
-    EXPECT_EQ(server.requestCount(), 4u + 1u + 6u);
+    EXPECT_EQ(server.requestCount(), 4u + 2u + 6u);
 }
 
 TEST_F(SessionTest, BaseUrlWithoutHostStopsTheProcess) {

@@ -193,6 +193,7 @@ FakeServer::FakeServer(Scheme scheme) : scheme_(scheme), fallback_(always(Reply(
     server_->new_task_queue = [count = connections_] { return new CountingQueue(count); };
     server_->set_keep_alive_max_count(100000);
     server_->set_keep_alive_timeout(60);
+    server_->set_tcp_nodelay(true);
 
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         RecordedRequest recorded;

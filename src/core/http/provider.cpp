@@ -55,9 +55,9 @@ public:
     }
 
 private:
-    /// Runs once, for the outcome that won.
+    /// Runs once, for the outcome that won; logs it when a request was sent.
     void deliver(ProviderResult result) {
-        if (logging_) logOutcome(method_, url_, result);
+        if (logging_ && transfer_) logOutcome(method_, url_, result);
         MainQueue::shared().post([completion = std::move(completion_), result = std::move(result)]() mutable {
             completion(std::move(result));
         });

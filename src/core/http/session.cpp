@@ -5,8 +5,6 @@
 
 #include <array>
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -14,6 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/fatal.hpp"
 #include "core/resources.hpp"
 #include "lumeno/core/lumeno.hpp"
 
@@ -116,13 +115,20 @@ std::optional<std::string> refusal(const std::string& url, const std::string& pi
     return "Unsupported URL scheme: " + destination->scheme;
 }
 
+/// Why the session will not follow a redirect from `from` to `to`: it goes where no request
+/// may go, or to another host.
+std::optional<std::string> redirectRefusal(const std::string& from, const std::string& to,
+                                           const std::string& pinnedHost) {
+    if (auto refused = refusal(to, pinnedHost)) return "Redirect refused. " + *refused;
+    const std::string fromHost = destinationOf(from)->host, toHost = destinationOf(to)->host;
+    if (HttpHeaders::sameName(fromHost, toHost)) return std::nullopt;
+    return "Redirect from " + fromHost + " to " + toHost + " refused: redirects stay on their host";
+}
+
 /// The host of the configured base URL; a base URL without one is a configuration fault.
 std::string pinnedHost() {
     auto destination = destinationOf(Lumeno::shared().baseURL);
-    if (!destination) {
-        std::fputs("Invalid base URL: no host\n", stderr);
-        std::abort();
-    }
+    if (!destination) fatal("Invalid base URL: no host");
     return std::move(destination->host);
 }
 
@@ -192,7 +198,6 @@ void configure(Transfer& t) {
     curl_easy_setopt(easy, CURLOPT_TCP_KEEPALIVE, 1L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.timeouts.connect.count()));
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(t.timeouts.total.count()));
-    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);  // followed here, under the same rules
 
     curl_blob roots{.data = const_cast<char*>(t.roots->data()), .len = t.roots->size(), .flags = CURL_BLOB_NOCOPY};
@@ -356,8 +361,8 @@ private:
         if (owned->redirects == maxRedirects)
             return owned->done(fail(LumenoError::underlying(
                 "Too many redirects: more than " + std::to_string(maxRedirects), std::move(response))));
-        if (auto refused = refusal(location, owned->pinnedHost))
-            return owned->done(fail(LumenoError::underlying("Redirect refused. " + *refused, std::move(response))));
+        if (auto refused = redirectRefusal(owned->request.url, location, owned->pinnedHost))
+            return owned->done(fail(LumenoError::underlying(std::move(*refused), std::move(response))));
         ++owned->redirects;
         owned->request = redirected(std::move(owned->request), status, location);
         curl_easy_reset(easy);
