@@ -54,16 +54,11 @@ std::string embeddedRootsPem() {
 struct Settings {
     std::mutex mutex;
     TransportTimeouts timeouts;
-    std::shared_ptr<const std::string> roots;
+    std::shared_ptr<const std::string> roots;  ///< null until first needed: the embedded roots
 
     static Settings& shared() {
         static Settings settings;
         return settings;
-    }
-    std::shared_ptr<const std::string> pinnedRoots() {
-        std::lock_guard lock(mutex);
-        if (!roots) roots = std::make_shared<const std::string>(embeddedRootsPem());
-        return roots;
     }
 };
 
@@ -113,6 +108,16 @@ std::optional<std::string> refusal(const std::string& url, const std::string& pi
         return "Plain HTTP to " + destination->host + " refused: only loopback addresses may be reached without TLS";
     }
     return "Unsupported URL scheme: " + destination->scheme;
+}
+
+/// Why the headers cannot go out as they are: a field that would split or corrupt the request.
+std::optional<std::string> malformedHeader(const HttpHeaders& headers) {
+    using namespace std::string_view_literals;
+    for (const auto& [name, value] : headers.fields())
+        if (name.empty() || name.find_first_of(":\r\n\0 \t"sv) != std::string::npos ||
+            value.find_first_of("\r\n\0"sv) != std::string::npos)
+            return "Header field refused: a name or value holds a character that a header cannot carry";
+    return std::nullopt;
 }
 
 /// Why the session will not follow a redirect from `from` to `to`: it goes where no request
@@ -326,8 +331,9 @@ private:
     }
 
     void begin(std::unique_ptr<Transfer> transfer) {
-        if (auto refused = refusal(transfer->request.url, transfer->pinnedHost))
-            return transfer->done(fail(LumenoError::underlying(std::move(*refused))));
+        auto refused = refusal(transfer->request.url, transfer->pinnedHost);
+        if (!refused) refused = malformedHeader(transfer->request.headers);
+        if (refused) return transfer->done(fail(LumenoError::underlying(std::move(*refused))));
         transfer->easy = curl_easy_init();
         configure(*transfer);
         curl_multi_add_handle(multi_, transfer->easy);
@@ -390,10 +396,12 @@ TransferId startTransfer(HttpRequest request, TransferDone done) {
     transfer->pinnedHost = pinnedHost();
     transfer->request = std::move(request);
     transfer->done = std::move(done);
-    transfer->roots = Settings::shared().pinnedRoots();
     {
-        std::lock_guard lock(Settings::shared().mutex);
-        transfer->timeouts = Settings::shared().timeouts;
+        Settings& settings = Settings::shared();
+        std::lock_guard lock(settings.mutex);
+        if (!settings.roots) settings.roots = std::make_shared<const std::string>(embeddedRootsPem());
+        transfer->roots = settings.roots;
+        transfer->timeouts = settings.timeouts;
     }
     return Session::shared().start(std::move(transfer));
 }
