@@ -1,5 +1,9 @@
 #include "lumeno/models/member/member_details.hpp"
 
+#include <span>
+#include <string_view>
+#include <utility>
+
 #include "lumeno/core/json/readers.hpp"
 #include "models/json_writer.hpp"
 
@@ -17,6 +21,26 @@ struct MemberIdText {
         json::throwMismatch("String or Int", json);
     }
 };
+
+using TextField = std::pair<std::string_view, std::optional<std::string> MemberDetails::*>;
+
+// The profile's text keys, read leniently and written when present, in decoding order:
+// the personal texts right after the id, the token texts after the balances.
+constexpr TextField personalTexts[] = {
+    {"first_name", &MemberDetails::firstName}, {"last_name", &MemberDetails::lastName},
+    {"email", &MemberDetails::email},          {"mobile", &MemberDetails::mobile},
+    {"date_of_birth", &MemberDetails::dateOfBirth}, {"profile_image", &MemberDetails::profileImage},
+    {"status", &MemberDetails::status},
+};
+constexpr TextField tokenTexts[] = {{"token", &MemberDetails::token}, {"expires_in", &MemberDetails::expiresIn}};
+
+void readTexts(const KeyedReader& in, MemberDetails& out, std::span<const TextField> fields) {
+    for (const auto& [key, field] : fields) out.*field = in.lenient<std::string>(key);
+}
+
+void writeTexts(JsonObject& object, const MemberDetails& member, std::span<const TextField> fields) {
+    for (const auto& [key, field] : fields) detail::putPresent(object, key, member.*field);
+}
 
 JsonObject attributesAsObject(const ExtraData& data) {
     JsonObject object;
@@ -51,16 +75,9 @@ MemberDetails MemberDetails::decode(const JsonValue& json, const Decoder& decode
         context->transferId = out.id;
         context->prefixExtraData = "md";
     }
-    out.firstName = in.lenient<std::string>("first_name");
-    out.lastName = in.lenient<std::string>("last_name");
-    out.email = in.lenient<std::string>("email");
-    out.mobile = in.lenient<std::string>("mobile");
-    out.dateOfBirth = in.lenient<std::string>("date_of_birth");
-    out.profileImage = in.lenient<std::string>("profile_image");
-    out.status = in.lenient<std::string>("status");
+    readTexts(in, out, personalTexts);
     out.balances = in.strict<std::vector<MemberBalance>>("balances");
-    out.token = in.lenient<std::string>("token");
-    out.expiresIn = in.lenient<std::string>("expires_in");
+    readTexts(in, out, tokenTexts);
     out.favoriteSponsors = in.strict<std::vector<SponsorMiniModel>>("favorite_sponsors");
     out.extraData = in.lenient<ExtraData>("extra_data");
     return out;
@@ -69,16 +86,9 @@ MemberDetails MemberDetails::decode(const JsonValue& json, const Decoder& decode
 JsonValue MemberDetails::toJson() const {
     JsonObject object;
     detail::putPresent(object, "id", id);
-    detail::putPresent(object, "first_name", firstName);
-    detail::putPresent(object, "last_name", lastName);
-    detail::putPresent(object, "email", email);
-    detail::putPresent(object, "mobile", mobile);
-    detail::putPresent(object, "date_of_birth", dateOfBirth);
-    detail::putPresent(object, "profile_image", profileImage);
-    detail::putPresent(object, "status", status);
+    writeTexts(object, *this, personalTexts);
     object["balances"] = json::encodeValue(balances);
-    detail::putPresent(object, "token", token);
-    detail::putPresent(object, "expires_in", expiresIn);
+    writeTexts(object, *this, tokenTexts);
     object["favorite_sponsors"] = json::encodeValue(favoriteSponsors);
     if (extraData) object["extra_data"] = attributesAsObject(*extraData);
     return object;
