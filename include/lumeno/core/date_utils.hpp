@@ -16,10 +16,16 @@ using Date = std::chrono::system_clock::time_point;
 inline constexpr Date kFallbackDate = Date(std::chrono::seconds(1));
 
 /// A date pattern in the platform's date-pattern language, with a locale and a time zone.
-/// Parsing takes the whole text or nothing. Copies share one formatter; safe from any thread.
+/// Copies share one formatter; safe from any thread.
+///
+/// Parsing is ICU's strict (non-lenient) parse, and takes the whole text or nothing: trailing
+/// characters fail it. ICU's own rules stay as they are: "Z" reads "+0000", "+00:00", "+01",
+/// "Z", "UTC" and "GMT+01:00" alike, and leading spaces are skipped.
 class DateFormatter {
 public:
     /// `locale` empty means no locale (the root locale); `timeZone` is an ICU zone id.
+    /// ICU checks the pattern only while parsing or formatting: a pattern it cannot read parses
+    /// nothing. Throws `std::runtime_error` when ICU cannot build the formatter at all.
     DateFormatter(std::string pattern, std::string locale, std::string timeZone);
     ~DateFormatter();
     DateFormatter(const DateFormatter&);
@@ -37,8 +43,13 @@ private:
     std::shared_ptr<Impl> impl_;
 };
 
-/// The ICU zone id of a time-zone abbreviation ("UTC", "GMT", "EST", "IST", ...), from the
-/// library's fixed table; nullopt when the abbreviation is unknown.
+/// The ICU zone id of a time-zone abbreviation, from the library's fixed table; nullopt when
+/// the abbreviation is unknown. Upper case only. The table: UTC, GMT; North America EST/EDT,
+/// CST/CDT (US Central), MST/MDT, PST/PDT, AKST/AKDT, HST; Europe WET/WEST, BST (London),
+/// CET/CEST, EET/EEST, MSK, TRT; Africa WAT, CAT, EAT, SAST; Asia GST (Dubai), PKT, IST
+/// (Kolkata), ICT, WIB/WITA/WIT, MYT, SGT, PHT/PHST, HKT, KST, JST; Oceania AWST, ACST/ACDT,
+/// AEST/AEDT, NZST/NZDT; South America COT, PET, CLT, ART, BRT. AST (Atlantic or Arabia) is
+/// ambiguous and left out.
 std::optional<std::string> timeZoneForAbbreviation(std::string_view abbreviation);
 
 /// The zone of the programme: the zone of `abbreviation`, "UTC" when absent, the process's

@@ -29,10 +29,12 @@ struct LumenoErrorResponse {
 
 /// The parsed error body of a failed reply.
 ///
-/// Accepted body shapes, tried in this order: an object whose "errors" is a list of entries;
-/// an object whose "error" is one entry; a bare list of entries; a bare entry (an object
-/// holding at least one of the entry keys "field", "message", "code", "type", "status_code").
-/// Anything else is not an error body.
+/// Accepted body shapes (JSON), tried in this order: an object whose "errors" is a list of
+/// entries; an object whose "error" is one entry; a bare list of entries; a bare entry (an
+/// object holding at least one of the entry keys "field", "message", "code", "type",
+/// "status_code"). A list of entries is non-empty and holds only objects (one other element
+/// and the list does not count). Anything else, an empty or non-JSON body included, is not an
+/// error body.
 struct LumenoResponseError {
     std::vector<LumenoErrorResponse> errors;  ///< every entry, in order
     LumenoErrorResponse error;                ///< the first entry
@@ -61,7 +63,13 @@ public:
     };
 
     /// Code vocabularies, matched against the first error entry's code (lowercased).
-    /// Raw values are the snake_case forms of the case names.
+    /// Raw values are the snake_case forms of the case names:
+    /// login: "user_locked_out", "authentication_failed", "invalid_credentials", "login_disabled";
+    /// change password: "invalid_credentials", "repeat_password", "invalid_fail", "password_invalid",
+    ///   "password_too_short", "password_too_similar";
+    /// reset password: "repeat_password", "incorrect_code", "password_too_short", "password_invalid",
+    ///   "code_expired";
+    /// one-time password: "invalid_otp", "exhausted_attempts".
     enum class LoginErrorCode { userLockedOut, authenticationFailed, invalidCredentials, loginDisabled };
     enum class ChangePasswordErrorCode {
         invalidCredentials, repeatPassword, invalidFail, passwordInvalid, passwordTooShort, passwordTooSimilar
@@ -104,7 +112,7 @@ public:
     [[nodiscard]] std::optional<ValidateOTP> validateOTPErrorCode() const;
 
 private:
-    explicit LumenoError(Kind kind) : kind_(kind) {}
+    LumenoError(Kind kind, std::string detail = {}, std::optional<Response> response = std::nullopt);
 
     Kind kind_;
     std::string detail_;

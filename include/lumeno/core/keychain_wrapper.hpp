@@ -40,6 +40,7 @@ public:
     explicit KeychainWrapper(std::string serviceName);
 
     /// The store every wrapper uses: an `InMemorySecretStore` unless the host set its own.
+    /// Setting nullptr goes back to a new, empty in-memory store.
     static void setSecretStore(std::shared_ptr<SecretStore> store);
     static std::shared_ptr<SecretStore> secretStore();
 

@@ -47,7 +47,8 @@ public:
     /// Replaces the API key and the reCAPTCHA site key.
     void updateAttributes(std::string apiKey, std::optional<std::string> reCaptchaSiteKey);
 
-    /// The folder that stands for the host's main bundle: the executable's folder unless set.
+    /// The folder that stands for the host's main bundle: the executable's folder unless set
+    /// (an empty path goes back to that).
     void setMainBundlePath(std::filesystem::path path) { mainBundlePath_ = std::move(path); }
     [[nodiscard]] std::filesystem::path mainBundlePath() const;
 
@@ -93,7 +94,7 @@ public:
 private:
     Lumeno() = default;
 
-    std::optional<std::filesystem::path> mainBundlePath_;
+    std::filesystem::path mainBundlePath_;
     std::function<void(const std::string&)> tokenDidRefresh_;
     std::function<void()> didUnauthorisedRequest_;
     std::function<void()> tokenRefresh_;

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace lumeno::Utils {
+
+/// `length` characters drawn uniformly from "A"-"Z", "a"-"z" and "0"-"9", from a generator
+/// seeded by the system's random source (one generator per thread).
+std::string randomString(std::size_t length);
+
+}  // namespace lumeno::Utils

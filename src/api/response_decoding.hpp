@@ -1,0 +1,97 @@
+#pragma once
+
+// Turning a provider outcome into a call's result.
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/http/provider.hpp"
+#include "lumeno/core/json/readers.hpp"
+#include "lumeno/core/paginated_response.hpp"
+#include "lumeno/core/result.hpp"
+
+namespace lumeno::detail {
+
+/// Whether a decode carries a fresh decoding context or none.
+enum class Context { fresh, none };
+
+/// The reply of a successful status, or the failure the outcome stands for: a provider failure
+/// as it came, a status outside 200...299 through `LumenoError::fromStatusCode`.
+Result<const Response*> filterSuccessfulStatusCodes(const ProviderResult& outcome);
+
+/// Parses a reply body for mapping, the value under `keyPath` of the top-level object when one
+/// is given. Throws `DecodingError` on an empty body, a body that is no JSON, or a missing key.
+JsonValue mapJSON(const Response& response, std::optional<std::string_view> keyPath);
+
+/// Decodes a successful reply's body as `T` with the given decoder; a failure becomes
+/// `objectMapping` with the mapping's error and the reply.
+template <class T>
+Result<T> map(const Response& response, std::optional<std::string_view> keyPath, const Decoder& decoder) {
+    try {
+        return json::decodeValue<T>(mapJSON(response, keyPath), decoder);
+    } catch (const DecodingError& error) {
+        return fail(LumenoError::objectMapping(error.what(), response));
+    }
+}
+
+inline Decoder makeDecoder(Context context) {
+    return context == Context::fresh ? Decoder::withFreshContext() : Decoder();
+}
+
+/// A single value or list: status filter, then the body (or the value under `keyPath`).
+template <class T>
+Result<T> decodeResponse(const ProviderResult& outcome, std::optional<std::string_view> keyPath = std::nullopt,
+                         Context context = Context::fresh) {
+    auto reply = filterSuccessfulStatusCodes(outcome);
+    if (!reply) return fail(std::move(reply.error()));
+    return map<T>(**reply, keyPath, makeDecoder(context));
+}
+
+/// A page: status filter, cursors from the "prev" and "next" headers, then the list. A page
+/// under a key path is decoded without a decoding context.
+template <class T>
+Result<PaginatedResponse<std::vector<T>>> decodePaginatedResponse(const ProviderResult& outcome,
+                                                                   std::optional<std::string_view> keyPath = std::nullopt) {
+    auto reply = filterSuccessfulStatusCodes(outcome);
+    if (!reply) return fail(std::move(reply.error()));
+    const Response& response = **reply;
+    auto cursor = [&](std::string_view name) -> std::optional<std::string> {
+        if (auto value = response.headers.find(name)) return std::string(*value);
+        return std::nullopt;
+    };
+    auto list = map<std::vector<T>>(response, keyPath, makeDecoder(keyPath ? Context::none : Context::fresh));
+    if (!list) return fail(std::move(list.error()));
+    return PaginatedResponse<std::vector<T>>{cursor("prev"), cursor("next"), std::move(*list)};
+}
+
+/// A call with no result value: any 2xx succeeds whatever the body.
+Result<void> mapEmptyResponseResult(const ProviderResult& outcome);
+
+// Response closures: each runs one decoder and hands its result to the host's completion.
+
+template <class T>
+ProviderCompletion handleObjectResponse(Completion<T> completion, std::optional<std::string_view> keyPath = std::nullopt) {
+    return [completion = std::move(completion), keyPath](ProviderResult outcome) {
+        completion(decodeResponse<T>(outcome, keyPath));
+    };
+}
+
+template <class T>
+ProviderCompletion handleListResponse(Completion<std::vector<T>> completion) {
+    return handleObjectResponse<std::vector<T>>(std::move(completion));
+}
+
+template <class T>
+ProviderCompletion handlePageResponse(Completion<PaginatedResponse<std::vector<T>>> completion,
+                                      std::optional<std::string_view> keyPath = std::nullopt) {
+    return [completion = std::move(completion), keyPath](ProviderResult outcome) {
+        completion(decodePaginatedResponse<T>(outcome, keyPath));
+    };
+}
+
+inline ProviderCompletion handleEmptyResponse(Completion<void> completion) {
+    return [completion = std::move(completion)](ProviderResult outcome) { completion(mapEmptyResponseResult(outcome)); };
+}
+
+}  // namespace lumeno::detail

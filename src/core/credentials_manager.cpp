@@ -1,0 +1,92 @@
+#include "lumeno/core/credentials_manager.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "lumeno/core/lumeno.hpp"
+
+namespace lumeno {
+
+namespace {
+
+/// The whole text as a finite number in the C locale ("3600", "3600.5", "3.6e3"); nullopt for
+/// anything else, "inf", "nan", blanks and trailing characters included.
+std::optional<double> finiteNumber(std::string_view text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc{} || ptr != end || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+// A `Date` holds about 292 years either side of 1970; an expiry further out stops at this.
+constexpr double kLatestExpirySeconds = 9.2e9;
+
+// Tokens are renewed this long before the platform's expiry.
+constexpr double kExpiryMarginSeconds = 120.0;
+
+}  // namespace
+
+CredentialsManager& CredentialsManager::shared() {
+    static CredentialsManager instance{KeychainWrapper(std::string(serviceName))};
+    return instance;
+}
+
+CredentialsManager::CredentialsManager(KeychainWrapper keychain, std::function<Date()> now)
+    : keychain_(std::move(keychain)),
+      now_(now ? std::move(now) : [] { return std::chrono::system_clock::now(); }),
+      formatter_("yyyy-MM-dd'T'HH:mm:ss.SSSZ", "en_US_POSIX", programTimeZoneId(Lumeno::shared().programTimeZone)) {}
+
+void CredentialsManager::writeOrRemove(std::string_view key, const std::optional<std::string>& value) const {
+    if (value)
+        keychain_.set(*value, key);
+    else
+        keychain_.remove(key);
+}
+
+std::optional<std::string> CredentialsManager::token() const { return keychain_.string(tokenKey); }
+
+void CredentialsManager::setToken(const std::optional<std::string>& token) const { writeOrRemove(tokenKey, token); }
+
+std::optional<std::string> CredentialsManager::expiryDateString() const { return keychain_.string(expiryKey); }
+
+void CredentialsManager::setExpiryDateString(const std::optional<std::string>& text) const {
+    writeOrRemove(expiryKey, text);
+}
+
+std::optional<Date> CredentialsManager::expiryDate() const {
+    const auto text = expiryDateString();
+    if (!text) return std::nullopt;
+    return formatter_.date(*text);
+}
+
+void CredentialsManager::setExpiryDate(const std::optional<Date>& date) const {
+    setExpiryDateString(date ? std::optional(formatter_.string(*date)) : std::nullopt);
+}
+
+void CredentialsManager::storeCredential(const std::optional<std::string>& username,
+                                         const std::optional<std::string>& token,
+                                         const std::optional<std::string>& expiryString,
+                                         const SessionType& sessionType) const {
+    writeOrRemove(userKey, username);
+    setToken(token);
+    keychain_.set(std::int64_t{sessionType.isPassword() ? 0 : 1}, sessionTypeKey);
+    if (sessionType.isPassword()) keychain_.set(*sessionType.passwordText(), sessionTypePasswordKey);
+    setExpiryDate(expiryString ? std::optional(expiryFrom(*expiryString)) : std::nullopt);
+}
+
+Date CredentialsManager::expiryFrom(std::string_view expiresIn) const {
+    const Date now = now_();
+    const auto seconds = finiteNumber(expiresIn);
+    if (!seconds) return now;
+    using Seconds = std::chrono::duration<double>;
+    const double nowSeconds = std::chrono::duration_cast<Seconds>(now.time_since_epoch()).count();
+    const double offset = std::clamp(*seconds - kExpiryMarginSeconds, -kLatestExpirySeconds - nowSeconds,
+                                     kLatestExpirySeconds - nowSeconds);
+    return now + std::chrono::duration_cast<Date::duration>(Seconds(offset));
+}
+
+void CredentialsManager::removeCredential() const { keychain_.removeAll(); }
+
+}  // namespace lumeno

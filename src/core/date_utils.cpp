@@ -1,0 +1,180 @@
+#include "lumeno/core/date_utils.hpp"
+
+#include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <mutex>
+#include <stdexcept>
+
+#include "lumeno/core/lumeno.hpp"
+
+namespace lumeno {
+
+namespace {
+
+// Zone abbreviations and the zone each stands for. Fixed here rather than taken from ICU,
+// whose abbreviation look-ups depend on the locale. Ambiguous abbreviations take their most
+// common meaning (CST: US Central, IST: India, BST: British Summer Time, GST: Gulf); AST is
+// left out (Atlantic or Arabia). Sorted by abbreviation.
+constexpr std::pair<std::string_view, std::string_view> kZoneAbbreviations[] = {
+    {"ACDT", "Australia/Adelaide"},
+    {"ACST", "Australia/Adelaide"},
+    {"AEDT", "Australia/Sydney"},
+    {"AEST", "Australia/Sydney"},
+    {"AKDT", "America/Anchorage"},
+    {"AKST", "America/Anchorage"},
+    {"ART", "America/Argentina/Buenos_Aires"},
+    {"AWST", "Australia/Perth"},
+    {"BRT", "America/Sao_Paulo"},
+    {"BST", "Europe/London"},
+    {"CAT", "Africa/Maputo"},
+    {"CDT", "America/Chicago"},
+    {"CEST", "Europe/Paris"},
+    {"CET", "Europe/Paris"},
+    {"CLT", "America/Santiago"},
+    {"COT", "America/Bogota"},
+    {"CST", "America/Chicago"},
+    {"EAT", "Africa/Nairobi"},
+    {"EDT", "America/New_York"},
+    {"EEST", "Europe/Athens"},
+    {"EET", "Europe/Athens"},
+    {"EST", "America/New_York"},
+    {"GMT", "GMT"},
+    {"GST", "Asia/Dubai"},
+    {"HKT", "Asia/Hong_Kong"},
+    {"HST", "Pacific/Honolulu"},
+    {"ICT", "Asia/Bangkok"},
+    {"IST", "Asia/Kolkata"},
+    {"JST", "Asia/Tokyo"},
+    {"KST", "Asia/Seoul"},
+    {"MDT", "America/Denver"},
+    {"MSK", "Europe/Moscow"},
+    {"MST", "America/Denver"},
+    {"MYT", "Asia/Kuala_Lumpur"},
+    {"NZDT", "Pacific/Auckland"},
+    {"NZST", "Pacific/Auckland"},
+    {"PDT", "America/Los_Angeles"},
+    {"PET", "America/Lima"},
+    {"PHST", "Asia/Manila"},
+    {"PHT", "Asia/Manila"},
+    {"PKT", "Asia/Karachi"},
+    {"PST", "America/Los_Angeles"},
+    {"SAST", "Africa/Johannesburg"},
+    {"SGT", "Asia/Singapore"},
+    {"TRT", "Europe/Istanbul"},
+    {"UTC", "UTC"},
+    {"WAT", "Africa/Lagos"},
+    {"WEST", "Europe/Lisbon"},
+    {"WET", "Europe/Lisbon"},
+    {"WIB", "Asia/Jakarta"},
+    {"WIT", "Asia/Jayapura"},
+    {"WITA", "Asia/Makassar"},
+};
+static_assert(std::ranges::is_sorted(kZoneAbbreviations, {}, &std::pair<std::string_view, std::string_view>::first));
+
+std::string utf8(const icu::UnicodeString& text) {
+    std::string out;
+    text.toUTF8String(out);
+    return out;
+}
+
+icu::UnicodeString unicode(std::string_view text) {
+    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+}
+
+// ICU keeps instants as milliseconds since 1970 in a double; `Date` counts nanoseconds in 64
+// bits, about 292 years either side of 1970. Instants beyond that have no `Date`.
+constexpr double kDateLimitMillis = 9.2e12;
+
+// No date text is longer; a longer text is not handed to ICU at all.
+constexpr std::size_t kMaxDateText = 256;
+
+std::optional<Date> dateFromMillis(UDate millis) {
+    if (!std::isfinite(millis) || std::fabs(millis) > kDateLimitMillis) return std::nullopt;
+    return Date(std::chrono::milliseconds(static_cast<std::int64_t>(std::floor(millis))));
+}
+
+}  // namespace
+
+struct DateFormatter::Impl {
+    std::mutex mutex;
+    std::unique_ptr<icu::SimpleDateFormat> format;
+};
+
+DateFormatter::DateFormatter(std::string pattern, std::string locale, std::string timeZone)
+    : pattern_(std::move(pattern)), timeZone_(std::move(timeZone)), impl_(std::make_shared<Impl>()) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Locale icuLocale = locale.empty() ? icu::Locale::getRoot() : icu::Locale(locale.c_str());
+    impl_->format = std::make_unique<icu::SimpleDateFormat>(unicode(pattern_), icuLocale, status);
+    if (U_FAILURE(status)) throw std::runtime_error("No date formatter for the pattern \"" + pattern_ + "\"");
+    impl_->format->adoptTimeZone(icu::TimeZone::createTimeZone(unicode(timeZone_)));
+    impl_->format->setLenient(false);
+}
+
+DateFormatter::~DateFormatter() = default;
+DateFormatter::DateFormatter(const DateFormatter&) = default;
+DateFormatter& DateFormatter::operator=(const DateFormatter&) = default;
+
+std::optional<Date> DateFormatter::date(std::string_view text) const {
+    if (text.size() > kMaxDateText) return std::nullopt;
+    const icu::UnicodeString input = unicode(text);
+    icu::ParsePosition position(0);
+    UDate millis;
+    {
+        std::lock_guard lock(impl_->mutex);
+        millis = impl_->format->parse(input, position);
+    }
+    if (position.getErrorIndex() >= 0 || position.getIndex() != input.length()) return std::nullopt;
+    return dateFromMillis(millis);
+}
+
+std::string DateFormatter::string(Date date) const {
+    const auto millis =
+        static_cast<UDate>(std::chrono::floor<std::chrono::milliseconds>(date.time_since_epoch()).count());
+    icu::UnicodeString out;
+    {
+        std::lock_guard lock(impl_->mutex);
+        impl_->format->format(millis, out);
+    }
+    return utf8(out);
+}
+
+std::optional<std::string> timeZoneForAbbreviation(std::string_view abbreviation) {
+    const auto* end = std::end(kZoneAbbreviations);
+    const auto* it = std::ranges::lower_bound(kZoneAbbreviations, abbreviation, {},
+                                              &std::pair<std::string_view, std::string_view>::first);
+    if (it == end || it->first != abbreviation) return std::nullopt;
+    return std::string(it->second);
+}
+
+std::string programTimeZoneId(const std::optional<std::string>& abbreviation) {
+    if (!abbreviation) return "UTC";
+    if (auto zone = timeZoneForAbbreviation(*abbreviation)) return *zone;
+    const std::unique_ptr<icu::TimeZone> host(icu::TimeZone::createDefault());
+    icu::UnicodeString id;
+    host->getID(id);
+    return utf8(id);
+}
+
+DateUtils& DateUtils::shared() {
+    static DateUtils instance(Lumeno::shared().programTimeZone);
+    return instance;
+}
+
+DateUtils::DateUtils(const std::optional<std::string>& timeZoneAbbreviation) {
+    const std::string zone = programTimeZoneId(timeZoneAbbreviation);
+    for (const char* pattern :
+         {"yyyy-MM-dd'T'HH:mm:ssZ", "yyyy-MM-dd'T'HH:mm:ss.SSSZ", "yyyy-MM-dd'T'HH:mm:ss", "yyyy-MM-dd"})
+        dateFormats_.emplace_back(pattern, "en_US_POSIX", zone);
+}
+
+std::optional<Date> toDate(std::string_view text, std::span<const DateFormatter> formats) {
+    for (const auto& format : formats)
+        if (auto date = format.date(text)) return date;
+    return std::nullopt;
+}
+
+}  // namespace lumeno

@@ -1,0 +1,54 @@
+#include "core/service/target.hpp"
+
+#include "core/service/url_encoding.hpp"
+#include "lumeno/core/lumeno.hpp"
+
+namespace lumeno::detail::service {
+
+namespace {
+
+std::string urlOf(const Target& target, const Lumeno& settings) {
+    std::string url;
+    if (target.cursor) {
+        url = *target.cursor;
+    } else {
+        const auto gateway = target.signup && settings.usev2Signup ? v2Gateway(settings.tenant) : settings.tenant;
+        url = appendPath(appendPath(gateway, target.segment), escapePath(target.path));
+    }
+    if (!target.query.empty()) url += '?' + target.query;
+    return url;
+}
+
+HttpHeaders headersOf(const Target& target, const Lumeno& settings) {
+    HttpHeaders headers{{"x-api-key", settings.apiKey}};
+    if (target.token && !target.token->empty())
+        headers.add("Authorization", settings.tokenType + ' ' + std::string(*target.token));
+    if (settings.isReCaptchaEnabled && !target.reCaptchaToken.empty() && !target.reCaptchaSiteKey.empty()) {
+        headers.add("Recaptcha-Token", std::string(target.reCaptchaToken));
+        headers.add("Recaptcha-SiteKey", std::string(target.reCaptchaSiteKey));
+    }
+    if (!target.body.empty()) headers.add("Content-Type", "application/json");
+    return headers;
+}
+
+/// A line break or NUL in a header value would end the field early and let the rest of the
+/// value pass as header fields of its own.
+const HttpHeaders::Field* unsafeField(const HttpHeaders& headers) {
+    for (const auto& field : headers.fields())
+        if (field.second.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) return &field;
+    return nullptr;
+}
+
+}  // namespace
+
+Result<HttpRequest> makeRequest(Target target) {
+    const Lumeno& settings = Lumeno::shared();
+    HttpRequest request{.method = target.method, .url = urlOf(target, settings),
+                        .headers = headersOf(target, settings), .body = std::move(target.body)};
+    if (!isValidURL(request.url)) return fail(LumenoError::requestMapping(request.url));
+    if (const auto* field = unsafeField(request.headers))
+        return fail(LumenoError::requestMapping("header value with a line break or NUL byte: " + field->first));
+    return request;
+}
+
+}  // namespace lumeno::detail::service

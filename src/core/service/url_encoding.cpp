@@ -1,0 +1,134 @@
+#include "core/service/url_encoding.hpp"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <charconv>
+#include <memory>
+#include <vector>
+
+namespace lumeno::detail::service {
+
+namespace {
+
+constexpr bool isUnreserved(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+           c == '_' || c == '~';
+}
+
+/// RFC 3986 path characters: unreserved, sub-delimiters, ":", "@" and "/".
+constexpr bool pathAllows(unsigned char c) {
+    return isUnreserved(c) || std::string_view("!$&'()*+,;=:@/").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+/// Query components keep only the unreserved characters, "/" and "?".
+constexpr bool queryAllows(unsigned char c) { return isUnreserved(c) || c == '/' || c == '?'; }
+
+template <class Allowed>
+std::string percentEncode(std::string_view text, Allowed allowed) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (allowed(c)) {
+            out += ch;
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 0x0F];
+        }
+    }
+    return out;
+}
+
+template <class Number>
+std::string decimal(Number number) {
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, number).ptr;
+    return {buffer, end};
+}
+
+/// The text of a scalar query value: flags as 1 and 0, numbers in plain decimal.
+std::string scalarText(const JsonValue& value) {
+    switch (value.kind()) {
+        case boost::json::kind::bool_: return value.get_bool() ? "1" : "0";
+        case boost::json::kind::int64: return decimal(value.get_int64());
+        case boost::json::kind::uint64: return decimal(value.get_uint64());
+        case boost::json::kind::double_: return decimal(value.get_double());
+        case boost::json::kind::string: return std::string(value.get_string());
+        default: return {};
+    }
+}
+
+std::vector<const boost::json::key_value_pair*> sortedMembers(const JsonObject& object) {
+    std::vector<const boost::json::key_value_pair*> members;
+    members.reserve(object.size());
+    for (const auto& member : object) members.push_back(&member);
+    std::ranges::sort(members, {}, [](const auto* member) { return member->key(); });
+    return members;
+}
+
+void appendComponents(std::string& query, const std::string& key, const JsonValue& value) {
+    switch (value.kind()) {
+        case boost::json::kind::null: return;
+        case boost::json::kind::object:
+            for (const auto* member : sortedMembers(value.get_object()))
+                appendComponents(query, key + '[' + std::string(member->key()) + ']', member->value());
+            return;
+        case boost::json::kind::array:
+            for (const auto& element : value.get_array()) appendComponents(query, key + "[]", element);
+            return;
+        default:
+            if (!query.empty()) query += '&';
+            query += percentEncode(key, queryAllows);
+            query += '=';
+            query += percentEncode(scalarText(value), queryAllows);
+    }
+}
+
+}  // namespace
+
+std::string appendPath(std::string_view base, std::string_view path) {
+    if (path.empty()) return std::string(base);
+    const bool baseSlash = base.ends_with('/');
+    const bool pathSlash = path.starts_with('/');
+    std::string url(base);
+    if (baseSlash && pathSlash) url.pop_back();
+    else if (!baseSlash && !pathSlash) url += '/';
+    url += path;
+    return url;
+}
+
+std::string escapePath(std::string_view path) { return percentEncode(path, pathAllows); }
+
+std::string urlQuery(const JsonObject& parameters) {
+    std::string query;
+    for (const auto* member : sortedMembers(parameters))
+        appendComponents(query, std::string(member->key()), member->value());
+    return query;
+}
+
+std::string v2Gateway(std::string_view gateway) {
+    std::string url(gateway);
+    const auto scheme = url.find("://");
+    const auto end = std::min(url.find_first_of("?#"), url.size());
+    for (auto slash = url.find('/', scheme == std::string::npos ? 0 : scheme + 3); slash < end;
+         slash = url.find('/', slash + 1)) {
+        const auto next = slash + 3;
+        if (url.compare(slash, 3, "/v1") == 0 && (next == end || url[next] == '/')) url[slash + 2] = '2';
+    }
+    return url;
+}
+
+bool isValidURL(const std::string& url) {
+    if (url.find('\0') != std::string::npos) return false;
+    const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> handle(curl_url(), curl_url_cleanup);
+    if (!handle || curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return false;
+    char* host = nullptr;
+    const bool hasHost = curl_url_get(handle.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK && host && *host;
+    curl_free(host);
+    return hasHost;
+}
+
+}  // namespace lumeno::detail::service

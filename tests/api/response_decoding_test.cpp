@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include "api/response_decoding.hpp"
+
+namespace {
+
+using lumeno::Response;
+using lumeno::detail::ProviderResult;
+
+// A record that shows what the decoding context held when it was decoded, and writes to it.
+struct Probe {
+    std::int64_t id = 0;
+    std::optional<std::string> seenTransferId;
+    static Probe decode(const lumeno::JsonValue& json, const lumeno::Decoder& decoder) {
+        lumeno::KeyedReader reader(json, decoder);
+        Probe probe{reader.strict<std::int64_t>("id"), std::nullopt};
+        if (auto* context = reader.context()) {
+            probe.seenTransferId = context->transferId.value_or("<none>");
+            context->transferId = std::to_string(probe.id);
+        }
+        return probe;
+    }
+};
+
+ProviderResult reply(int status, std::string body, lumeno::HttpHeaders headers = {}) {
+    return Response{status, std::move(body), std::move(headers), "https://api.test/x"};
+}
+
+}  // namespace
+
+TEST(DecodeResponse, StatusAndBodyOutcomes) {
+    using Kind = lumeno::LumenoError::Kind;
+    struct Case {
+        int status;
+        const char* body;
+        std::optional<Kind> failure;
+    } cases[] = {
+        {200, R"({"id":1})", std::nullopt},
+        {201, R"({"id":1})", std::nullopt},
+        {299, R"({"id":1})", std::nullopt},
+        {204, "", Kind::objectMapping},
+        {200, "", Kind::objectMapping},
+        {200, "not json", Kind::objectMapping},
+        {200, R"({"id":"1"})", Kind::objectMapping},
+        {200, R"([{"id":1}])", Kind::objectMapping},
+        {101, R"({"id":1})", Kind::lumenoErrorMapping},
+        {304, R"({"id":1})", Kind::lumenoErrorMapping},
+        {404, R"({"errors":[{"code":"not_found"}]})", Kind::statusCode},
+        {500, "oops", Kind::lumenoErrorMapping},
+    };
+    for (const auto& c : cases) {
+        auto result = lumeno::detail::decodeResponse<Probe>(reply(c.status, c.body));
+        ASSERT_EQ(result.has_value(), !c.failure) << c.status << " " << c.body;
+        if (c.failure) {
+            EXPECT_EQ(result.error().kind(), *c.failure) << c.status << " " << c.body;
+            ASSERT_NE(result.error().response(), nullptr);
+            EXPECT_EQ(result.error().response()->statusCode, c.status);
+        }
+    }
+}
+
+TEST(DecodeResponse, ProviderFailurePassesThrough) {
+    ProviderResult outcome = std::unexpected(lumeno::LumenoError::underlying("connection reset"));
+    auto result = lumeno::detail::decodeResponse<Probe>(outcome);
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().kind(), lumeno::LumenoError::Kind::underlying);
+    EXPECT_FALSE(lumeno::detail::mapEmptyResponseResult(outcome));
+}
+
+TEST(DecodeResponse, KeyPathAndListShapes) {
+    EXPECT_EQ(lumeno::detail::decodeResponse<Probe>(reply(200, R"({"data":{"id":7}})"), "data")->id, 7);
+    EXPECT_FALSE(lumeno::detail::decodeResponse<Probe>(reply(200, R"({"id":7})"), "data"));
+    EXPECT_FALSE(lumeno::detail::decodeResponse<Probe>(reply(200, R"([{"data":{"id":7}}])"), "data"));
+    EXPECT_EQ(lumeno::detail::decodeResponse<std::vector<Probe>>(reply(200, R"([{"id":1},{"id":2}])"))->size(), 2u);
+    EXPECT_FALSE(lumeno::detail::decodeResponse<std::vector<Probe>>(reply(200, R"({"id":1})")));
+    EXPECT_FALSE(lumeno::detail::decodeResponse<std::vector<Probe>>(reply(200, "")));
+    using TextMap = std::map<std::string, std::string>;
+    EXPECT_EQ(lumeno::detail::decodeResponse<TextMap>(reply(200, R"({"url":"u"})"))->at("url"), "u");
+    EXPECT_FALSE(lumeno::detail::decodeResponse<TextMap>(reply(200, R"({"url":"u","n":1})")));
+}
+
+TEST(DecodeResponse, EachReplyStartsFromAFreshContext) {
+    // Within one reply the context is shared; the next reply starts empty.
+    auto first = lumeno::detail::decodeResponse<std::vector<Probe>>(reply(200, R"([{"id":1},{"id":2}])"));
+    ASSERT_TRUE(first);
+    EXPECT_EQ((*first)[0].seenTransferId, "<none>");
+    EXPECT_EQ((*first)[1].seenTransferId, "1");
+    auto second = lumeno::detail::decodeResponse<Probe>(reply(200, R"({"id":3})"));
+    EXPECT_EQ(second->seenTransferId, "<none>");
+    auto bare = lumeno::detail::decodeResponse<Probe>(reply(200, R"({"id":3})"), std::nullopt,
+                                                       lumeno::detail::Context::none);
+    EXPECT_EQ(bare->seenTransferId, std::nullopt);
+}
+
+TEST(DecodePaginatedResponse, CursorsAndContext) {
+    auto page = lumeno::detail::decodePaginatedResponse<Probe>(
+        reply(200, R"([{"id":1}])", {{"Next", "https://api.test/x?page=2"}}));
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->nextCursor, "https://api.test/x?page=2");
+    EXPECT_EQ(page->previousCursor, std::nullopt);
+    EXPECT_EQ(page->content[0].seenTransferId, "<none>");
+
+    auto keyed = lumeno::detail::decodePaginatedResponse<Probe>(
+        reply(200, R"({"data":[{"id":1}]})", {{"prev", "p"}, {"next", "n"}}), "data");
+    ASSERT_TRUE(keyed);
+    EXPECT_EQ(keyed->previousCursor, "p");
+    EXPECT_EQ(keyed->content[0].seenTransferId, std::nullopt);  // a keyed page sees no context
+}
+
+TEST(MapEmptyResponseResult, AnySuccessfulStatusSucceeds) {
+    const std::pair<int, const char*> ok[] = {{200, "anything"}, {204, ""}, {201, "{"}};
+    for (const auto& [status, body] : ok) EXPECT_TRUE(lumeno::detail::mapEmptyResponseResult(reply(status, body)));
+    auto parsed = lumeno::detail::mapEmptyResponseResult(reply(404, R"({"errors":[{"code":"x"}]})"));
+    EXPECT_EQ(parsed.error().kind(), lumeno::LumenoError::Kind::statusCode);
+    auto unparsed = lumeno::detail::mapEmptyResponseResult(reply(404, "<html>"));
+    EXPECT_EQ(unparsed.error().kind(), lumeno::LumenoError::Kind::lumenoErrorMapping);
+}
