@@ -1,6 +1,6 @@
 #include "core/service/lumeno_service.hpp"
 
-#include "core/service/random_string.hpp"
+#include "lumeno/core/utils.hpp"
 #include "core/service/target.hpp"
 #include "core/service/url_encoding.hpp"
 #include "lumeno/core/lumeno.hpp"

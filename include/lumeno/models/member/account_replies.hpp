@@ -1,0 +1,69 @@
+#pragma once
+
+// Small replies of the status, sign-in attribute, upload and referral calls.
+//
+// Rule words used below, one per key: strict (absent or null gives the default; a value of
+// another type fails the record), lenient (absent, null or a value of another type gives the
+// default).
+
+#include <optional>
+#include <string>
+
+#include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/json.hpp"
+
+namespace lumeno {
+
+/// The reply of the member-status query.
+struct MemberStatus {
+    bool exists = false;     ///< "exists", strict
+    bool validated = false;  ///< "validated", strict
+
+    static MemberStatus decode(const JsonValue& json, const Decoder& decoder);
+};
+
+/// The reply of the Apple identity query.
+struct AppleStatus {
+    bool exists = false;  ///< "exists", strict
+
+    static AppleStatus decode(const JsonValue& json, const Decoder& decoder);
+};
+
+/// The reply of the password-exists query.
+struct PasswordStatus {
+    bool exists = false;  ///< "exists", strict
+
+    static PasswordStatus decode(const JsonValue& json, const Decoder& decoder);
+};
+
+/// The reply of removing a social link.
+struct SocialDelinkResponse {
+    std::optional<bool> delinkStatus;  ///< "social_delink", strict
+    std::optional<bool> logout;        ///< "logout", strict
+
+    static SocialDelinkResponse decode(const JsonValue& json, const Decoder& decoder);
+};
+
+/// The reply of the login-attribute call.
+struct LoginAttribute {
+    std::optional<std::string> attribute;  ///< "attribute", lenient
+
+    static LoginAttribute decode(const JsonValue& json, const Decoder& decoder);
+};
+
+/// The reply of the upload-URL calls.
+struct S3ImageResponse {
+    std::optional<std::string> url;            ///< "url", lenient
+    std::optional<std::string> signedRequest;  ///< "signed_request", lenient
+
+    static S3ImageResponse decode(const JsonValue& json, const Decoder& decoder);
+};
+
+/// The reply of the member referral.
+struct MemberReferralResponse {
+    std::optional<std::string> data;  ///< "data", lenient
+
+    static MemberReferralResponse decode(const JsonValue& json, const Decoder& decoder);
+};
+
+}  // namespace lumeno
