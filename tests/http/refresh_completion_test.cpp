@@ -128,6 +128,12 @@ TEST_F(RefreshCompletion, LeavesTheRequestAsItWasWhenItCannotRenew) {
              server.on("POST", loginPath, Reply::json(R"({"expires_in":"3600"})"));
          },
          true, 0, 0},
+        {"re-login reply that does not decode",
+         [](FakeServer& server) {
+             storeSession(SessionType::password("pw"));
+             server.on("POST", loginPath, Reply::json(R"({"token":"new","success":"yes"})"));
+         },
+         true, 0, 0},
         {"re-login dropped",
          [](FakeServer& server) {
              storeSession(SessionType::password("pw"));

@@ -5,11 +5,12 @@
 #include <mutex>
 #include <vector>
 
+#include "api/response_decoding.hpp"
 #include "core/http/provider.hpp"
 #include "lumeno/core/credentials_manager.hpp"
-#include "lumeno/core/json/readers.hpp"
 #include "lumeno/core/lumeno.hpp"
 #include "lumeno/core/main_queue.hpp"
+#include "lumeno/models/member/member_response.hpp"
 
 namespace lumeno::detail {
 namespace {
@@ -38,11 +39,6 @@ struct StoredLogin {
     std::string password;
 };
 
-struct FreshToken {
-    std::string token;
-    std::optional<std::string> expiresIn;
-};
-
 /// The scheme word of the request's "Authorization" header; empty without one.
 std::string_view authorizationScheme(const HttpRequest& request) {
     const auto value = request.headers.find("Authorization").value_or("");
@@ -64,31 +60,20 @@ std::optional<StoredLogin> storedPasswordLogin() {
     return StoredLogin{std::move(*user), std::move(*password)};
 }
 
-/// The token and lifetime of a successful login reply (read without a decoding context);
-/// nullopt for a failed reply or one that carries no token.
-std::optional<FreshToken> freshToken(const Response& reply) {
-    if (reply.statusCode < 200 || reply.statusCode > 299) return std::nullopt;
-    boost::system::error_code error;
-    const JsonValue json = boost::json::parse(reply.data, error);
-    if (error || !json.is_object()) return std::nullopt;
-    const Decoder decoder;
-    const KeyedReader reader(json, decoder);
-    auto token = reader.lenient<std::string>("token");
-    if (!token) return std::nullopt;
-    return FreshToken{std::move(*token), reader.lenient<std::string>("expires_in")};
-}
-
 /// Runs on the main queue when the re-login ends: stores the new credentials, tells the host,
 /// and lets the held requests go, with the new token when there is one.
 void reloggedIn(const StoredLogin& login, const ProviderResult& result) {
+    // Read as the login call reads it, without a decoding context. A reply without a token
+    // renews nothing: storing it would erase the token the held requests carry.
+    const auto reply = decodeResponse<MemberResponse>(result, std::nullopt, Context::none);
     std::optional<std::string> token;
     std::vector<HeldRequest> held;
     {
         std::lock_guard lock(Renewal::shared().mutex);
-        if (auto fresh = result ? freshToken(*result) : std::nullopt) {
-            CredentialsManager::shared().storeCredential(login.user, fresh->token, fresh->expiresIn,
+        if (reply && reply->token) {
+            CredentialsManager::shared().storeCredential(login.user, reply->token, reply->expiresIn,
                                                          CredentialsManager::SessionType::password(login.password));
-            token = std::move(fresh->token);
+            token = reply->token;
         }
         held.swap(Renewal::shared().held);
         Renewal::shared().running = false;
