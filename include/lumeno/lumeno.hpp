@@ -2,6 +2,8 @@
 
 // Everything a host needs: the entry object, the calls, the records.
 
+#include "lumeno/api/lumeno_request.hpp"
+#include "lumeno/api/status.hpp"
 #include "lumeno/core/cancellable.hpp"
 #include "lumeno/core/credentials_manager.hpp"
 #include "lumeno/core/date_utils.hpp"

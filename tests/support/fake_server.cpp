@@ -226,6 +226,8 @@ FakeServer::FakeServer(Scheme scheme) : scheme_(scheme), fallback_(always(Reply(
     port_ = server_->bind_to_any_port("127.0.0.1");
     if (port_ <= 0) throw std::runtime_error("fake server: no port");
     thread_ = std::thread([this] { server_->listen_after_bind(); });
+    // A stop that comes before the accept loop runs would be lost: wait for the loop.
+    while (!server_->is_running()) std::this_thread::yield();
 }
 
 FakeServer::~FakeServer() {

@@ -1,0 +1,178 @@
+// Enrolment, validation, login and the member profile calls.
+
+#include "api/request_road.hpp"
+#include "api/response_decoding.hpp"
+#include "lumeno/core/credentials_manager.hpp"
+
+namespace lumeno {
+
+using namespace detail;
+
+namespace {
+
+/// The "member_id" text of an enrolment refusal whose first error has `code` (compared with case).
+std::optional<std::string> existingMemberId(const LumenoError& error, std::string_view code) {
+    const LumenoResponseError* body = error.responseError();
+    if (body == nullptr || body->error.code != code || !body->error.data) return std::nullopt;
+    const JsonValue* id = body->error.data->if_contains("member_id");
+    if (id == nullptr || !id->is_string()) return std::nullopt;
+    return std::string(id->get_string());
+}
+
+/// The enrolment reply's member record: the whole body, decoded without a context.
+Result<MemberDetails> enrolledMember(const Response& response) {
+    return map<MemberDetails>(response, std::nullopt, Decoder());
+}
+
+ProviderCompletion handleEnrollMemberResponse(Completion<MemberRegistrationStatus> completion) {
+    return [completion = std::move(completion)](ProviderResult outcome) {
+        auto reply = filterSuccessfulStatusCodes(outcome);
+        if (!reply) {
+            const LumenoError& error = reply.error();
+            if (auto id = existingMemberId(error, "member_exists_unvalidated"))
+                return completion(registration::ExistsUnvalidated{std::move(*id)});
+            if (auto id = existingMemberId(error, "member_exists"))
+                return completion(registration::Exists{std::move(*id)});
+            return completion(fail(error));
+        }
+        auto member = enrolledMember(**reply);
+        if (!member) return completion(fail(std::move(member.error())));
+        const auto& credentials = CredentialsManager::shared();
+        credentials.setToken(member->token);
+        credentials.setExpiryDateString(member->expiresIn);
+        completion(registration::Created{std::move(*member)});
+    };
+}
+
+ProviderCompletion handleEnrollMemberV1Response(Completion<MemberRegistrationStatusV1> completion) {
+    return [completion = std::move(completion)](ProviderResult outcome) -> void {
+        if (!outcome) return completion(fail(std::move(outcome.error())));
+        const int status = outcome->statusCode;
+        if (status != 200 && status != 201 && status != 202)
+            return completion(fail(LumenoError::fromStatusCode(std::move(*outcome))));
+        auto member = enrolledMember(*outcome);
+        if (!member) return completion(fail(std::move(member.error())));
+        switch (status) {
+            case 201: return completion(registration_v1::Created{std::move(*member)});
+            case 200: return completion(registration_v1::Exists{std::move(*member)});
+            default: return completion(registration_v1::ExistsUnvalidated{std::move(*member)});
+        }
+    };
+}
+
+ProviderCompletion handleLoginResponse(std::string username, std::string password, Completion<MemberResponse> completion) {
+    return [username = std::move(username), password = std::move(password),
+            completion = std::move(completion)](ProviderResult outcome) {
+        auto response = decodeResponse<MemberResponse>(outcome);
+        if (response) {
+            CredentialsManager::shared().storeCredential(username, response->token, response->expiresIn,
+                                                         CredentialsManager::SessionType::password(password));
+        }
+        completion(std::move(response));
+    };
+}
+
+/// Decodes the profile at `keyPath` and hands on only its balances.
+ProviderCompletion handleMemberBalancesResponse(Completion<std::vector<MemberBalance>> completion,
+                                                std::optional<std::string_view> keyPath) {
+    return [completion = std::move(completion), keyPath](ProviderResult outcome) {
+        auto details = decodeResponse<MemberDetails>(outcome, keyPath);
+        if (!details) return completion(fail(std::move(details.error())));
+        completion(std::move(details->balances));
+    };
+}
+
+Handle sendEnrollment(JsonValue memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
+                      std::optional<std::string> reCaptchaSiteKey, ProviderCompletion handler) {
+    return send(service::EnrollUser{std::move(memberData), type, std::move(reCaptchaToken), std::move(reCaptchaSiteKey)},
+                std::move(handler));
+}
+
+}  // namespace
+
+namespace detail {
+
+Handle enrollMember(JsonValue memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
+                    std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatus> completion) {
+    return sendEnrollment(std::move(memberData), type, std::move(reCaptchaToken), std::move(reCaptchaSiteKey),
+                          handleEnrollMemberResponse(std::move(completion)));
+}
+
+Handle enrollMemberV1(JsonValue memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
+                      std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatusV1> completion) {
+    return sendEnrollment(std::move(memberData), type, std::move(reCaptchaToken), std::move(reCaptchaSiteKey),
+                          handleEnrollMemberV1Response(std::move(completion)));
+}
+
+Handle patchMember(const Token& token, std::string memberId, JsonValue updateRequest,
+                   Completion<MemberDetails> completion) {
+    return sendTokenRequest(
+        token,
+        [completion = std::move(completion)](ProviderResult outcome) {
+            completion(decodeResponse<MemberDetails>(outcome, std::nullopt, Context::none));
+        },
+        [&](std::string resolved) {
+            return service::PatchMember{std::move(memberId), std::move(updateRequest), std::move(resolved)};
+        });
+}
+
+}  // namespace detail
+
+Handle LumenoRequest::validateMember(std::string memberId, std::string otp,
+                                     std::optional<ValidateMemberExtraData> extraData,
+                                     Completion<LumenoTokenResponse> completion) {
+    std::optional<service::ValidateMemberAttribute> attribute;
+    if (extraData) attribute = service::ValidateMemberAttribute{extraData->attributeKey, extraData->attributeValue};
+    return send(service::ValidateMember{std::move(memberId), std::move(attribute), std::move(otp)},
+                handleObjectResponse<LumenoTokenResponse>(std::move(completion)));
+}
+
+Handle LumenoRequest::login(std::string username, std::string password, Completion<MemberResponse> completion) {
+    service::Login login{username, password};
+    return send(login, handleLoginResponse(std::move(username), std::move(password), std::move(completion)));
+}
+
+Handle LumenoRequest::getMemberStatus(std::string loginAttribute, std::string username,
+                                      Completion<MemberStatus> completion) {
+    return send(service::IfMemberExists{std::move(loginAttribute), std::move(username)},
+                handleObjectResponse<MemberStatus>(std::move(completion)));
+}
+
+Handle LumenoRequest::getMemberDetails(const Token& token, Completion<MemberDetails> completion) {
+    return sendTokenRequest(token, handleObjectResponse<MemberDetails>(std::move(completion), "data"),
+                            [](std::string resolved) { return service::GetMemberDetails{std::move(resolved)}; });
+}
+
+Handle LumenoRequest::getMemberDetails(const Token& token, std::string memberID, Completion<MemberDetails> completion) {
+    return sendTokenRequest(token, handleObjectResponse<MemberDetails>(std::move(completion), "data"),
+                            [&](std::string resolved) {
+                                return service::GetMemberDetailsUsingMemberID{std::move(memberID), std::move(resolved)};
+                            });
+}
+
+Handle LumenoRequest::getMemberBalances(const Token& token, std::string memberID,
+                                        Completion<std::vector<MemberBalance>> completion) {
+    return sendTokenRequest(token, handleMemberBalancesResponse(std::move(completion), "data"),
+                            [&](std::string resolved) {
+                                return service::GetMemberDetailsUsingMemberID{std::move(memberID), std::move(resolved)};
+                            });
+}
+
+Handle LumenoRequest::getMemberBalances(const Token& token, std::string memberID, JsonObject parameters,
+                                        Completion<std::vector<MemberBalance>> completion) {
+    return sendTokenRequest(token, handleMemberBalancesResponse(std::move(completion), std::nullopt),
+                            [&](std::string resolved) {
+                                return service::GetMemberBalances{std::move(memberID), std::move(parameters),
+                                                                  std::move(resolved)};
+                            });
+}
+
+Handle LumenoRequest::getPointBalance(const Token& token, std::string memberID, std::int64_t accountID,
+                                      Completion<PendingPointBalance> completion) {
+    return sendTokenRequest(token, handleObjectResponse<PendingPointBalance>(std::move(completion)),
+                            [&](std::string resolved) {
+                                return service::GetPointBalance{std::move(memberID), accountID, std::move(resolved)};
+                            });
+}
+
+}  // namespace lumeno

@@ -1,0 +1,25 @@
+#include "api/request_road.hpp"
+
+#include "lumeno/core/credentials_manager.hpp"
+
+namespace lumeno::detail {
+
+Handle send(const LumenoService& service, ProviderCompletion handler) {
+    return makeProvider().request(service, std::move(handler));
+}
+
+Handle sendWithTokenArgument(const Token& token, ProviderCompletion handler,
+                             const std::function<LumenoService(std::string token)>& makeCase) {
+    if (!token) {
+        handler(std::unexpected(LumenoError::invalidToken()));
+        return nullptr;
+    }
+    return send(makeCase(*token), std::move(handler));
+}
+
+Handle sendTokenRequest(const Token& token, ProviderCompletion handler,
+                        const std::function<LumenoService(std::string token)>& makeCase) {
+    return sendWithTokenArgument(token ? token : CredentialsManager::shared().token(), std::move(handler), makeCase);
+}
+
+}  // namespace lumeno::detail
