@@ -97,7 +97,8 @@ TEST_F(MemberCallsTest, TokenArgumentStoredTokenAndEmptyToken) {
         Call<MemberDetails> call([&](auto done) { return LumenoRequest::getMemberDetails(c.argument, done); });
         ASSERT_TRUE(call.result->has_value()) << call.error().description();
         EXPECT_NE(call.handle, nullptr);
-        const auto header = lastRequest().headers.find("Authorization");
+        const auto sent = lastRequest();
+        const auto header = sent.headers.find("Authorization");
         EXPECT_EQ(header ? std::optional<std::string>(*header) : std::nullopt, c.authorization);
     }
 }
