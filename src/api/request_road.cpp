@@ -22,4 +22,12 @@ Handle sendTokenRequest(const Token& token, ProviderCompletion handler,
     return sendWithTokenArgument(token ? token : CredentialsManager::shared().token(), std::move(handler), makeCase);
 }
 
+Handle sendTokenRequest(const Token& token, JsonObject parameters, std::int64_t pageSize, ProviderCompletion handler,
+                        const std::function<LumenoService(JsonObject parameters, std::string token)>& makeCase) {
+    return sendTokenRequest(token, std::move(handler), [&](std::string resolved) {
+        parameters["page_size"] = pageSize;
+        return makeCase(std::move(parameters), std::move(resolved));
+    });
+}
+
 }  // namespace lumeno::detail

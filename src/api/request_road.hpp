@@ -20,6 +20,11 @@ Handle send(const LumenoService& service, ProviderCompletion handler);
 Handle sendTokenRequest(const Token& token, ProviderCompletion handler,
                         const std::function<LumenoService(std::string token)>& makeCase);
 
+/// The parameters-and-page-size body: once the token is resolved, "page_size" is set to
+/// `pageSize` in the parameters, replacing any value the caller put there.
+Handle sendTokenRequest(const Token& token, JsonObject parameters, std::int64_t pageSize, ProviderCompletion handler,
+                        const std::function<LumenoService(JsonObject parameters, std::string token)>& makeCase);
+
 /// As `sendTokenRequest`, but the argument alone counts: the stored token is never read.
 Handle sendWithTokenArgument(const Token& token, ProviderCompletion handler,
                              const std::function<LumenoService(std::string token)>& makeCase);
