@@ -1,7 +1,7 @@
 #pragma once
 
-// Table-driven record decoding: each sample is a JSON text and either the expected view of
-// the decoded record (compared by value) or nullptr when decoding must fail.
+// Table-driven record decoding: each sample decodes a JSON text through a view (decode, then show
+// the record as JSON) and compares the result by value, or expects `DecodingError` (nullptr).
 
 #include <gtest/gtest.h>
 
@@ -12,39 +12,37 @@
 
 namespace lumeno::test {
 
+using View = JsonValue (*)(const JsonValue& json, const Decoder& decoder);
+
 struct Sample {
+    View view;
     const char* json;
     const char* expected;  ///< nullptr: decoding throws `DecodingError`
 };
 
-/// Decodes every sample as `T` with `decoder` and compares `view(record)` with the expectation.
-template <class T, class View>
-void checkSamples(std::span<const Sample> samples, View view, const Decoder& decoder = {}) {
-    for (const auto& sample : samples) {
-        const JsonValue json = boost::json::parse(sample.json);
-        if (sample.expected == nullptr) {
-            EXPECT_THROW(T::decode(json, decoder), DecodingError) << sample.json;
-        } else {
-            try {
-                EXPECT_EQ(JsonValue(view(T::decode(json, decoder))), boost::json::parse(sample.expected)) << sample.json;
-            } catch (const DecodingError& error) {
-                ADD_FAILURE() << sample.json << ": " << error.what();
-            }
-        }
-    }
+/// The listed fields of the decoded `T`, as a JSON array.
+template <class T, auto... field>
+JsonValue fields(const JsonValue& json, const Decoder& decoder) {
+    const T record = T::decode(json, decoder);
+    return JsonArray{json::encodeValue(record.*field)...};
 }
 
-/// The encodable record's own JSON as its view.
-inline constexpr auto encoded = [](const auto& record) { return JsonValue(record.toJson()); };
+/// The decoded `T`'s own JSON.
+template <class T>
+JsonValue encoded(const JsonValue& json, const Decoder& decoder) {
+    return T::decode(json, decoder).toJson();
+}
 
-/// Every record type rejects a value that is not an object.
-template <class... T>
-void expectNonObjectsRejected() {
-    const auto rejects = [](auto decode) {
-        for (const char* json : {"[]", "null", "1", "\"x\"", "true"})
-            EXPECT_THROW(decode(boost::json::parse(json), Decoder{}), DecodingError) << json;
-    };
-    (rejects(&T::decode), ...);
+/// Checks every sample; each view also has to reject every JSON value that is not an object.
+inline void checkSamples(std::span<const Sample> samples, const Decoder& decoder = {}) {
+    for (const auto& [view, text, expected] : samples) {
+        if (expected == nullptr)
+            EXPECT_THROW(view(boost::json::parse(text), decoder), DecodingError) << text;
+        else
+            EXPECT_EQ(view(boost::json::parse(text), decoder), boost::json::parse(expected)) << text;
+        for (const char* other : {"[]", "null", "1", "\"x\"", "true"})
+            EXPECT_THROW(view(boost::json::parse(other), decoder), DecodingError) << other;
+    }
 }
 
 }  // namespace lumeno::test
