@@ -77,7 +77,7 @@ LumenoConfig LumenoConfig::decodePlist(std::string_view data) {
 
     const PlistDictionary dict(root);
     return {
-        .apiGateway = dict.required<std::string>("api_gateway"),
+        .tenant = dict.required<std::string>("api_gateway"),
         .baseURL = dict.required<std::string>("base_url"),
         .apiKey = dict.required<std::string>("x-api-key"),
         .tokenType = dict.required<std::string>("token_type"),
@@ -121,20 +121,6 @@ std::filesystem::path Lumeno::mainBundlePath() const {
     std::error_code ec;
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", ec);
     return ec ? std::filesystem::current_path(ec) : executable.parent_path();
-}
-
-void Lumeno::apply(const LumenoConfig& config) {
-    tenant = config.apiGateway;
-    baseURL = config.baseURL;
-    apiKey = config.apiKey;
-    tokenType = config.tokenType;
-    programID = config.programID;
-    programTimeZone = config.programTimeZone;
-    tokenRefreshMandatory = config.tokenRefreshMandatory;
-    apiLogsEnabled = config.apiLogsEnabled;
-    usev2Signup = config.usev2Signup;
-    isReCaptchaEnabled = config.isReCaptchaEnabled;
-    reCaptchaSiteKey = config.reCaptchaSiteKey;
 }
 
 }  // namespace lumeno

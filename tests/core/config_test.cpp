@@ -41,7 +41,7 @@ std::string configText(bool binary = false, Changes changes = {}) {
 TEST(LumenoConfig, DecodesXmlAndBinaryAndDefaultsOptionalKeys) {
     for (bool binary : {false, true}) {
         const auto c = LumenoConfig::decodePlist(configText(binary));
-        EXPECT_EQ(std::tie(c.apiGateway, c.baseURL, c.apiKey, c.tokenType, c.programTimeZone, c.reCaptchaSiteKey),
+        EXPECT_EQ(std::tie(c.tenant, c.baseURL, c.apiKey, c.tokenType, c.programTimeZone, c.reCaptchaSiteKey),
                   std::tuple("https://gw.example.com/v1", "https://example.com", "key-1", "JWT", "IST", "site"));
         EXPECT_EQ(std::tie(c.programID, c.tokenRefreshMandatory, c.apiLogsEnabled, c.usev2Signup, c.isReCaptchaEnabled),
                   std::tuple(42, true, false, true, true));

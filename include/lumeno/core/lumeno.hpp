@@ -16,8 +16,8 @@ namespace lumeno {
 /// absent when missing) and "token_refresh_mandatory", "api_logs_enabled", "use_v2_signup",
 /// "is_recaptcha_enabled" (booleans; false when missing).
 struct LumenoConfig {
-    std::string apiGateway;
-    std::string baseURL;
+    std::string tenant;   ///< the API gateway URL ("api_gateway")
+    std::string baseURL;  ///< the pinned host's base URL ("base_url")
     std::string apiKey;
     std::string tokenType;
     std::int64_t programID = 0;
@@ -33,9 +33,10 @@ struct LumenoConfig {
     static LumenoConfig decodePlist(std::string_view data);
 };
 
-/// The entry object of the library: the settings every call reads and the host's callbacks.
-/// Initialise it once, before the first call, from the main thread.
-class Lumeno {
+/// The entry object of the library: the settings every call reads (the configuration's values
+/// and the ones below) and the host's callbacks. Initialise it once, before the first call,
+/// from the main thread.
+class Lumeno : public LumenoConfig {
 public:
     static Lumeno& shared();
 
@@ -68,20 +69,7 @@ public:
     [[nodiscard]] const auto& tokenRefreshCallback() const noexcept { return tokenRefresh_; }
 
     /// Copies every setting of a configuration into the entry object.
-    void apply(const LumenoConfig& config);
-
-    // Settings (see `LumenoConfig` for their keys).
-    std::string tenant;  ///< the API gateway URL ("api_gateway")
-    std::string baseURL;  ///< the pinned host's base URL ("base_url")
-    std::string apiKey;
-    std::string tokenType;
-    std::int64_t programID = 0;
-    std::optional<std::string> programTimeZone;
-    bool tokenRefreshMandatory = false;
-    bool apiLogsEnabled = false;
-    bool usev2Signup = false;
-    bool isReCaptchaEnabled = false;
-    std::optional<std::string> reCaptchaSiteKey;
+    void apply(const LumenoConfig& config) { static_cast<LumenoConfig&>(*this) = config; }
 
     /// The page size of the list calls that take none.
     std::int64_t defaultPageLimit = 50;
