@@ -141,15 +141,12 @@ LumenoErrorResponse LumenoErrorResponse::decode(const JsonValue& json, const Dec
 
 JsonValue LumenoErrorResponse::toJson() const {
     JsonObject object;
-    auto put = [&](std::string_view key, const auto& value) {
-        if (value) object[key] = json::encodeValue(*value);
-    };
-    put("field", field);
-    put("message", message);
-    put("code", code);
-    put("type", type);
-    put("status_code", statusCode);
-    put("data", data);
+    json::putPresent(object, "field", field);
+    json::putPresent(object, "message", message);
+    json::putPresent(object, "code", code);
+    json::putPresent(object, "type", type);
+    json::putPresent(object, "status_code", statusCode);
+    json::putPresent(object, "data", data);
     return object;
 }
 

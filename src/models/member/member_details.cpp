@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "lumeno/core/json/readers.hpp"
-#include "models/json_writer.hpp"
 
 namespace lumeno {
 
@@ -39,7 +38,7 @@ void readTexts(const KeyedReader& in, MemberDetails& out, std::span<const TextFi
 }
 
 void writeTexts(JsonObject& object, const MemberDetails& member, std::span<const TextField> fields) {
-    for (const auto& [key, field] : fields) detail::putPresent(object, key, member.*field);
+    for (const auto& [key, field] : fields) json::putPresent(object, key, member.*field);
 }
 
 JsonObject attributesAsObject(const ExtraData& data) {
@@ -62,7 +61,7 @@ MemberBalance MemberBalance::decode(const JsonValue& json, const Decoder& decode
 
 JsonValue MemberBalance::toJson() const {
     JsonObject object{{"loyalty_account_id", loyaltyAccountId}};
-    detail::putPresent(object, "loyalty_account", loyaltyAccount);
+    json::putPresent(object, "loyalty_account", loyaltyAccount);
     object["balance"] = balance;
     return object;
 }
@@ -85,7 +84,7 @@ MemberDetails MemberDetails::decode(const JsonValue& json, const Decoder& decode
 
 JsonValue MemberDetails::toJson() const {
     JsonObject object;
-    detail::putPresent(object, "id", id);
+    json::putPresent(object, "id", id);
     writeTexts(object, *this, personalTexts);
     object["balances"] = json::encodeValue(balances);
     writeTexts(object, *this, tokenTexts);

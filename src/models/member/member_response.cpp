@@ -1,7 +1,6 @@
 #include "lumeno/models/member/member_response.hpp"
 
 #include "lumeno/core/json/readers.hpp"
-#include "models/json_writer.hpp"
 
 namespace lumeno {
 
@@ -18,11 +17,11 @@ MemberResponse MemberResponse::decode(const JsonValue& json, const Decoder& deco
 
 JsonValue MemberResponse::toJson() const {
     JsonObject object;
-    detail::putPresent(object, "member_data", member);
-    detail::putPresent(object, "token", token);
-    detail::putPresent(object, "expires_in", expiresIn);
+    json::putPresent(object, "member_data", member);
+    json::putPresent(object, "token", token);
+    json::putPresent(object, "expires_in", expiresIn);
     object["success"] = success;
-    detail::putPresent(object, "error", error);
+    json::putPresent(object, "error", error);
     return object;
 }
 

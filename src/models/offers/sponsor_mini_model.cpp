@@ -1,7 +1,6 @@
 #include "lumeno/models/offers/sponsor_mini_model.hpp"
 
 #include "lumeno/core/json/readers.hpp"
-#include "models/json_writer.hpp"
 
 namespace lumeno {
 
@@ -17,10 +16,10 @@ SponsorMiniModel SponsorMiniModel::decode(const JsonValue& json, const Decoder& 
 
 JsonValue SponsorMiniModel::toJson() const {
     JsonObject object;
-    detail::putPresent(object, "id", id);
-    detail::putPresent(object, "sponsor", sponsor);
-    detail::putPresent(object, "sponsor_name", name);
-    detail::putPresent(object, "sponsor_short_name", shortName);
+    json::putPresent(object, "id", id);
+    json::putPresent(object, "sponsor", sponsor);
+    json::putPresent(object, "sponsor_name", name);
+    json::putPresent(object, "sponsor_short_name", shortName);
     return object;
 }
 

@@ -124,6 +124,12 @@ JsonValue encodeValue(const T& value) {
     }
 }
 
+/// Writes `value` under `key`; an absent value leaves the key out.
+template <class T>
+void putPresent(JsonObject& object, std::string_view key, const std::optional<T>& value) {
+    if (value) object[key] = encodeValue(*value);
+}
+
 }  // namespace json
 
 /// Reads the keys of one JSON object with the per-key rules of the records.
