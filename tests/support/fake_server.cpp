@@ -5,7 +5,6 @@
 #include <netinet/in.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
-#include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 #include <sys/socket.h>
 
@@ -24,27 +23,10 @@ struct Deleter {
 };
 using Key = std::unique_ptr<EVP_PKEY, Deleter<EVP_PKEY, EVP_PKEY_free>>;
 using Cert = std::unique_ptr<X509, Deleter<X509, X509_free>>;
-using Bio = std::unique_ptr<BIO, Deleter<BIO, BIO_free_all>>;
 
-void check(bool ok, const char* what) {
-    if (!ok) throw std::runtime_error(std::string("test certificates: ") + what);
-}
-
-Key newKey() {
-    Key key(EVP_EC_gen("P-256"));
-    check(key != nullptr, "key generation");
-    return key;
-}
-
-void addExtension(X509* cert, X509V3_CTX& ctx, int nid, const char* value) {
-    X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, &ctx, nid, value);
-    check(ext != nullptr && X509_add_ext(cert, ext, -1) == 1, "extension");
-    X509_EXTENSION_free(ext);
-}
-
-/// A certificate for `key` named `commonName`; self-signed when `issuer` is null, a server
-/// certificate for 127.0.0.1 and localhost otherwise.
-Cert makeCert(EVP_PKEY* key, const char* commonName, X509* issuer, EVP_PKEY* issuerKey) {
+/// A certificate for `key`: a self-signed root when `issuer` is null, else a server
+/// certificate for 127.0.0.1 signed by `issuer`.
+Cert makeCert(EVP_PKEY* key, const char* commonName, X509* issuer = nullptr, EVP_PKEY* issuerKey = nullptr) {
     static long serial = 1;
     Cert cert(X509_new());
     X509_set_version(cert.get(), 2);
@@ -52,88 +34,53 @@ Cert makeCert(EVP_PKEY* key, const char* commonName, X509* issuer, EVP_PKEY* iss
     X509_gmtime_adj(X509_getm_notBefore(cert.get()), -3600);
     X509_gmtime_adj(X509_getm_notAfter(cert.get()), 30L * 24 * 3600);
     X509_set_pubkey(cert.get(), key);
-    X509_NAME* name = X509_get_subject_name(cert.get());
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(commonName), -1, -1,
-                               0);
-    X509_set_issuer_name(cert.get(), issuer ? X509_get_subject_name(issuer) : name);
-
-    X509V3_CTX ctx;
-    X509V3_set_ctx_nodb(&ctx);
-    X509V3_set_ctx(&ctx, issuer ? issuer : cert.get(), cert.get(), nullptr, nullptr, 0);
-    addExtension(cert.get(), ctx, NID_subject_key_identifier, "hash");
-    if (issuer) {
-        addExtension(cert.get(), ctx, NID_basic_constraints, "critical,CA:FALSE");
-        addExtension(cert.get(), ctx, NID_key_usage, "critical,digitalSignature,keyEncipherment");
-        addExtension(cert.get(), ctx, NID_ext_key_usage, "serverAuth");
-        addExtension(cert.get(), ctx, NID_subject_alt_name, "IP:127.0.0.1,DNS:localhost");
-        addExtension(cert.get(), ctx, NID_authority_key_identifier, "keyid:always");
-    } else {
-        addExtension(cert.get(), ctx, NID_basic_constraints, "critical,CA:TRUE");
-        addExtension(cert.get(), ctx, NID_key_usage, "critical,keyCertSign,cRLSign");
-    }
-    check(X509_sign(cert.get(), issuerKey ? issuerKey : key, EVP_sha256()) > 0, "signing");
+    X509_NAME_add_entry_by_txt(X509_get_subject_name(cert.get()), "CN", MBSTRING_ASC,
+                               reinterpret_cast<const unsigned char*>(commonName), -1, -1, 0);
+    X509_set_issuer_name(cert.get(), X509_get_subject_name(issuer ? issuer : cert.get()));
+    X509V3_CTX ctx{};
+    X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, &ctx, issuer ? NID_subject_alt_name : NID_basic_constraints,
+                                              issuer ? "IP:127.0.0.1" : "critical,CA:TRUE");
+    const bool made = ext && X509_add_ext(cert.get(), ext, -1) == 1 &&
+                      X509_sign(cert.get(), issuerKey ? issuerKey : key, EVP_sha256()) > 0;
+    X509_EXTENSION_free(ext);
+    if (!made) throw std::runtime_error("fake server: test certificate");
     return cert;
 }
 
-std::string pem(const std::function<int(BIO*)>& write) {
-    Bio bio(BIO_new(BIO_s_mem()));
-    check(write(bio.get()) == 1, "PEM encoding");
+std::string pem(X509* cert) {
+    std::unique_ptr<BIO, Deleter<BIO, BIO_free_all>> bio(BIO_new(BIO_s_mem()));
+    PEM_write_bio_X509(bio.get(), cert);
     char* data = nullptr;
     const long size = BIO_get_mem_data(bio.get(), &data);
     return {data, static_cast<std::size_t>(size)};
 }
 
-std::string certPem(X509* cert) {
-    return pem([cert](BIO* bio) { return PEM_write_bio_X509(bio, cert); });
-}
+struct Pki {
+    Key rootKey{EVP_EC_gen("P-256")}, serverKey{EVP_EC_gen("P-256")};
+    Cert root = makeCert(rootKey.get(), "Lumeno Test Root");
+    Cert server = makeCert(serverKey.get(), "127.0.0.1", root.get(), rootKey.get());
+    TestPki pems{pem(root.get())};
 
-TestPki generatePki() {
-    const Key rootKey = newKey(), serverKey = newKey(), otherKey = newKey();
-    const Cert root = makeCert(rootKey.get(), "Lumeno Test Root", nullptr, nullptr);
-    const Cert server = makeCert(serverKey.get(), "127.0.0.1", root.get(), rootKey.get());
-    const Cert other = makeCert(otherKey.get(), "Lumeno Other Root", nullptr, nullptr);
-    return TestPki{
-        .rootPem = certPem(root.get()),
-        .otherRootPem = certPem(other.get()),
-        .serverCertPem = certPem(server.get()),
-        .serverKeyPem = pem([&](BIO* bio) {
-            return PEM_write_bio_PrivateKey(bio, serverKey.get(), nullptr, nullptr, 0, nullptr, nullptr);
-        }),
-    };
-}
-
-/// Loads the server certificate and key into a TLS context.
-bool useServerIdentity(SSL_CTX& ctx) {
-    const TestPki& pki = TestPki::shared();
-    Bio certBio(BIO_new_mem_buf(pki.serverCertPem.data(), static_cast<int>(pki.serverCertPem.size())));
-    Bio keyBio(BIO_new_mem_buf(pki.serverKeyPem.data(), static_cast<int>(pki.serverKeyPem.size())));
-    const Cert cert(PEM_read_bio_X509(certBio.get(), nullptr, nullptr, nullptr));
-    const Key key(PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr));
-    return cert && key && SSL_CTX_use_certificate(&ctx, cert.get()) == 1 &&
-           SSL_CTX_use_PrivateKey(&ctx, key.get()) == 1;
-}
+    static const Pki& shared() {
+        static const Pki pki;
+        return pki;
+    }
+};
 
 // ---- connections --------------------------------------------------------------------------
 
 /// Runs each accepted connection on a pool thread and counts the connections.
-class CountingQueue final : public httplib::TaskQueue {
-public:
-    explicit CountingQueue(std::shared_ptr<std::atomic<std::size_t>> count) : count_(std::move(count)) {}
+struct CountingPool final : httplib::ThreadPool {
+    explicit CountingPool(std::atomic<std::size_t>& count) : ThreadPool(16), count(count) {}
     void enqueue(std::function<void()> fn) override {
-        ++*count_;
-        pool_.enqueue(std::move(fn));
+        ++count;
+        ThreadPool::enqueue(std::move(fn));
     }
-    void shutdown() override { pool_.shutdown(); }
-
-private:
-    std::shared_ptr<std::atomic<std::size_t>> count_;
-    httplib::ThreadPool pool_{16};
+    std::atomic<std::size_t>& count;
 };
 
-int portOf(const sockaddr_storage& address) {
-    if (address.ss_family == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
-    if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port);
-    return -1;
+int portOf(const sockaddr_storage& address) {  // the server listens on IPv4 only
+    return address.ss_family == AF_INET ? ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port) : -1;
 }
 
 /// Shuts down the server's accepted sockets on `localPort` (only the one from `peerPort`
@@ -155,16 +102,9 @@ FakeServer::Responder always(Reply reply) {
     return [reply = std::move(reply)](const RecordedRequest&) { return reply; };
 }
 
-bool isServerHeader(const std::string& name) {
-    return name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" || name == "LOCAL_PORT";
-}
-
 }  // namespace
 
-const TestPki& TestPki::shared() {
-    static const TestPki pki = generatePki();
-    return pki;
-}
+const TestPki& TestPki::shared() { return Pki::shared().pems; }
 
 Reply Reply::json(std::string body, int status) {
     return Reply(status, std::move(body), {{"Content-Type", "application/json"}});
@@ -185,42 +125,43 @@ FakeServer::FakeServer(Scheme scheme) : scheme_(scheme), fallback_(always(Reply(
     // A dropped connection must not kill the process when the server then writes to it.
     std::signal(SIGPIPE, SIG_IGN);
     if (scheme == Scheme::https)
-        server_ = std::make_unique<httplib::SSLServer>(useServerIdentity);
+        server_ = std::make_unique<httplib::SSLServer>(Pki::shared().server.get(), Pki::shared().serverKey.get());
     else
         server_ = std::make_unique<httplib::Server>();
     if (!server_->is_valid()) throw std::runtime_error("fake server: TLS setup failed");
 
-    server_->new_task_queue = [count = connections_] { return new CountingQueue(count); };
+    server_->new_task_queue = [this] { return new CountingPool(connections_); };
     server_->set_keep_alive_max_count(100000);
     server_->set_keep_alive_timeout(60);
     server_->set_tcp_nodelay(true);
 
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
-        RecordedRequest recorded;
-        recorded.method = request.method;
-        recorded.body = request.body;
         const auto mark = request.target.find('?');
-        recorded.path = request.target.substr(0, mark);
-        if (mark != std::string::npos) recorded.query = request.target.substr(mark + 1);
-        for (const auto& [name, value] : request.headers)
-            if (!isServerHeader(name)) recorded.headers.add(name, value);
+        RecordedRequest recorded{.method = request.method,
+                                 .path = request.target.substr(0, mark),
+                                 .query = mark == std::string::npos ? "" : request.target.substr(mark + 1),
+                                 .headers = {},
+                                 .body = request.body};
+        for (const auto& [name, value] : request.headers)  // less what httplib adds about the sockets
+            if (!name.starts_with("REMOTE_") && !name.starts_with("LOCAL_")) recorded.headers.add(name, value);
 
-        const Reply reply = answer(std::move(recorded));
-        waitOrStop(reply.delay);
-        if (reply.drop) {
-            shutDownConnections(port_, request.remote_port);
-            return;
-        }
+        std::unique_lock lock(mutex_);
+        const auto script = scripts_.find({recorded.method, recorded.path});
+        const Responder responder = script != scripts_.end() ? script->second : fallback_;
+        requests_.push_back(recorded);
+        lock.unlock();
+        const Reply reply = responder(recorded);
+        lock.lock();  // the delay ends early when the server stops
+        stopping_.wait_for(lock, reply.delay, [this] { return stopped_; });
+        lock.unlock();
+
+        if (reply.drop) return shutDownConnections(port_, request.remote_port);
         response.status = reply.status;
-        for (const auto& [name, value] : reply.headers.fields())
-            if (!HttpHeaders::sameName(name, "Content-Type")) response.headers.emplace(name, value);
-        response.set_content(reply.body, std::string(reply.headers.find("Content-Type").value_or("text/plain")));
+        for (const auto& [name, value] : reply.headers.fields()) response.headers.emplace(name, value);
+        response.body = reply.body;
     };
     const char* const anyPath = ".*";
-    server_->Get(anyPath, handler);
-    server_->Post(anyPath, handler);
-    server_->Put(anyPath, handler);
-    server_->Patch(anyPath, handler);
+    server_->Get(anyPath, handler).Post(anyPath, handler).Put(anyPath, handler).Patch(anyPath, handler);
     server_->Delete(anyPath, handler);
 
     port_ = server_->bind_to_any_port("127.0.0.1");
@@ -266,28 +207,6 @@ FakeServer& FakeServer::otherwise(Reply reply) {
 std::vector<RecordedRequest> FakeServer::requests() const {
     std::lock_guard lock(mutex_);
     return requests_;
-}
-
-std::size_t FakeServer::requestCount() const {
-    std::lock_guard lock(mutex_);
-    return requests_.size();
-}
-
-Reply FakeServer::answer(RecordedRequest request) {
-    Responder responder;
-    {
-        std::lock_guard lock(mutex_);
-        const auto script = scripts_.find({request.method, request.path});
-        responder = script != scripts_.end() ? script->second : fallback_;
-        requests_.push_back(request);
-    }
-    return responder(request);
-}
-
-void FakeServer::waitOrStop(std::chrono::milliseconds delay) {
-    if (delay <= std::chrono::milliseconds::zero()) return;
-    std::unique_lock lock(mutex_);
-    stopping_.wait_for(lock, delay, [this] { return stopped_; });
 }
 
 }  // namespace lumeno::test

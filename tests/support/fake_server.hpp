@@ -6,14 +6,12 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstddef>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "lumeno/core/response.hpp"
@@ -24,13 +22,9 @@ class Server;
 
 namespace lumeno::test {
 
-/// Certificates generated once per process: a test root with a server certificate for
-/// "127.0.0.1" and "localhost", and a second, unrelated root.
+/// The test root, generated once per process: it signed the HTTPS server's certificate for 127.0.0.1.
 struct TestPki {
-    std::string rootPem;        ///< the root that signed the server certificate
-    std::string otherRootPem;   ///< a root that signed nothing the server shows
-    std::string serverCertPem;
-    std::string serverKeyPem;
+    std::string rootPem;
 
     static const TestPki& shared();
 };
@@ -71,11 +65,8 @@ public:
 
     explicit FakeServer(Scheme scheme = Scheme::http);
     ~FakeServer();
-    FakeServer(const FakeServer&) = delete;
-    FakeServer& operator=(const FakeServer&) = delete;
 
-    [[nodiscard]] int port() const noexcept { return port_; }
-    /// "http://127.0.0.1:<port>" (or https); `host` replaces the address, e.g. "localhost".
+    /// "http://127.0.0.1:<port><path>" (or https); `host` replaces the address, e.g. "localhost".
     [[nodiscard]] std::string url(std::string_view path = "", std::string_view host = "127.0.0.1") const;
 
     /// Answers `method` `path` (path without query) with `reply`, or by asking `responder`.
@@ -85,20 +76,16 @@ public:
     FakeServer& otherwise(Reply reply);
 
     [[nodiscard]] std::vector<RecordedRequest> requests() const;
-    [[nodiscard]] std::size_t requestCount() const;
+    [[nodiscard]] std::size_t requestCount() const { return requests().size(); }
     /// Connections the server accepted so far (a kept-alive connection counts once).
-    [[nodiscard]] std::size_t connectionCount() const noexcept { return connections_->load(); }
+    [[nodiscard]] std::size_t connectionCount() const noexcept { return connections_; }
 
 private:
-    /// Records the request and picks its reply.
-    Reply answer(RecordedRequest request);
-    /// Waits `delay`, or less when the server stops.
-    void waitOrStop(std::chrono::milliseconds delay);
-
     std::unique_ptr<httplib::Server> server_;
     std::thread thread_;
     int port_ = 0;
     Scheme scheme_;
+    std::atomic<std::size_t> connections_{0};
 
     mutable std::mutex mutex_;
     std::condition_variable stopping_;
@@ -106,7 +93,6 @@ private:
     std::map<std::pair<std::string, std::string>, Responder> scripts_;
     Responder fallback_;
     std::vector<RecordedRequest> requests_;
-    std::shared_ptr<std::atomic<std::size_t>> connections_ = std::make_shared<std::atomic<std::size_t>>(0);
 };
 
 }  // namespace lumeno::test

@@ -45,15 +45,19 @@ std::shared_ptr<Delivery> sendAndWait(const detail::LumenoService& service) {
     return delivery;
 }
 
+Result<Response> transfer(const std::string& url, const HttpHeaders& headers) {
+    auto outcome = std::make_shared<std::optional<Result<Response>>>();
+    detail::HttpRequest request{.method = detail::HttpMethod::get, .url = url, .headers = headers, .body = {}};
+    detail::startTransfer(std::move(request), [outcome](Result<Response> result) {
+        MainQueue::shared().post([outcome, result = std::move(result)] { *outcome = result; });
+    });
+    if (!waitFor([&] { return outcome->has_value(); })) return fail(LumenoError::underlying("no outcome in time"));
+    return **outcome;
+}
+
 void settle() {
     FakeServer server;
-    auto settled = std::make_shared<bool>(false);
-    detail::HttpRequest request;
-    request.url = server.url("/settle");
-    detail::startTransfer(request, [settled](Result<Response>) {
-        MainQueue::shared().post([settled] { *settled = true; });
-    });
-    waitFor([&] { return *settled; });
+    transfer(server.url("/settle"));
 }
 
 }  // namespace lumeno::test

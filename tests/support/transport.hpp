@@ -1,6 +1,6 @@
 #pragma once
 
-// Driving the library's provider against the fake platform server.
+// Driving the library's provider and session against the fake platform server.
 
 #include <memory>
 #include <optional>
@@ -36,6 +36,9 @@ std::shared_ptr<Delivery> send(const detail::LumenoService& service);
 
 /// Sends and waits for the completion.
 std::shared_ptr<Delivery> sendAndWait(const detail::LumenoService& service);
+
+/// Sends a GET of `url` straight through the session and waits for its outcome on the main queue.
+Result<Response> transfer(const std::string& url, const HttpHeaders& headers = {});
 
 /// Lets a second completion of an earlier request show: runs one more request through the
 /// session and the main queue.
