@@ -59,14 +59,6 @@ TEST(DecodeResponse, StatusAndBodyOutcomes) {
     }
 }
 
-TEST(DecodeResponse, ProviderFailurePassesThrough) {
-    ProviderResult outcome = std::unexpected(lumeno::LumenoError::underlying("connection reset"));
-    auto result = lumeno::detail::decodeResponse<Probe>(outcome);
-    ASSERT_FALSE(result);
-    EXPECT_EQ(result.error().kind(), lumeno::LumenoError::Kind::underlying);
-    EXPECT_FALSE(lumeno::detail::mapEmptyResponseResult(outcome));
-}
-
 TEST(DecodeResponse, KeyPathAndListShapes) {
     EXPECT_EQ(lumeno::detail::decodeResponse<Probe>(reply(200, R"({"data":{"id":7}})"), "data")->id, 7);
     EXPECT_FALSE(lumeno::detail::decodeResponse<Probe>(reply(200, R"({"id":7})"), "data"));
@@ -105,13 +97,4 @@ TEST(DecodePaginatedResponse, CursorsAndContext) {
     ASSERT_TRUE(keyed);
     EXPECT_EQ(keyed->previousCursor, "p");
     EXPECT_EQ(keyed->content[0].seenTransferId, std::nullopt);  // a keyed page sees no context
-}
-
-TEST(MapEmptyResponseResult, AnySuccessfulStatusSucceeds) {
-    const std::pair<int, const char*> ok[] = {{200, "anything"}, {204, ""}, {201, "{"}};
-    for (const auto& [status, body] : ok) EXPECT_TRUE(lumeno::detail::mapEmptyResponseResult(reply(status, body)));
-    auto parsed = lumeno::detail::mapEmptyResponseResult(reply(404, R"({"errors":[{"code":"x"}]})"));
-    EXPECT_EQ(parsed.error().kind(), lumeno::LumenoError::Kind::statusCode);
-    auto unparsed = lumeno::detail::mapEmptyResponseResult(reply(404, "<html>"));
-    EXPECT_EQ(unparsed.error().kind(), lumeno::LumenoError::Kind::lumenoErrorMapping);
 }
