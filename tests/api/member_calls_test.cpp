@@ -55,7 +55,8 @@ protected:
     }
     test::RecordedRequest sent() const { return server.requests().back(); }
     std::optional<std::string> sentHeader(std::string_view name) const {
-        auto value = sent().headers.find(name);
+        const auto request = sent();
+        const auto value = request.headers.find(name);
         return value ? std::optional<std::string>(*value) : std::nullopt;
     }
 
