@@ -98,3 +98,11 @@ TEST(DecodePaginatedResponse, CursorsAndContext) {
     EXPECT_EQ(keyed->previousCursor, "p");
     EXPECT_EQ(keyed->content[0].seenTransferId, std::nullopt);  // a keyed page sees no context
 }
+
+TEST(Decoder, FindsItsContextOnlyUnderTheTransferKeyWithTheRightType) {
+    auto context = std::make_shared<lumeno::DataTransferModel>();
+    using Info = lumeno::Decoder::UserInfo;
+    EXPECT_EQ(lumeno::Decoder(Info{{"transfer_ref", context}}).transferRef(), context.get());
+    EXPECT_EQ(lumeno::Decoder(Info{{"other", context}}).transferRef(), nullptr);
+    EXPECT_EQ(lumeno::Decoder(Info{{"transfer_ref", std::string("no model")}}).transferRef(), nullptr);
+}

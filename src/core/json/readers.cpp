@@ -5,16 +5,16 @@
 
 namespace lumeno {
 
-Decoder::Decoder(UserInfo userInfo) : userInfo_(std::move(userInfo)) {
-    if (auto it = userInfo_.find(transferRefKey); it != userInfo_.end()) {
+Decoder::Decoder(const UserInfo& userInfo) {
+    if (auto it = userInfo.find(transferRefKey); it != userInfo.end()) {
         if (auto* ref = std::any_cast<std::shared_ptr<DataTransferModel>>(&it->second)) transferRef_ = *ref;
     }
 }
 
 Decoder Decoder::withFreshContext() {
-    UserInfo info;
-    info.emplace(std::string(transferRefKey), std::make_shared<DataTransferModel>());
-    return Decoder(std::move(info));
+    Decoder decoder;
+    decoder.transferRef_ = std::make_shared<DataTransferModel>();
+    return decoder;
 }
 
 namespace json {

@@ -36,17 +36,15 @@ public:
 
     /// A decoder without user information, and so without a decoding context.
     Decoder() = default;
-    explicit Decoder(UserInfo userInfo);
+    explicit Decoder(const UserInfo& userInfo);
 
     /// A decoder carrying a new, empty `DataTransferModel` under `transferRefKey`.
     static Decoder withFreshContext();
 
     /// The context under `transferRefKey`; null when absent or of another type.
     [[nodiscard]] DataTransferModel* transferRef() const noexcept { return transferRef_.get(); }
-    [[nodiscard]] const UserInfo& userInfo() const noexcept { return userInfo_; }
 
 private:
-    UserInfo userInfo_;
     std::shared_ptr<DataTransferModel> transferRef_;
 };
 

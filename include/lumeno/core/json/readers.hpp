@@ -141,8 +141,6 @@ public:
     [[nodiscard]] bool contains(std::string_view key) const { return object_.contains(key); }
     /// The raw value under `key`, or null when absent.
     [[nodiscard]] const JsonValue* find(std::string_view key) const { return object_.if_contains(key); }
-    [[nodiscard]] const JsonObject& object() const noexcept { return object_; }
-    [[nodiscard]] const Decoder& decoder() const noexcept { return decoder_; }
     /// The reply's decoding context, or null.
     [[nodiscard]] DataTransferModel* context() const noexcept { return decoder_.transferRef(); }
 
@@ -172,13 +170,6 @@ public:
         } catch (const DecodingError&) {
             return std::nullopt;
         }
-    }
-
-    /// Absent, null or a value that does not decode gives `fallback`.
-    template <class T>
-    T lenientOr(std::string_view key, T fallback) const {
-        auto value = lenient<T>(key);
-        return value ? std::move(*value) : std::move(fallback);
     }
 
     /// The key must be present and decode; absent or null throws.
