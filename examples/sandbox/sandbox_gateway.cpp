@@ -1,5 +1,7 @@
 #include "sandbox/sandbox_gateway.hpp"
 
+#include <boost/json.hpp>
+
 #include <algorithm>
 
 #include "lumeno/core/utils.hpp"

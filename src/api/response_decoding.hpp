@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/http/provider.hpp"
-#include "lumeno/core/json/readers.hpp"
+#include "core/json/readers.hpp"
 #include "lumeno/core/paginated_response.hpp"
 #include "lumeno/core/result.hpp"
 

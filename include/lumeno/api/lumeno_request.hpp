@@ -11,7 +11,6 @@
 #include "lumeno/core/cancellable.hpp"
 #include "lumeno/core/enums.hpp"
 #include "lumeno/core/json/json.hpp"
-#include "lumeno/core/json/readers.hpp"
 #include "lumeno/core/result.hpp"
 #include "lumeno/models/member/account_replies.hpp"
 #include "lumeno/models/member/balances.hpp"
