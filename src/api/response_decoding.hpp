@@ -72,7 +72,7 @@ Result<void> mapEmptyResponseResult(const ProviderResult& outcome);
 
 template <class T>
 ProviderCompletion handleObjectResponse(Completion<T> completion, std::optional<std::string_view> keyPath = std::nullopt) {
-    return [completion = std::move(completion), keyPath](ProviderResult outcome) {
+    return [completion = std::move(completion), keyPath](ProviderResult outcome) mutable {
         completion(decodeResponse<T>(outcome, keyPath));
     };
 }
@@ -85,13 +85,15 @@ ProviderCompletion handleListResponse(Completion<std::vector<T>> completion) {
 template <class T>
 ProviderCompletion handlePageResponse(Completion<PaginatedResponse<std::vector<T>>> completion,
                                       std::optional<std::string_view> keyPath = std::nullopt) {
-    return [completion = std::move(completion), keyPath](ProviderResult outcome) {
+    return [completion = std::move(completion), keyPath](ProviderResult outcome) mutable {
         completion(decodePaginatedResponse<T>(outcome, keyPath));
     };
 }
 
 inline ProviderCompletion handleEmptyResponse(Completion<void> completion) {
-    return [completion = std::move(completion)](ProviderResult outcome) { completion(mapEmptyResponseResult(outcome)); };
+    return [completion = std::move(completion)](ProviderResult outcome) mutable {
+        completion(mapEmptyResponseResult(outcome));
+    };
 }
 
 }  // namespace lumeno::detail
