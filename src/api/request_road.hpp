@@ -52,13 +52,19 @@ ProviderCompletion handlerFor(Completion<T> completion, Decoding how = {}) {
     else return handleObjectResponse<T>(std::move(completion), how.keyPath, how.context);
 }
 
+/// A call with a token and a reply handler of its own: `Case{args..., token}` is sent.
+template <class Case, class... Args>
+Handle tokenCallWith(const Token& token, ProviderCompletion handler, Args&&... args) {
+    return sendTokenRequest(token, std::move(handler), [&](std::string resolved) {
+        return LumenoService(Case{std::forward<Args>(args)..., std::move(resolved)});
+    });
+}
+
 /// A call with a token: `Case{args..., token}` is sent and the reply decodes as `T`, `how` says
 /// where.
 template <class Case, class T, class... Args>
 Handle tokenCallAt(Decoding how, const Token& token, Completion<T> completion, Args&&... args) {
-    return sendTokenRequest(token, handlerFor<T>(std::move(completion), how), [&](std::string resolved) {
-        return LumenoService(Case{std::forward<Args>(args)..., std::move(resolved)});
-    });
+    return tokenCallWith<Case>(token, handlerFor<T>(std::move(completion), how), std::forward<Args>(args)...);
 }
 
 template <class Case, class T, class... Args>

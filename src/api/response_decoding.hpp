@@ -78,6 +78,17 @@ ProviderCompletion handleObjectResponse(Completion<T> completion, std::optional<
     };
 }
 
+/// Decodes the reply as `T` at the root and, on success only, hands the value to `store` before
+/// the completion runs, so that the host already sees what was stored. A failure stores nothing.
+template <class T, class Store>
+ProviderCompletion handleStoringResponse(Completion<T> completion, Store store) {
+    return [completion = std::move(completion), store = std::move(store)](ProviderResult outcome) mutable {
+        auto value = decodeResponse<T>(outcome);
+        if (value) store(*value);
+        completion(std::move(value));
+    };
+}
+
 template <class T>
 ProviderCompletion handleListResponse(Completion<std::vector<T>> completion) {
     return handleObjectResponse<std::vector<T>>(std::move(completion));

@@ -70,6 +70,31 @@ public:
 
     // Social sign-in and account linking.
 
+    /// Signs in with a Facebook identity. On success the reply's token and expiry replace the
+    /// stored ones and "sessionTypeKey" becomes 1 (a social session, which the request hook
+    /// does not renew); "user" and "sessionTypePassword" are left as they are.
+    static Handle enrollMemberFB(std::string fbID, std::string accessToken, Completion<MemberResponse> completion);
+    /// Signs in with a Google identity; `idToken` is Google's identity token and goes in the
+    /// body, never in "Authorization". Stores a social session as `enrollMemberFB` does.
+    static Handle authenticateMemberGoogle(std::string googleID, std::string idToken,
+                                           Completion<MemberResponse> completion);
+    static Handle getMemberStatusApple(std::string appleId, Completion<AppleStatus> completion);
+    /// Signs in with an Apple authorisation code. Stores a social session as `enrollMemberFB` does.
+    static Handle authenticateMemberApple(const AppleLoginDetails& details, Completion<MemberResponse> completion);
+    /// Links a Facebook identity to the member. When the reply carries a token, it and its
+    /// expiry replace the stored ones; the kind of session stays as it was. A reply without a
+    /// token leaves the stored token and expiry alone.
+    static Handle linkFacebook(const Token& token, std::string memberID, std::string fbId, std::string accessToken,
+                               Completion<MemberResponse> completion);
+    /// Links an Apple identity; stores nothing, even when the reply carries a token.
+    static Handle linkApple(const Token& token, std::string authorizationCode, Completion<MemberResponse> completion);
+    /// Links a Google identity; stores nothing, even when the reply carries a token.
+    static Handle linkGoogle(const Token& token, std::string googleToken, std::string googleId,
+                             Completion<MemberResponse> completion);
+    /// Removes the link of the social network `type` ("facebook", "google", "apple"), inserted
+    /// into the path unchanged. Stores nothing, whatever the reply's `logout` says.
+    static Handle delinkSocial(const Token& token, std::string type, Completion<SocialDelinkResponse> completion);
+
     // Member profile and balances.
 
     static Handle getMemberStatus(std::string loginAttribute, std::string username, Completion<MemberStatus> completion);
@@ -96,6 +121,38 @@ public:
     // Referral, member look-up, logout and the mobile pass.
 
     // Passwords, one-time passwords and devices.
+
+    static Handle getPasswordStatus(std::string forLoginAttributeKey, std::string loginAttributeValue,
+                                    Completion<PasswordStatus> completion);
+    /// Sets the password with the token of a one-time-password check (never the stored token).
+    /// On success "sessionTypeKey" becomes 0 and "sessionTypePassword" the new password, before
+    /// the completion runs; the reply's token is not stored.
+    static Handle setMemberPassword(std::string password, std::string otpToken,
+                                    Completion<ChangePasswordResponse> completion);
+    /// Changes the password; on success stores the password session as `setMemberPassword` does.
+    static Handle changePassword(const Token& token, std::string oldPassword, std::string newPassword,
+                                 Completion<ChangePasswordResponse> completion);
+    /// Asks for a reset key; `request` is the body. The reCAPTCHA headers go along when
+    /// reCAPTCHA is enabled and both texts are non-empty. Never returns nullptr.
+    static Handle resetPassword(JsonObject request, std::optional<std::string> reCaptchaToken,
+                                std::optional<std::string> reCaptchaSiteKey, Completion<void> completion);
+    /// Sets a new password with a reset key. The body holds `loginAttribute`: `username`,
+    /// "new_password" and "reset_key"; a login attribute named like one of the last two cannot
+    /// replace it. Never returns nullptr.
+    static Handle doResetPassword(std::string loginAttribute, std::string username, std::string password,
+                                  std::string resetKey, Completion<void> completion);
+    static Handle registerDevice(const Token& token, std::string memberID, std::string deviceID, std::string platform,
+                                 Completion<void> completion);
+    static Handle deleteDevice(const Token& token, std::string deviceID, Completion<void> completion);
+    /// Sends a one-time password to `username`. With a token (an empty one too) the request
+    /// carries it; without one it goes without "Authorization": the stored token is never read
+    /// and the call always sends.
+    static Handle sendOtp(const Token& token, std::string loginAttribute, std::string username,
+                          Completion<void> completion);
+    static Handle generateOTPForService(OTPServiceType service, const Token& token, std::string memberId,
+                                        Completion<void> completion);
+    static Handle validateOTP(OTPServiceType service, const Token& token, std::string memberId, std::string otp,
+                              Completion<void> completion);
 
     // Cards, privileges and promotions.
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// The result vocabularies of the enrolment, login and profile calls.
+// The result vocabularies of the enrolment, login, profile and password calls.
 
 #include <map>
 #include <optional>
@@ -70,6 +70,50 @@ struct Failure { std::map<std::string, std::vector<LumenoErrorResponse>> errors;
 
 /// Vocabulary for a host's profile-update flow; `patchMember` itself reports a `MemberDetails`.
 struct PatchMemberResult : std::variant<patch_member::Success, patch_member::Failure> {
+    using variant::variant;
+};
+
+// Password and login outcomes: vocabulary for a host's own flows; no call produces or reads them.
+
+enum class ChangePasswordStatus {
+    success, invalid_credentials, repeat_fail, invalid_fail, password_too_short, password_not_valid, other_fail
+};
+enum class ResetPasswordStatus {
+    success, repeat_fail, invalid_fail, incorrect_code, password_too_short, password_not_valid, other_fail
+};
+enum class SetPasswordStatus { success, invalid_fail, incorrect_code, password_too_short, password_not_valid, other_fail };
+
+namespace login_status {
+struct Success { MemberResponse memberData; };
+struct InvalidCredential {};
+}  // namespace login_status
+
+struct LoginStatus : std::variant<login_status::Success, login_status::InvalidCredential> {
+    using variant::variant;
+};
+
+namespace login_error {
+/// Any other failure, as the library reported it.
+struct Unknown { LumenoError underlying; };
+struct InvalidCredential {};
+}  // namespace login_error
+
+/// An error value for a host's login flow.
+struct LoginError : std::variant<login_error::Unknown, login_error::InvalidCredential> {
+    using variant::variant;
+};
+
+namespace request_error {
+struct Message { std::string message; };
+struct NotFound {};
+struct BadResponse {};
+struct Invalid {};
+struct InvalidToken {};
+}  // namespace request_error
+
+/// An error value for a host's own request flows.
+struct LumenoRequestError : std::variant<request_error::Message, request_error::NotFound, request_error::BadResponse,
+                                         request_error::Invalid, request_error::InvalidToken> {
     using variant::variant;
 };
 

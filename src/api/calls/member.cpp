@@ -60,15 +60,11 @@ ProviderCompletion handleEnrollMemberV1Response(Completion<MemberRegistrationSta
 }
 
 ProviderCompletion handleLoginResponse(std::string username, std::string password, Completion<MemberResponse> completion) {
-    return [username = std::move(username), password = std::move(password),
-            completion = std::move(completion)](ProviderResult outcome) mutable {
-        auto response = decodeResponse<MemberResponse>(outcome);
-        if (response) {
-            CredentialsManager::shared().storeCredential(username, response->token, response->expiresIn,
-                                                         CredentialsManager::SessionType::password(password));
-        }
-        completion(std::move(response));
-    };
+    return handleStoringResponse(std::move(completion), [username = std::move(username), password = std::move(password)](
+                                                            const MemberResponse& response) {
+        CredentialsManager::shared().storeCredential(username, response.token, response.expiresIn,
+                                                     CredentialsManager::SessionType::password(password));
+    });
 }
 
 /// Decodes the profile at `keyPath` and hands on only its balances.

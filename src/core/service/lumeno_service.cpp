@@ -131,7 +131,11 @@ Target target(const ResetPassword& c) {
             .reCaptchaToken = orEmpty(c.reCaptchaToken), .reCaptchaSiteKey = orEmpty(c.reCaptchaSiteKey)};
 }
 Target target(const DoResetPassword& c) {
-    const JsonObject body{{c.loginAttribute, c.username}, {"new_password", c.password}, {"reset_key", c.resetKey}};
+    // The fixed keys are written last: a login attribute named "new_password" or "reset_key"
+    // cannot replace them.
+    JsonObject body{{c.loginAttribute, c.username}};
+    body["new_password"] = c.password;
+    body["reset_key"] = c.resetKey;
     return {.method = post, .path = Lumeno::shared().doResetPasswordEndpoint, .body = json(body)};
 }
 Target target(const RegisterDevice& c) {

@@ -1,0 +1,80 @@
+// Social sign-in, the Apple identity query, account links and their removal.
+
+#include "api/request_road.hpp"
+#include "lumeno/core/credentials_manager.hpp"
+
+namespace lumeno {
+
+using namespace detail;
+
+namespace {
+
+/// Writes the reply's "token" (removed when it has none), then "expiry" from its "expires_in"
+/// (removed when it has none).
+void storeToken(const MemberResponse& response) {
+    const auto& credentials = CredentialsManager::shared();
+    credentials.setToken(response.token);
+    credentials.setExpiryDate(response.expiresIn ? std::optional(credentials.expiryFrom(*response.expiresIn))
+                                                 : std::nullopt);
+}
+
+/// A social sign-in: the token and expiry, then "sessionTypeKey" 1, so that the request hook
+/// never tries to renew the session with a stored password. "user" and "sessionTypePassword"
+/// stay as they were.
+void storeSocialSession(const MemberResponse& response) {
+    storeToken(response);
+    CredentialsManager::shared().keychain().set(std::int64_t{1}, CredentialsManager::sessionTypeKey);
+}
+
+/// A Facebook link keeps the kind of session. A reply without a token leaves the working token
+/// and its expiry in place: removing them would fail every later call although the link
+/// succeeded.
+void storeLinkedToken(const MemberResponse& response) {
+    if (response.token) storeToken(response);
+}
+
+ProviderCompletion handleSocialLoginResponse(Completion<MemberResponse> completion) {
+    return handleStoringResponse(std::move(completion), storeSocialSession);
+}
+
+}  // namespace
+
+Handle LumenoRequest::enrollMemberFB(std::string fbID, std::string accessToken, Completion<MemberResponse> completion) {
+    return send(service::FacebookLogin{std::move(fbID), std::move(accessToken)},
+                handleSocialLoginResponse(std::move(completion)));
+}
+
+Handle LumenoRequest::authenticateMemberGoogle(std::string googleID, std::string idToken,
+                                               Completion<MemberResponse> completion) {
+    return send(service::AuthenticateWithGoogle{std::move(googleID), std::move(idToken)},
+                handleSocialLoginResponse(std::move(completion)));
+}
+
+Handle LumenoRequest::getMemberStatusApple(std::string appleId, Completion<AppleStatus> completion) {
+    return call<service::IfMemberExistsApple>(std::move(completion), std::move(appleId));
+}
+
+Handle LumenoRequest::authenticateMemberApple(const AppleLoginDetails& details, Completion<MemberResponse> completion) {
+    return send(service::AuthenticateWithApple{details.toJson()}, handleSocialLoginResponse(std::move(completion)));
+}
+
+Handle LumenoRequest::linkFacebook(const Token& token, std::string memberID, std::string fbId, std::string accessToken,
+                                   Completion<MemberResponse> completion) {
+    return tokenCallWith<service::Linkfacebook>(token, handleStoringResponse(std::move(completion), storeLinkedToken),
+                                                std::move(fbId), std::move(accessToken), std::move(memberID));
+}
+
+Handle LumenoRequest::linkApple(const Token& token, std::string authorizationCode, Completion<MemberResponse> completion) {
+    return tokenCall<service::LinkApple>(token, std::move(completion), std::move(authorizationCode));
+}
+
+Handle LumenoRequest::linkGoogle(const Token& token, std::string googleToken, std::string googleId,
+                                 Completion<MemberResponse> completion) {
+    return tokenCall<service::LinkGoogle>(token, std::move(completion), std::move(googleToken), std::move(googleId));
+}
+
+Handle LumenoRequest::delinkSocial(const Token& token, std::string type, Completion<SocialDelinkResponse> completion) {
+    return tokenCall<service::Delink>(token, std::move(completion), std::move(type));
+}
+
+}  // namespace lumeno
