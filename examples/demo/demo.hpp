@@ -26,14 +26,21 @@ Result<T> await(Call call) {
     return std::move(*result);
 }
 
+/// Prints the failure and ends the demo.
+[[noreturn]] inline void exitWith(const LumenoError& error, std::string_view what) {
+    std::cerr << what << " failed: " << error.description() << "\n";
+    std::exit(1);
+}
+
 /// The value, or the failure printed and the demo ended.
 template <class T>
 const T& orExit(const Result<T>& result, std::string_view what) {
-    if (!result) {
-        std::cerr << what << " failed: " << result.error().description() << "\n";
-        std::exit(1);
-    }
+    if (!result) exitWith(result.error(), what);
     return *result;
+}
+
+inline void orExit(const Result<void>& result, std::string_view what) {
+    if (!result) exitWith(result.error(), what);
 }
 
 /// Starts the next numbered line of the demo's output.
@@ -44,5 +51,9 @@ std::ostream& step();
 /// Checks the member, logs in, shows the stored session, the profile and balances, and a
 /// refused login. Returns the member's id.
 std::string showMember();
+
+/// Checks for a password, sends and validates one-time passwords, changes Ada's password and
+/// logs in with the new one, resets it back with a reset key, registers and deletes a device.
+void showPasswords(const std::string& memberId);
 
 }  // namespace lumeno::demo

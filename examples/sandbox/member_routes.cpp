@@ -17,12 +17,9 @@ void scriptMember(SandboxGateway& gateway) {
     server.on("POST", path("/members/login/"), [&gateway](const test::RecordedRequest& request) {
         const JsonObject credentials = body(request);
         if (text(credentials, "username") != SandboxGateway::username ||
-            text(credentials, "password") != SandboxGateway::password)
+            text(credentials, "password") != gateway.currentPassword())
             return error(401, "invalid_credentials", "Unable to log in with the provided credentials.");
-        return json(JsonObject{{"member_data", gateway.profile()},
-                               {"token", gateway.issueToken()},
-                               {"expires_in", "3600"},
-                               {"success", true}});
+        return json(gateway.signIn());
     });
 
     // Enrolment remembers the one new member it created.

@@ -31,6 +31,8 @@ std::string text(const JsonObject& object, std::string_view key) {
 
 SandboxGateway::SandboxGateway() {
     scriptMember(*this);
+    scriptSocial(*this);
+    scriptPasswords(*this);
     server_.otherwise(error(404, "not_found", "Not found."));
 }
 
@@ -61,6 +63,20 @@ std::string SandboxGateway::issueToken() {
     std::lock_guard lock(mutex_);
     tokens_.push_back(token);
     return token;
+}
+
+JsonObject SandboxGateway::signIn() {
+    return JsonObject{{"member_data", profile()}, {"token", issueToken()}, {"expires_in", "3600"}, {"success", true}};
+}
+
+std::string SandboxGateway::currentPassword() const {
+    std::lock_guard lock(mutex_);
+    return currentPassword_;
+}
+
+void SandboxGateway::setCurrentPassword(std::string password) {
+    std::lock_guard lock(mutex_);
+    currentPassword_ = std::move(password);
 }
 
 bool SandboxGateway::authorised(const test::RecordedRequest& request) const {

@@ -23,6 +23,8 @@ public:
     static constexpr std::string_view username = "ada@example.com";
     static constexpr std::string_view password = "correct horse";
     static constexpr std::string_view otp = "123456";
+    /// The key a password reset asks the member to type in.
+    static constexpr std::string_view resetKey = "RK-1815";
 
     SandboxGateway();
 
@@ -36,6 +38,12 @@ public:
     /// Whether the request carries a token this gateway issued.
     [[nodiscard]] bool authorised(const test::RecordedRequest& request) const;
     [[nodiscard]] std::string issueToken();
+    /// The reply of a successful sign-in: Ada's profile and a new token for an hour.
+    [[nodiscard]] JsonObject signIn();
+
+    /// The password the login route accepts: `password` until a password route changes it.
+    [[nodiscard]] std::string currentPassword() const;
+    void setCurrentPassword(std::string password);
 
     /// Answers `method` `tail` (below the base path) for authorised requests only.
     void onAuthorised(std::string method, std::string_view tail,
@@ -45,6 +53,7 @@ private:
     test::FakeServer server_;
     mutable std::mutex mutex_;
     std::vector<std::string> tokens_;
+    std::string currentPassword_{password};
 };
 
 // Helpers for the route files.
@@ -61,5 +70,7 @@ std::string text(const JsonObject& object, std::string_view key);
 
 // The areas' routes.
 void scriptMember(SandboxGateway& gateway);
+void scriptSocial(SandboxGateway& gateway);
+void scriptPasswords(SandboxGateway& gateway);
 
 }  // namespace lumeno::sandbox
