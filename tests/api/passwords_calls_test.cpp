@@ -4,14 +4,10 @@
 
 #include "support/call_test.hpp"
 
-using namespace lumeno;
-using test::Reply;
-using test::Session;
-using test::statusOnly;
-
+namespace lumeno::test {
 namespace {
 
-using PasswordCallsTest = test::CallTest;
+using PasswordCallsTest = CallTest;
 
 // The calls as the tables start them.
 Handle passwordStatus(const Token&, Completion<void> done) {
@@ -46,8 +42,8 @@ Handle validateOtp(const Token& token, Completion<void> done) {
 }
 
 TEST_F(PasswordCallsTest, WhatEachCallSends) {
-    using enum test::TokenRule;
-    const test::CallRow calls[] = {
+    using enum TokenRule;
+    const CallRow calls[] = {
         {"getPasswordStatus", passwordStatus, "POST", "/members/password-exists/", R"({"email":"ada@example.com"})",
          none},
         {"setMemberPassword", setPassword, "POST", "/accounts/choose-password/", R"({"password":"chosen"})", otp},
@@ -88,7 +84,7 @@ TEST_F(PasswordCallsTest, PasswordPathsAreReadWhenTheRequestIsBuilt) {
     const std::string defaultPath = settings.changePasswordEndpoint;
     settings.changePasswordEndpoint = "/v9/password/";
     server.otherwise(Reply::json("{}"));
-    const test::Call<void> call([](auto done) { return changePassword("t", std::move(done)); });
+    const Call<void> call([](auto done) { return changePassword("t", std::move(done)); });
     settings.changePasswordEndpoint = defaultPath;
     EXPECT_EQ(sent().path, "/api/v9/password/");
 }
@@ -100,7 +96,7 @@ TEST_F(PasswordCallsTest, ResetBodyKeepsItsFixedKeys) {
         {"new_password", R"({"new_password":"pw","reset_key":"rk"})"},
     };
     for (const auto& [attribute, body] : cases) {
-        const test::Call<void> call([&](auto done) {
+        const Call<void> call([&](auto done) {
             return LumenoRequest::doResetPassword(attribute, "chosen-by-caller", "pw", "rk", std::move(done));
         });
         EXPECT_EQ(boost::json::parse(sent().body), boost::json::parse(body)) << attribute;
@@ -108,3 +104,4 @@ TEST_F(PasswordCallsTest, ResetBodyKeepsItsFixedKeys) {
 }
 
 }  // namespace
+}  // namespace lumeno::test

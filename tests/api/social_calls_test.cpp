@@ -2,15 +2,12 @@
 
 #include "support/call_test.hpp"
 
-using namespace lumeno;
 using namespace std::chrono_literals;
-using test::Reply;
-using test::Session;
-using test::statusOnly;
 
+namespace lumeno::test {
 namespace {
 
-using SocialCallsTest = test::CallTest;
+using SocialCallsTest = CallTest;
 
 // The calls as the tables start them.
 Handle facebookSignIn(const Token&, Completion<void> done) {
@@ -40,8 +37,8 @@ Handle delink(const Token& token, Completion<void> done) {
 }
 
 TEST_F(SocialCallsTest, WhatEachCallSends) {
-    using enum test::TokenRule;
-    const test::CallRow calls[] = {
+    using enum TokenRule;
+    const CallRow calls[] = {
         {"enrollMemberFB", facebookSignIn, "POST", "/members/social/facebook/login/",
          R"({"facebook_id":"fb1","access_token":"access"})", none},
         // Google's identity token goes in the body, never in "Authorization".
@@ -63,7 +60,7 @@ TEST_F(SocialCallsTest, WhatEachCallStoresAndInWhichOrder) {
     const Reply linked = Reply::json(R"({"token":"new","expires_in":"60","success":true})");
     const struct {
         const char* name;
-        test::StartCall start;
+        StartCall start;
         Reply reply;
         Session from;
         std::vector<std::string> writes;
@@ -113,3 +110,4 @@ TEST_F(SocialCallsTest, FailuresStoreNothing) {
 }
 
 }  // namespace
+}  // namespace lumeno::test
