@@ -60,11 +60,11 @@ ProviderCompletion handleEnrollMemberV1Response(Completion<MemberRegistrationSta
 }
 
 ProviderCompletion handleLoginResponse(std::string username, std::string password, Completion<MemberResponse> completion) {
-    return handleStoringResponse(std::move(completion), [username = std::move(username), password = std::move(password)](
-                                                            const MemberResponse& response) {
+    auto store = [username = std::move(username), password = std::move(password)](const MemberResponse& response) {
         CredentialsManager::shared().storeCredential(username, response.token, response.expiresIn,
                                                      CredentialsManager::SessionType::password(password));
-    });
+    };
+    return handleStoringResponse(std::move(completion), std::move(store));
 }
 
 /// Decodes the profile at `keyPath` and hands on only its balances.
