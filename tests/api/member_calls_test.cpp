@@ -40,8 +40,8 @@ struct Call {
 class MemberCallsTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        KeychainWrapper::setSecretStore(std::make_shared<InMemorySecretStore>());  // never the desktop's keyring
         test::useServer(server, "/api");
-        store().removeCredential();
     }
     void TearDown() override {
         store().removeCredential();
