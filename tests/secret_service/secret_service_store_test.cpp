@@ -14,10 +14,7 @@
 #include <iostream>
 
 #include "core/secret_service_store.hpp"
-#include "lumeno/api/lumeno_request.hpp"
-#include "lumeno/core/credentials_manager.hpp"
-#include "support/transport.hpp"
-#include "support/wait.hpp"
+#include "support/call_test.hpp"
 
 using namespace lumeno;
 using detail::SecretServiceStore;
@@ -124,10 +121,8 @@ TEST_F(KeyringTest, ASessionStoredByLoginOutlivesTheProcess) {
     test::FakeServer server;
     test::useServer(server, "/api");
     server.on("POST", "/api/members/login/", test::Reply::json(R"({"token":"t1","expires_in":"3600"})"));
-    std::optional<Result<MemberResponse>> result;
-    LumenoRequest::login("ada@example.com", "pw", [&](Result<MemberResponse> r) { result = std::move(r); });
-    ASSERT_TRUE(test::waitFor([&] { return result.has_value(); }));
-    ASSERT_TRUE(result->has_value());
+    const test::Call<MemberResponse> login([](auto done) { return LumenoRequest::login("ada@example.com", "pw", done); });
+    ASSERT_TRUE(login.result && login.result->has_value());
     const auto expiry = CredentialsManager::shared().expiryDateString();
     ASSERT_TRUE(expiry);
     test::resetTransport();
