@@ -81,7 +81,8 @@ std::optional<std::string> SecretServiceStore::read(std::string_view service, st
 
 bool SecretServiceStore::write(std::string_view service, std::string_view key, std::string_view value) {
     const std::string label = std::string(service) + " " + std::string(key);  // what keyring managers list
-    SecretValue* secret = secret_value_new(value.empty() ? "" : value.data(), static_cast<gssize>(value.size()), "text/plain");
+    SecretValue* secret =
+        secret_value_new(value.empty() ? "" : value.data(), static_cast<gssize>(value.size()), "text/plain");
     std::lock_guard lock(mutex_);
     CallError error;
     // Into the default collection, replacing the item with the same attributes.

@@ -18,8 +18,8 @@ namespace lumeno::detail {
 ///
 /// Every call is a blocking D-Bus round trip, so the library makes them only on the caller's
 /// thread and the main queue, never on the I/O thread. Nothing prompts the user: an item of a
-/// locked collection reads as absent, and a write, removal or any call the service does not
-/// answer (gone, refused) returns false.
+/// locked collection, or of a service that has gone, reads as absent, and a write or removal
+/// that the service refuses or does not answer returns false.
 class SecretServiceStore final : public SecretStore {
 public:
     /// The store on the Secret Service that answers on the session bus; nullptr when none does.

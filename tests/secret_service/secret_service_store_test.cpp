@@ -121,7 +121,8 @@ TEST_F(KeyringTest, ASessionStoredByLoginOutlivesTheProcess) {
     test::FakeServer server;
     test::useServer(server, "/api");
     server.on("POST", "/api/members/login/", test::Reply::json(R"({"token":"t1","expires_in":"3600"})"));
-    const test::Call<MemberResponse> login([](auto done) { return LumenoRequest::login("ada@example.com", "pw", done); });
+    const test::Call<MemberResponse> login(
+        [](auto done) { return LumenoRequest::login("ada@example.com", "pw", done); });
     ASSERT_TRUE(login.result && login.result->has_value());
     const auto expiry = CredentialsManager::shared().expiryDateString();
     ASSERT_TRUE(expiry);
