@@ -68,18 +68,17 @@ struct CallRow {
 /// The session stored before a call.
 enum class Session { none, password, social };
 
-/// A fixture for call tests: the library pointed at a fake server under "/api", an empty
-/// credential store (recording its changes) before and after each test.
+/// A fixture for call tests: the library pointed at a fake server under "/api", a new in-memory
+/// credential store (never the desktop's keyring) that records its changes, emptied again after
+/// each test.
 class CallTest : public ::testing::Test {
 protected:
     void SetUp() override {
         KeychainWrapper::setSecretStore(recording);
         test::useServer(server, "/api");
-        store().removeCredential();
     }
     void TearDown() override {
         store().removeCredential();
-        KeychainWrapper::setSecretStore(nullptr);
         Lumeno::shared().isReCaptchaEnabled = Lumeno::shared().usev2Signup = false;
         test::resetTransport();
     }
@@ -88,7 +87,7 @@ protected:
     static void storeEarlierSession() {
         store().storeCredential("old@example.com", "old-token", "3600", CredentialsManager::SessionType::password("pw0"));
     }
-    /// Stores `session` ("old@example.com", "old-token", "pw0"), clears the record of changes.
+    /// Replaces the stored items with `session` ("old@example.com", "old-token", "pw0").
     static void storeSession(Session session);
     /// The store's changes since the last call, in order; "set expiry" without its value.
     std::vector<std::string> writes();
