@@ -56,4 +56,7 @@ std::string showMember();
 /// logs in with the new one, resets it back with a reset key, registers and deletes a device.
 void showPasswords(const std::string& memberId);
 
+/// Shows the member's family summary and how many countries the pick lists offer.
+void showFamily(const std::string& memberId);
+
 }  // namespace lumeno::demo
