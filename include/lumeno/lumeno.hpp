@@ -23,6 +23,7 @@
 #include "lumeno/core/utils.hpp"
 #include "lumeno/models/activity/accrual_detail.hpp"
 #include "lumeno/models/activity/bit_header.hpp"
+#include "lumeno/models/activity/bit_response.hpp"
 #include "lumeno/models/activity/lumeno_bit.hpp"
 #include "lumeno/models/activity/offer_action.hpp"
 #include "lumeno/models/activity/receipts.hpp"

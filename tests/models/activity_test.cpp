@@ -7,13 +7,16 @@
 #include <functional>
 #include <limits>
 
+#include "lumeno/core/lumeno.hpp"
 #include "lumeno/models/activity/accrual_detail.hpp"
 #include "lumeno/models/activity/bit_header.hpp"
+#include "lumeno/models/activity/bit_response.hpp"
 #include "lumeno/models/activity/lumeno_bit.hpp"
 #include "lumeno/models/activity/offer_action.hpp"
 #include "lumeno/models/activity/receipts.hpp"
 #include "models/activity/accrual_detail_keys.hpp"
 #include "models/activity/bit_header_keys.hpp"
+#include "models/activity/bit_response_keys.hpp"
 #include "models/activity/lumeno_bit_keys.hpp"
 #include "models/activity/offer_action_keys.hpp"
 #include "models/activity/receipts_keys.hpp"
@@ -52,6 +55,8 @@ constexpr View bitRow = test::row<lumenoBitKeys>;
 constexpr View receipt = encoded<ReceiptResponse>;
 constexpr View upload = encoded<UploadReceiptRequest>;
 constexpr View transfer = encoded<TransferTransaction>;
+constexpr View reply = test::row<bitResponseKeys>;
+constexpr const char* emptyReply = "[null,null,[],[],[],[],null,null,null,null,null,null,null]";
 
 // The fields of an activity record that its key row does not show.
 JsonValue bit(const JsonValue& json, const Decoder& decoder) {
@@ -171,6 +176,22 @@ TEST(ActivityRecords, Samples) {
              "h_program_id":7,"h_sponsor_id":1,"transfer_amount":2.5})"},
         {transfer, R"({"activity_referrer":"a","h_bit_category":"c","h_bit_date":"d","h_bit_type":"t",
                        "h_member_id":"m","h_program_id":"7","h_sponsor_id":1,"transfer_amount":0})", nullptr},
+        // Activity replies: strict lists fail the whole reply, everything else is lenient.
+        {reply, "{}", emptyReply},
+        {reply, R"({"offer_actions":null,"original_bit":[],"member":"m","points_rewarded":"true","bitId":42,
+                    "mtomap":null,"status":1})", emptyReply},
+        {reply, R"({"original_bit":{},"member":{"id":"m1"},"offer_actions":[{}],"assigned_privileges":[{}],
+                    "availed_privileges":[{},{}],"loyalty_accounts":[{}],"mtomap":[1,{"a":null}],
+                    "processingDate":"p","bitId":"42","points_rewarded":false,"points_redeemed":true,"status":"done",
+                    "member_id":"m1"})",
+         R"([true,{"id":"m1","balances":[],"favorite_sponsors":[]},[{"reward_tags":[],"subject":null,
+             "privilege_quantity":0,"value_n":0.0,"privilege_codes":[],"offer_id":null,"pending_days":0.0}],[true],
+             [true,true],[true],[1,{"a":null}],"p","42",false,true,"done","m1"])"},
+        {reply, R"({"mtomap":3.5})", "[null,null,[],[],[],[],3.5,null,null,null,null,null,null]"},
+        {reply, R"({"offer_actions":"x"})", nullptr},
+        {reply, R"({"original_bit":{"id":1},"member":{"id":"m"},"assigned_privileges":[{"value":"x"}]})", nullptr},
+        {reply, R"({"availed_privileges":{}})", nullptr},
+        {reply, R"({"loyalty_accounts":[{"redeemed":"1"}]})", nullptr},
     };
     test::checkSamples(samples);
     test::checkSamples(samples, Decoder::withFreshContext());
@@ -182,7 +203,7 @@ TEST(ActivityRecords, EveryKeyFollowsItsRule) {
         test::checkRules(lumenoBitKeys, decoder), test::checkRules(bitHeaderKeys, decoder);
         test::checkRules(accrualDetailKeys, decoder), test::checkRules(redemptionDetailKeys, decoder);
         test::checkRules(receiptResponseKeys, decoder), test::checkRules(uploadReceiptRequestKeys, decoder);
-        test::checkRules(transferTransactionKeys, decoder);
+        test::checkRules(transferTransactionKeys, decoder), test::checkRules(bitResponseKeys, decoder);
     }
 }
 
@@ -197,6 +218,14 @@ TEST(ActivityRecords, IdsComeFromTheDecodingContext) {
     EXPECT_EQ(decoder.transferRef()->transferId, "7");
     EXPECT_EQ(LumenoBit::decode(parse(R"({"id":"15"})"), decoder).id, 0);
     EXPECT_EQ(decoder.transferRef()->transferId, "0");
+
+    // In a reply the record is read before the member, whatever the order of the text.
+    const auto answer = BitResponse::decode(parse(R"({"member":{"id":"m9","balances":[{}]},
+        "original_bit":{"id":7,"header":{},"payment_details":[{}]}})"), Decoder::withFreshContext());
+    EXPECT_EQ(answer.originalBit->header->id, "7");
+    EXPECT_EQ(answer.originalBit->paymentDetails.at(0).id, "70");
+    EXPECT_EQ(answer.member->balances.at(0).memberId, "m9");
+
 
     // A header reads the record's id from the context and never writes it.
     const std::pair<std::optional<std::string>, std::int64_t> ids[] = {
@@ -318,4 +347,10 @@ TEST(ActivityRecords, DatesIgnoreTheDefaultLocale) {
             EXPECT_EQ(millis(RedemptionDetail::decode(JsonObject{{"redemption_date", text}}, {}).redemptionDate), kMay1);
         }
     }
+    // The programme's zone is read at each use.
+    auto& zone = Lumeno::shared().programTimeZone;
+    zone = "IST";
+    EXPECT_EQ(TransferTransaction::pointTransfer("s", "r", 1, instant).date, "2024-01-02T15:30:00+0530");
+    zone.reset();
+    EXPECT_EQ(TransferTransaction::pointTransfer("s", "r", 1, instant).date, "2024-01-02T10:00:00+0000");
 }
