@@ -24,7 +24,7 @@ Result<MemberDetails> enrolledMember(const Response& response) {
 }
 
 ProviderCompletion handleEnrollMemberResponse(Completion<MemberRegistrationStatus> completion) {
-    return [completion = std::move(completion)](ProviderResult outcome) {
+    return [completion = std::move(completion)](ProviderResult outcome) mutable {
         auto reply = filterSuccessfulStatusCodes(outcome);
         if (!reply) {
             const LumenoError& error = reply.error();
@@ -44,7 +44,7 @@ ProviderCompletion handleEnrollMemberResponse(Completion<MemberRegistrationStatu
 }
 
 ProviderCompletion handleEnrollMemberV1Response(Completion<MemberRegistrationStatusV1> completion) {
-    return [completion = std::move(completion)](ProviderResult outcome) -> void {
+    return [completion = std::move(completion)](ProviderResult outcome) mutable -> void {
         if (!outcome) return completion(fail(std::move(outcome.error())));
         const int status = outcome->statusCode;
         if (status != 200 && status != 201 && status != 202)
@@ -61,7 +61,7 @@ ProviderCompletion handleEnrollMemberV1Response(Completion<MemberRegistrationSta
 
 ProviderCompletion handleLoginResponse(std::string username, std::string password, Completion<MemberResponse> completion) {
     return [username = std::move(username), password = std::move(password),
-            completion = std::move(completion)](ProviderResult outcome) {
+            completion = std::move(completion)](ProviderResult outcome) mutable {
         auto response = decodeResponse<MemberResponse>(outcome);
         if (response) {
             CredentialsManager::shared().storeCredential(username, response->token, response->expiresIn,
@@ -74,7 +74,7 @@ ProviderCompletion handleLoginResponse(std::string username, std::string passwor
 /// Decodes the profile at `keyPath` and hands on only its balances.
 ProviderCompletion handleMemberBalancesResponse(Completion<std::vector<MemberBalance>> completion,
                                                 std::optional<std::string_view> keyPath) {
-    return [completion = std::move(completion), keyPath](ProviderResult outcome) {
+    return [completion = std::move(completion), keyPath](ProviderResult outcome) mutable {
         auto details = decodeResponse<MemberDetails>(outcome, keyPath);
         if (!details) return completion(fail(std::move(details.error())));
         completion(std::move(details->balances));
