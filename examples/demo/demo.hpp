@@ -45,4 +45,8 @@ std::ostream& step();
 /// refused login. Returns the member's id.
 std::string showMember();
 
+/// Shows the member's latest five activities, sends 100 points to another member and shows
+/// the balance again.
+void showActivity(const std::string& memberId);
+
 }  // namespace lumeno::demo

@@ -31,8 +31,13 @@ public:
     [[nodiscard]] std::string baseURL() const;
     [[nodiscard]] test::FakeServer& server() noexcept { return server_; }
 
-    /// The member profile as the platform sends it.
+    /// The member profile as the platform sends it, with the current balances.
     [[nodiscard]] JsonObject profile() const;
+    /// Ada's balance of loyalty account 1 ("Stars").
+    [[nodiscard]] double balance() const;
+    /// Changes that balance by `points` (negative lowers it) for the rest of the run; returns
+    /// the new balance.
+    double adjustBalance(double points);
     /// Whether the request carries a token this gateway issued.
     [[nodiscard]] bool authorised(const test::RecordedRequest& request) const;
     [[nodiscard]] std::string issueToken();
@@ -45,6 +50,7 @@ private:
     test::FakeServer server_;
     mutable std::mutex mutex_;
     std::vector<std::string> tokens_;
+    double balance_ = 1250;
 };
 
 // Helpers for the route files.
@@ -58,8 +64,11 @@ test::Reply json(const JsonValue& body, int status = 200);
 JsonObject body(const test::RecordedRequest& request);
 /// The text under `key`, or empty.
 std::string text(const JsonObject& object, std::string_view key);
+/// The value of the URL query parameter `key`, decoded; nullopt when the query has none.
+std::optional<std::string> queryValue(const test::RecordedRequest& request, std::string_view key);
 
 // The areas' routes.
 void scriptMember(SandboxGateway& gateway);
+void scriptActivity(SandboxGateway& gateway);
 
 }  // namespace lumeno::sandbox
