@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <httplib.h>
+
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +53,12 @@ protected:
         store().storeCredential("old@example.com", "old-token", "3600", CredentialsManager::SessionType::password("pw0"));
     }
     test::RecordedRequest sent() const { return server.requests().back(); }
+    /// The last request's URL query, decoded, one entry per parameter.
+    std::multimap<std::string, std::string> sentQuery() const {
+        httplib::Params params;
+        httplib::detail::parse_query_text(sent().query, params);
+        return {params.begin(), params.end()};
+    }
     std::optional<std::string> sentHeader(std::string_view name) const {
         const auto request = sent();
         const auto value = request.headers.find(name);
