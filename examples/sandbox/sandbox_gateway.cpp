@@ -40,6 +40,8 @@ std::optional<std::string> queryValue(const test::RecordedRequest& request, std:
 SandboxGateway::SandboxGateway() {
     scriptMember(*this);
     scriptActivity(*this);
+    scriptLookups(*this);
+    scriptFamily(*this);
     server_.otherwise(error(404, "not_found", "Not found."));
 }
 

@@ -34,6 +34,7 @@
 #include "lumeno/models/member/member_details.hpp"
 #include "lumeno/models/member/member_response.hpp"
 #include "lumeno/models/member/payment.hpp"
+#include "lumeno/models/offers/lookups.hpp"
 #include "lumeno/models/offers/privileges.hpp"
 #include "lumeno/models/offers/rates.hpp"
 #include "lumeno/models/offers/sponsor_config.hpp"

@@ -119,7 +119,7 @@ TEST_F(ActivityCallsTest, EachCallSendsItsRequest) {
         const auto request = sent();
         EXPECT_EQ(request.method, c.method);
         EXPECT_EQ(request.path, c.path);
-        EXPECT_EQ(sentQuery(), c.query);
+        EXPECT_EQ(test::parsedQuery(sent().query), c.query);
         EXPECT_EQ(sentHeader("Authorization"), "JWT t");
         EXPECT_EQ(sentHeader("x-api-key"), "key");
         EXPECT_EQ(sentHeader("Content-Type").has_value(), c.body != nullptr);
@@ -147,7 +147,7 @@ TEST_F(ActivityCallsTest, DatesAreSentOnlyWhenBothAreGiven) {
     };
     for (const auto& c : cases) {
         Call<BitPage> call([&](auto d) { return bitsWithDates(c.from, c.to, d); });
-        EXPECT_EQ(sentQuery(), c.query) << c.from.value_or("-") << " " << c.to.value_or("-");
+        EXPECT_EQ(test::parsedQuery(sent().query), c.query) << c.from.value_or("-") << " " << c.to.value_or("-");
     }
 }
 

@@ -19,6 +19,13 @@
 
 namespace lumeno::test {
 
+/// A URL query, decoded, one entry per parameter.
+inline std::multimap<std::string, std::string> parsedQuery(const std::string& query) {
+    httplib::Params params;
+    httplib::detail::parse_query_text(query, params);
+    return {params.begin(), params.end()};
+}
+
 /// Starts one call and waits for its completion.
 template <class T>
 struct Call {
@@ -53,12 +60,6 @@ protected:
         store().storeCredential("old@example.com", "old-token", "3600", CredentialsManager::SessionType::password("pw0"));
     }
     test::RecordedRequest sent() const { return server.requests().back(); }
-    /// The last request's URL query, decoded, one entry per parameter.
-    std::multimap<std::string, std::string> sentQuery() const {
-        httplib::Params params;
-        httplib::detail::parse_query_text(sent().query, params);
-        return {params.begin(), params.end()};
-    }
     std::optional<std::string> sentHeader(std::string_view name) const {
         const auto request = sent();
         const auto value = request.headers.find(name);

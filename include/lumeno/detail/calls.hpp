@@ -15,6 +15,7 @@
 #include "lumeno/core/result.hpp"
 #include "lumeno/models/activity/bit_response.hpp"
 #include "lumeno/models/activity/receipts.hpp"
+#include "lumeno/models/member/account_replies.hpp"
 #include "lumeno/models/member/member_details.hpp"
 
 namespace lumeno {
@@ -35,6 +36,7 @@ Handle patchMember(const Token& token, std::string memberId, JsonValue updateReq
                    Completion<MemberDetails> completion);
 Handle performTransaction(const Token& token, Result<JsonValue> request, Completion<BitResponse> completion);
 Handle uploadReciept(const Token& token, Result<JsonValue> request, Completion<ReceiptResponse> completion);
+Handle memberReferral(const Token& token, JsonValue request, Completion<MemberReferralResponse> completion);
 
 template <EncodableBody T>
 JsonValue encodeBody(const T& body) {
