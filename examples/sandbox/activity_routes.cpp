@@ -59,6 +59,10 @@ const Sponsor* findSponsor(std::int64_t id) {
     return found == std::end(kSponsors) ? nullptr : &*found;
 }
 
+std::string logoOf(const Sponsor& sponsor) {
+    return "https://cdn.example.com/sponsors/" + std::to_string(sponsor.id) + ".png";
+}
+
 const Friend* findFriend(std::string_view id) {
     const auto found = std::ranges::find(kFriends, id, &Friend::id);
     return found == std::end(kFriends) ? nullptr : &*found;
@@ -114,7 +118,7 @@ void atSponsor(JsonObject& bit, const Sponsor& sponsor) {
     bit["area"] = sponsor.area;
     bit["sponsor_name"] = sponsor.name;
     bit["sponsor_short_name"] = sponsor.shortName;
-    bit["sponsor_logo"] = "https://cdn.example.com/sponsors/" + std::to_string(sponsor.id) + ".png";
+    bit["sponsor_logo"] = logoOf(sponsor);
     bit["header"].as_object()["h_sponsor_id"] = sponsor.id;
 }
 
@@ -181,8 +185,8 @@ History makeHistory(double currentBalance, Date newest) {
             atSponsor(bit, sponsor);
             bit["points_redeemed"] = true;
             bit["loyalty_balances"] = JsonArray{balanceChange(0, step.points, balance)};
-            bit["lines"] = JsonArray{JsonObject{{"reward", step.points > 300 ? "Afternoon tea for two" : "Free flat white"},
-                                                {"quantity", 1}, {"points", step.points}}};
+            const char* reward = step.points > 300 ? "Afternoon tea for two" : "Free flat white";
+            bit["lines"] = JsonArray{JsonObject{{"reward", reward}, {"quantity", 1}, {"points", step.points}}};
         } else {
             bit = record(id, date, i % 4 == 0, "ACCRUAL", "PURCHASE");
             atSponsor(bit, sponsor);
@@ -300,13 +304,14 @@ bool matches(const JsonValue& bit, const test::RecordedRequest& request) {
     return wanted("member_id", SandboxGateway::memberId) &&
            wanted("bit_category", record.at("h_bit_category").as_string()) &&
            wanted("h_bit_type", record.at("header").at("h_bit_type").as_string()) &&
-           (!from || day >= std::string_view(*from).substr(0, 10)) && (!to || day <= std::string_view(*to).substr(0, 10));
+           (!from || day >= std::string_view(*from).substr(0, 10)) &&
+           (!to || day <= std::string_view(*to).substr(0, 10));
 }
 
 JsonObject receipt(std::string id, const Sponsor& sponsor, JsonObject fields) {
     JsonObject stored{{"id", std::move(id)}, {"member", SandboxGateway::memberId}, {"sponsor", sponsor.id},
                       {"sponsor_name", sponsor.name}, {"sponsor_short_name", sponsor.shortName},
-                      {"sponsor_logo", "https://cdn.example.com/sponsors/" + std::to_string(sponsor.id) + ".png"},
+                      {"sponsor_logo", logoOf(sponsor)},
                       {"location_name", sponsor.locationName}};
     for (auto& [key, value] : fields) stored[key] = std::move(value);
     return stored;
@@ -323,7 +328,8 @@ struct State {
 
 void scriptActivity(SandboxGateway& gateway) {
     auto state = std::make_shared<State>();
-    History history = makeHistory(gateway.balance(), Date(std::chrono::sys_days(std::chrono::year{2024} / 6 / 28)) + 17h);
+    const Date newest = std::chrono::sys_days(std::chrono::year{2024} / 6 / 28) + 17h;
+    History history = makeHistory(gateway.balance(), newest);
     spendAccruals(history);
     state->bits.assign(history.records.rbegin(), history.records.rend());
     state->receipts = {
@@ -401,7 +407,8 @@ void scriptActivity(SandboxGateway& gateway) {
     gateway.onAuthorised("POST", "/receipts/", [state](const test::RecordedRequest& request) {
         JsonObject upload = body(request);
         const JsonValue* sponsorId = upload.if_contains("sponsor");
-        const Sponsor* sponsor = sponsorId != nullptr && sponsorId->is_int64() ? findSponsor(sponsorId->as_int64()) : nullptr;
+        const Sponsor* sponsor =
+            sponsorId != nullptr && sponsorId->is_int64() ? findSponsor(sponsorId->as_int64()) : nullptr;
         if (sponsor == nullptr) return error(400, "invalid_sponsor", "The sponsor does not take receipts.");
         if (text(upload, "member") != SandboxGateway::memberId)
             return error(403, "member_mismatch", "Receipts can only be uploaded for yourself.");
