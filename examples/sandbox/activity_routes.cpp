@@ -142,6 +142,7 @@ JsonObject transferRecord(std::int64_t id, Date date, std::string dateText, cons
 /// Ada's activity, oldest first: purchases earning points (some with an offer's bonus), reward
 /// redemptions and transfers with two friends, ending at her current balance.
 struct History {
+    double opening = 0;  // points held before the first record
     std::vector<JsonObject> records;
     std::vector<std::pair<std::int64_t, JsonArray>> accruals;  // by record id
 };
@@ -168,7 +169,8 @@ History makeHistory(double currentBalance, Date newest) {
     }
 
     History history;
-    double balance = currentBalance - net;
+    history.opening = currentBalance - net;
+    double balance = history.opening;
     std::int64_t accrualId = 9001;
     for (int i = 0; i < kRecords; ++i) {
         const Step& step = steps[static_cast<std::size_t>(i)];
@@ -234,15 +236,22 @@ History makeHistory(double currentBalance, Date newest) {
     return history;
 }
 
-/// Marks the base accruals spent by each redemption, oldest first, the way the platform
-/// consumes points: each accrual records the redemptions that used it.
+/// Spends the points of each redemption oldest first, the way the platform does: the points
+/// held before the first record, then the accruals, each recording the redemptions that used it.
 void spendAccruals(History& history) {
+    std::vector<JsonObject*> accruals;
+    for (auto& [id, details] : history.accruals)
+        for (auto& detail : details) accruals.push_back(&detail.as_object());
+    double opening = history.opening;
     std::size_t next = 0;  // the oldest accrual with points left
     for (const auto& bit : history.records) {
         if (bit.at("h_bit_category").as_string() != "REDEMPTION") continue;
         double owed = bit.at("loyalty_balances").at(0).at("redeemed").to_number<double>();
-        while (owed > 0 && next < history.accruals.size()) {
-            auto& accrual = history.accruals[next].second.at(0).as_object();
+        const double held = std::min(opening, owed);
+        opening -= held;
+        owed -= held;
+        while (owed > 0 && next < accruals.size()) {
+            auto& accrual = *accruals[next];
             const double left = accrual.at("balance_points").to_number<double>();
             const double used = std::min(left, owed);
             accrual["balance_points"] = left - used;
