@@ -52,6 +52,10 @@ std::ostream& step();
 /// refused login. Returns the member's id.
 std::string showMember();
 
+/// Shows the member's latest five activities, sends 100 points to another member and shows
+/// the balance again.
+void showActivity(const std::string& memberId);
+
 /// Checks for a password, sends and validates one-time passwords, changes Ada's password and
 /// logs in with the new one, resets it back with a reset key, registers and deletes a device.
 void showPasswords(const std::string& memberId);

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <httplib.h>
+
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -20,6 +23,13 @@
 #include "support/wait.hpp"
 
 namespace lumeno::test {
+
+/// A URL query, decoded, one entry per parameter.
+inline std::multimap<std::string, std::string> parsedQuery(const std::string& query) {
+    httplib::Params params;
+    httplib::detail::parse_query_text(query, params);
+    return {params.begin(), params.end()};
+}
 
 /// Starts one call and waits for its completion.
 template <class T>
