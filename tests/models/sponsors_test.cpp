@@ -3,8 +3,9 @@
 #include <boost/json.hpp>
 
 #include "core/search_name.hpp"
+#include "lumeno/models/offers/sponsor.hpp"
 #include "lumeno/models/offers/sponsor_location.hpp"
-#include "models/offers/sponsor_location_keys.hpp"
+#include "models/offers/sponsor_keys.hpp"
 #include "support/model_samples.hpp"
 
 using namespace lumeno;
@@ -17,6 +18,8 @@ using namespace detail;
 constexpr test::View timing = row<locationTimingKeys>;
 constexpr test::View compact = row<locationCompactKeys>;
 constexpr test::View location = row<sponsorLocationKeys>;
+constexpr test::View sponsor = row<sponsorKeys>;
+constexpr test::View trimmed = row<trimSponsorKeys>;
 
 /// The attributes of location links as [id, key, value] triples.
 JsonValue urls(const JsonValue& json, const Decoder& decoder) {
@@ -107,4 +110,76 @@ TEST(SponsorLocations, DictionaryRepresentation) {
     twice.locationUrls = {{"a", "a", "1"}, {"a", "a", "2"}};
     EXPECT_EQ(twice.dictionaryRepresentation(), parse(R"({"a":"2"})"));
     EXPECT_EQ(LocationUrls{}.dictionaryRepresentation(), JsonObject{});
+}
+
+TEST(Sponsors, Samples) {
+    const test::Sample samples[] = {
+        // [id, extra data, name, short name, rank, host, description, address, phone, status, industry, logo,
+        //  url, start, end, contact, email, country, region, city, country name, state name, city name,
+        //  timings, brand, header]
+        {sponsor, "{}",
+         "[0,null,null,null,null,false,null,null,null,null,null,null,null,null,null,null,null,0,null,0,null,null,"
+         "null,[],null,null]"},
+        {sponsor, R"({"id":12,"extra_data":{"tier":"gold"},"name":"Grand Hotel","short_name":"GH","rank":"1",
+                      "is_host":true,"description":"d","address":"a","phone_number":"p","status":"ACTIVE",
+                      "industry":"i","logo":"l","url":"u","start_date":"2020-01-01","end_date":"e",
+                      "contact_person_name":"c","email":"m","country":63,"region":"NCR","city":1,"country_name":"PH",
+                      "state_name":"s","city_name":"Manila","sponsor_timings":[{"day":1}],"brand_name":"b",
+                      "header":"h"})",
+         R"([12,true,"Grand Hotel","GH",null,true,"d","a","p","ACTIVE","i","l","u","2020-01-01","e","c","m",63,
+             "NCR",1,"PH","s","Manila",[true],"b","h"])"},
+        {sponsor, R"({"is_host":"yes"})", nullptr}, {sponsor, R"({"country":"63"})", nullptr},
+        {sponsor, R"({"sponsor_timings":[{"id":"1"}]})", nullptr},
+        // [id, extra data, name, short name, host, status, industry, logo, brand, header, description]
+        {trimmed, "{}", "[0,null,null,null,null,null,null,null,null,null,null]"},
+        {trimmed, R"({"id":3,"name":"Cafe","short_name":"C","is_host":false,"status":"s","industry":"i","logo":"l",
+                      "brand_name":"b","header":"h","description":7})",
+         R"([3,null,"Cafe","C",false,"s","i","l","b","h",null])"},
+        {trimmed, R"({"is_host":1})", nullptr},
+    };
+    test::checkSamples(samples);
+    test::checkSamples(samples, Decoder::withFreshContext());
+}
+
+TEST(Sponsors, EveryKeyFollowsItsRule) {
+    for (const auto& decoder : {Decoder{}, Decoder::withFreshContext()})
+        test::checkRules(sponsorKeys, decoder), test::checkRules(trimSponsorKeys, decoder);
+}
+
+TEST(Sponsors, WriteTheirIdBeforeTheirAttributes) {
+    const auto decoder = Decoder::withFreshContext();
+    const auto json = parse(R"({"extra_data":{"tier":"gold"},"id":12,"name":"Grand Hotel Group"})");
+    for (const auto& extra : {Sponsor::decode(json, decoder).extraData, TrimSponsor::decode(json, decoder).extraData})
+        EXPECT_EQ(extra->customAttributes, (std::vector<CustomAttribute>{{"s12tier", "tier", "gold"}}));
+    EXPECT_EQ(decoder.transferRef()->transferId, "12");
+    EXPECT_EQ(decoder.transferRef()->prefixExtraData, "s");
+    EXPECT_EQ(decoder.transferRef()->prefixLocationUrls, std::nullopt);
+    EXPECT_EQ(Sponsor::decode(json, decoder).nameLowercased, "grandhotelgroup");
+    EXPECT_EQ(TrimSponsor::decode(json, decoder).nameLowercased, "grandhotelgroup");
+    EXPECT_EQ(Sponsor::decode(JsonObject{}, decoder).nameLowercased, std::nullopt);
+}
+
+TEST(Sponsors, Conversions) {
+    const auto json = parse(R"({"id":4,"name":"Café Bar","short_name":"CB","brand_name":"b","description":"d",
+                               "status":"s","industry":"i","logo":"l","header":"h","extra_data":{"k":"v"},
+                               "rank":2,"country":63,"city":1,"region":"r","sponsor_timings":[{"day":1}]})");
+    const Sponsor full = Sponsor::decode(json, Decoder{});
+    const TrimSponsor trimmed(full);
+    // The trimmed record holds what decoding it from the same object gives, and always a host flag.
+    JsonObject expected = test::shown(trimSponsorKeys, json, Decoder{});
+    expected["is_host"] = false;
+    EXPECT_EQ(trimSponsorKeys.encode(trimmed, Absent::null, test::Show{}), expected);
+    EXPECT_EQ(trimmed.nameLowercased, "cafébar");
+
+    // Back to a full record: what the trimmed one lacks takes the defaults.
+    const Sponsor back(trimmed);
+    EXPECT_EQ((std::tuple(back.id, back.name, back.shortName, back.brandName, back.businessDescription, back.status,
+                          back.industry, back.logo, back.headerImage, back.nameLowercased)),
+              (std::tuple(full.id, full.name, full.shortName, full.brandName, full.businessDescription, full.status,
+                          full.industry, full.logo, full.headerImage, full.nameLowercased)));
+    EXPECT_EQ(back.extraData->customAttributes, full.extraData->customAttributes);
+    EXPECT_EQ((std::tuple(back.rank, back.country, back.city, back.region, back.timings.size())),
+              (std::tuple(std::nullopt, 0, 0, std::nullopt, 0)));
+    EXPECT_FALSE(Sponsor(TrimSponsor{}).isHost);
+    EXPECT_EQ(Sponsor(TrimSponsor{}).nameLowercased, std::nullopt);
 }
