@@ -5,7 +5,9 @@
 #include <chrono>
 
 #include "lumeno/models/offers/location_offer.hpp"
+#include "lumeno/models/offers/offer_actions.hpp"
 #include "models/offers/location_offer_keys.hpp"
+#include "models/offers/offer_actions_keys.hpp"
 #include "support/model_samples.hpp"
 
 using namespace lumeno;
@@ -18,6 +20,24 @@ namespace {
 using namespace detail;
 constexpr test::View params = row<offerParamsKeys>;
 constexpr test::View locationOffer = row<locationOfferKeys>;
+constexpr test::View presentment = row<offerPresentmentKeys>;
+constexpr test::View action = test::row<memberActionKeys>;
+constexpr test::View offerId = test::encoded<OfferId>;
+constexpr test::View memberOffer = test::encoded<MemberOffer>;
+
+/// A wish-list reply as [added or removed, its ids, failed ids].
+JsonValue wishlist(const JsonValue& json, const Decoder& decoder) {
+    const auto reply = WishlistUpdateResponse::decode(json, decoder);
+    const auto ids = [](const std::vector<OfferId>& offers) {
+        JsonArray out;
+        for (const auto& offer : offers) out.push_back(offer.id);
+        return out;
+    };
+    const auto* added = std::get_if<WishlistUpdateResponse::Added>(&reply.update);
+    return JsonArray{added ? "added" : "removed",
+                     ids(added ? added->offers : std::get<WishlistUpdateResponse::Removed>(reply.update).offers),
+                     ids(reply.failure)};
+}
 
 constexpr Date fixedNow = sys_days(2024y / 6 / 1) + 12h;
 
@@ -109,4 +129,57 @@ TEST(LocationOffers, OfferIdOfTheParameters) {
     EXPECT_EQ(LocationOffer::decode(parse(R"({"id":5,"template_params":{}})"), decoder).templateParams->offerId, 5);
     EXPECT_EQ(decoder.transferRef()->transferId, "31");
     EXPECT_EQ(LocationOffer::decode(parse(R"({"id":5,"template_params":{}})"), Decoder{}).templateParams->offerId, 0);
+}
+
+TEST(OfferActions, Samples) {
+    const test::Sample samples[] = {
+        {presentment, R"({"id":1,"offer":2,"title":"t","subtitle":"s","image":"i","image_url":"u","header_html":"h",
+                          "detail_html":"d"})", R"([1,2,"t","s","i","u","h","d"])"},
+        {presentment, R"({"title":5})", "[0,0,null,null,null,null,null,null]"},
+        {presentment, R"({"id":"1"})", nullptr},
+        // Without a decoding context a member action reads its own "offer_id".
+        {action, R"({"offer_id":12,"accepted":true})", "[true,0]"},
+        {action, R"({"rating":null})", "[false,0]"}, {action, R"({"accepted":"yes"})", nullptr},
+        {action, R"({"offer_id":"12"})", nullptr},
+        {offerId, R"({"offer_id":3})", R"({"offer_id":3})"}, {offerId, "{}", nullptr},
+        {offerId, R"({"offer_id":null})", nullptr},
+        // Wish-list replies: "success" wins when it holds offer ids, else "removed" must.
+        {wishlist, R"({"success":[{"offer_id":1}]})", R"(["added",[1],[]])"},
+        {wishlist, R"({"removed":[{"offer_id":2}],"failure":[{"offer_id":3}]})", R"(["removed",[2],[3]])"},
+        {wishlist, R"({"success":null,"removed":[]})", R"(["removed",[],[]])"},
+        {wishlist, R"({"success":[{"id":1}],"removed":[{"offer_id":4}],"failure":[{}]})", R"(["removed",[4],[]])"},
+        {wishlist, "{}", nullptr}, {wishlist, R"({"failure":[]})", nullptr},
+        {wishlist, R"({"removed":[{"offer_id":4},{}]})", nullptr},
+        // Member offers encode back only what they hold, "mtoMap" last.
+        {memberOffer, "{}", "{}"}, {memberOffer, R"({"offerID":5,"updated":null})", R"({"offerID":5})"},
+        {memberOffer, R"({"memberID":"m","offerID":5,"userResponse":"ACCEPTED","availmentCount":2,
+                          "mtoMap":{"a":"1"},"updated":true,"notTargeted":false})",
+         R"({"memberID":"m","offerID":5,"userResponse":"ACCEPTED","availmentCount":2,"updated":true,
+             "notTargeted":false,"mtoMap":{"a":"1"}})"},
+        {memberOffer, R"({"mtoMap":{"a":1}})", nullptr}, {memberOffer, R"({"memberID":5})", nullptr},
+    };
+    test::checkSamples(samples);
+    EXPECT_EQ(json::encodeValue(std::vector<OfferId>{{12}, {15}}), parse(R"([{"offer_id":12},{"offer_id":15}])"));
+    const MemberOffer response{"m", 5, std::nullopt, std::nullopt, {{{"b", "2"}, {"a", "1"}}}, std::nullopt, true};
+    EXPECT_EQ(boost::json::serialize(response.toJson()), R"({"memberID":"m","offerID":5,"notTargeted":true,"mtoMap":{"a":"1","b":"2"}})");
+}
+
+TEST(OfferActions, EveryKeyFollowsItsRule) {
+    // The wish-list reply's one keyed rule ("failure") is in the samples: a reply needs "removed" or "success".
+    test::checkRules(offerPresentmentKeys), test::checkRules(memberActionKeys), test::checkRules(offerIdKeys);
+    test::checkRules(memberOfferKeys);
+}
+
+TEST(OfferActions, MemberActionTakesItsOfferIdFromTheContext) {
+    const auto decoder = Decoder::withFreshContext();
+    const std::tuple<std::optional<std::string>, const char*, std::int64_t> cases[] = {
+        {std::nullopt, R"({"offer_id":12,"accepted":true})", 12},  // a whole reply: no transfer id yet
+        {"42", R"({"offer_id":7})", 42}, {"42", R"({"offer_id":"seven"})", 42},
+        {"x7", R"({"offer_id":7})", 0}, {"", R"({"offer_id":7})", 0},
+    };
+    for (const auto& [transferId, text, expected] : cases) {
+        decoder.transferRef()->transferId = transferId;
+        EXPECT_EQ(MemberAction::decode(parse(text), decoder).offerId, expected) << text;
+    }
+    EXPECT_EQ(MemberAction::decode(parse(R"({"offer_id":12})"), Decoder{}).offerId, 12);
 }
