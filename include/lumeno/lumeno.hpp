@@ -32,6 +32,7 @@
 #include "lumeno/models/offers/offer.hpp"
 #include "lumeno/models/offers/offer_actions.hpp"
 #include "lumeno/models/offers/privileges.hpp"
+#include "lumeno/models/offers/recommended_offer.hpp"
 #include "lumeno/models/offers/sponsor.hpp"
 #include "lumeno/models/offers/sponsor_location.hpp"
 #include "lumeno/models/offers/sponsor_mini_model.hpp"

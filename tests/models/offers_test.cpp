@@ -7,9 +7,11 @@
 #include "lumeno/models/offers/location_offer.hpp"
 #include "lumeno/models/offers/offer.hpp"
 #include "lumeno/models/offers/offer_actions.hpp"
+#include "lumeno/models/offers/recommended_offer.hpp"
 #include "models/offers/location_offer_keys.hpp"
 #include "models/offers/offer_actions_keys.hpp"
 #include "models/offers/offer_keys.hpp"
+#include "models/offers/recommended_offer_keys.hpp"
 #include "support/model_samples.hpp"
 #include "support/offer_sample.hpp"
 
@@ -40,6 +42,16 @@ JsonValue offer(const JsonValue& json, const Decoder& decoder) {
                      o.primarySponsorData ? JsonValue(o.primarySponsorData->id) : JsonValue(nullptr), products,
                      encodeValue(o.locations), compact, encodeValue(o.featuredRank), encodeValue(o.tags),
                      o.locationUrls.has_value()};
+}
+
+/// [id, rank, sponsors, product ids, locations, featured rank, tags, has location links, has parameters].
+JsonValue recommended(const JsonValue& json, const Decoder& decoder) {
+    const RecommendedOffer o = RecommendedOffer::decode(json, decoder);
+    JsonArray products;
+    for (const auto& product : o.products) products.push_back(product.id);
+    return JsonArray{o.id, o.rank, encodeValue(o.sponsors), products, encodeValue(o.locations),
+                     encodeValue(o.featuredRank), encodeValue(o.tags), o.locationUrls.has_value(),
+                     o.templateParams.has_value()};
 }
 
 /// A wish-list reply as [added or removed, its ids, failed ids].
@@ -97,7 +109,7 @@ TEST_F(OfferDates, EachRecordKeepsTheTextAndParsesTheInstant) {
          {nullptr, fallback, nullptr, end}},
     };
     for (const auto& [text, expected] : cases) {
-        for (const test::View view : {dates<LocationOffer>, dates<Offer>}) {
+        for (const test::View view : {dates<LocationOffer>, dates<Offer>, dates<RecommendedOffer>}) {
             for (const auto& decoder : {Decoder{}, Decoder::withFreshContext()})
                 EXPECT_EQ(view(parse(text), decoder), expected) << text;
         }
@@ -107,6 +119,8 @@ TEST_F(OfferDates, EachRecordKeepsTheTextAndParsesTheInstant) {
     const auto launched = [](const char* text) { return epochMillis(Offer::decode(parse(text), Decoder{}).launchDate); };
     EXPECT_EQ(launched(R"({"launch_date":"2024-01-02T03:04:05+0000"})"), JsonValue(1704164645000));
     EXPECT_EQ(launched(R"({"launch_date":"later"})"), JsonValue(fallback));
+    const auto json = parse(R"({"launch_date":"2024-01-02"})");
+    EXPECT_EQ(epochMillis(RecommendedOffer::decode(json, Decoder{}).launchDate), JsonValue(fallback));  // no key
 }
 
 TEST(LocationOffers, Samples) {
@@ -339,4 +353,37 @@ TEST_F(OfferDates, ARealisticOfferFieldByField) {
     EXPECT_TRUE(o.termAndCondition->starts_with("Points are credited"));
     EXPECT_EQ(std::tuple(o.offerDistance, o.featuredRank, o.tags),
               std::tuple(1.25, 2, std::vector<std::string>{"food", "weekend", "multiplier"}));
+}
+
+TEST(RecommendedOffers, Samples) {
+    const char* empty = "[0,0,[],[],[],null,[],false,false]";
+    const test::Sample samples[] = {
+        {recommended, "{}", empty},
+        {recommended, R"({"id":10,"rank":2,"sponsors":[3],"products":[{"id":1},{"id":2}],"locations":[4],
+                          "featured_rank":1,"tags":["a"],"location_urls":{},"template_params":{}})",
+         R"([10,2,[3],[1,2],[4],1,["a"],true,true])"},
+        {recommended, R"({"products":null,"locations":["4"],"tags":[1],"featured_rank":"1","template_params":3,
+                          "location_urls":null,"rank":null})", empty},
+        {recommended, R"({"sponsors":null})", nullptr}, {recommended, R"({"location_urls":3})", nullptr},
+        {recommended, R"({"rank":"2"})", nullptr}, {recommended, R"({"products":[{"product_category":1}]})", nullptr},
+    };
+    test::checkSamples(samples);
+    test::checkSamples(samples, Decoder::withFreshContext());
+}
+
+TEST(RecommendedOffers, EveryKeyFollowsItsRule) {
+    test::checkRules(recommendedOfferKeys), test::checkRules(recommendedOfferKeys, Decoder::withFreshContext());
+}
+
+TEST(RecommendedOffers, NestedRecordsCarryTheOffersOwnId) {
+    const auto decoder = Decoder::withFreshContext();
+    const auto json = parse(R"({"id":10,"extra_data":{"k":"v"},"products":[{"id":1},{"id":2,"product_extra_data":{}}],
+                               "template_params":{},"location_urls":{"menu":"m"}})");
+    const auto o = RecommendedOffer::decode(json, decoder);
+    EXPECT_EQ(std::tuple(o.extraData->customAttributes.at(0).id, o.products.at(1).extraData->id,
+                         o.templateParams->offerId, o.locationUrls->locationUrls.at(0).id),
+              std::tuple("o10k", "p2", 10, "lu10menu"));
+    const auto alone = RecommendedOffer::decode(json, Decoder{});
+    EXPECT_EQ(std::tuple(alone.extraData->id, alone.templateParams->offerId, alone.locationUrls->locationUrls.at(0).id),
+              std::tuple("", 0, "menu"));
 }
