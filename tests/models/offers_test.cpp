@@ -7,9 +7,11 @@
 #include "lumeno/models/offers/location_offer.hpp"
 #include "lumeno/models/offers/offer.hpp"
 #include "lumeno/models/offers/offer_actions.hpp"
+#include "lumeno/models/offers/offer_booking.hpp"
 #include "lumeno/models/offers/recommended_offer.hpp"
 #include "models/offers/location_offer_keys.hpp"
 #include "models/offers/offer_actions_keys.hpp"
+#include "models/offers/offer_booking_keys.hpp"
 #include "models/offers/offer_keys.hpp"
 #include "models/offers/recommended_offer_keys.hpp"
 #include "support/model_samples.hpp"
@@ -30,6 +32,7 @@ constexpr test::View presentment = row<offerPresentmentKeys>;
 constexpr test::View action = test::row<memberActionKeys>;
 constexpr test::View offerId = test::encoded<OfferId>;
 constexpr test::View memberOffer = test::encoded<MemberOffer>;
+constexpr test::View booking = row<offerBookingKeys>;
 
 /// The keys of an offer that can break: [id, status, rank, sponsors, primary sponsor, primary sponsor
 /// record's id, product ids, locations, short location ids, featured rank, tags, has location links].
@@ -386,4 +389,25 @@ TEST(RecommendedOffers, NestedRecordsCarryTheOffersOwnId) {
     const auto alone = RecommendedOffer::decode(json, Decoder{});
     EXPECT_EQ(std::tuple(alone.extraData->id, alone.templateParams->offerId, alone.locationUrls->locationUrls.at(0).id),
               std::tuple("", 0, "menu"));
+}
+
+TEST(OfferBookings, Samples) {
+    const test::Sample samples[] = {
+        {booking, "{}", "[0,null,null,null,null,null,null,0,null,null,null,null,null]"},
+        {booking, R"({"appointment_id":9,"booking_start_datetime":"2024-03-01T09:30:00Z","booking_end_datetime":"e",
+                      "status":"BOOKED","member":"1001","location_code":"L1","location_name":"Mall","offer":12,
+                      "offer_name":"Spa","created_ts":"c","updated_ts":"u","offer_extra_data":{"room":"A"},
+                      "location_extra_data":{}})",
+         R"([9,"2024-03-01T09:30:00Z","e","BOOKED","1001","L1","Mall",12,"Spa","c","u",true,true])"},
+        {booking, R"({"member":1001,"offer":null,"offer_extra_data":[]})",
+         "[0,null,null,null,null,null,null,0,null,null,null,null,null]"},
+        {booking, R"({"offer":"12"})", nullptr}, {booking, R"({"appointment_id":1.5})", nullptr},
+    };
+    test::checkSamples(samples);
+    test::checkRules(offerBookingKeys);
+    // A booking reply writes no context: attribute ids are the keys alone.
+    const auto decoder = Decoder::withFreshContext();
+    const auto b = OfferBooking::decode(parse(R"({"offer_extra_data":{"room":"A"}})"), decoder);
+    EXPECT_EQ(b.offerExtraData->customAttributes, (std::vector<CustomAttribute>{{"room", "room", "A"}}));
+    EXPECT_EQ(decoder.transferRef()->transferId, std::nullopt);
 }
