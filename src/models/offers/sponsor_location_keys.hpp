@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/json/fields.hpp"
 #include "core/search_name.hpp"
 #include "lumeno/models/offers/sponsor_location.hpp"
+#include "models/offers/offer_rules.hpp"
 
 namespace lumeno::detail {
 
@@ -25,12 +25,7 @@ inline constexpr auto locationCompactKeys = fields<LC>(
 
 using SL = SponsorLocation;
 inline constexpr auto sponsorLocationKeys = fields<SL>(
-    strict("id", &SL::id),
-    ContextStep<SL>{[](SL& location, DataTransferModel& context) {
-        context.transferId = std::to_string(location.id);
-        context.prefixExtraData = "sl";
-    }},
-    lenient("extra_data", &SL::extraData), strict("sponsor", &SL::sponsor), lenient("sponsor_name", &SL::sponsorName),
+    strict("id", &SL::id), writeIds<SL, "sl">, lenient("extra_data", &SL::extraData), strict("sponsor", &SL::sponsor), lenient("sponsor_name", &SL::sponsorName),
     searchNameRule<SL, &SL::sponsorName, &SL::sponsorNameLowercased>(), lenient("location_name", &SL::name),
     lenient("location_code", &SL::code), lenient("address", &SL::address), lenient("location_type", &SL::type),
     lenient("phone_number", &SL::phoneNumber), strict("latitude", &SL::latitude),
