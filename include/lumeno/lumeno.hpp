@@ -29,6 +29,7 @@
 #include "lumeno/models/member/member_response.hpp"
 #include "lumeno/models/member/payment.hpp"
 #include "lumeno/models/offers/location_offer.hpp"
+#include "lumeno/models/offers/lookups.hpp"
 #include "lumeno/models/offers/offer.hpp"
 #include "lumeno/models/offers/offer_actions.hpp"
 #include "lumeno/models/offers/offer_booking.hpp"

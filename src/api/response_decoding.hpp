@@ -73,7 +73,7 @@ Result<void> mapEmptyResponseResult(const ProviderResult& outcome);
 template <class T>
 ProviderCompletion handleObjectResponse(Completion<T> completion, std::optional<std::string_view> keyPath = std::nullopt,
                                         Context context = Context::fresh) {
-    return [completion = std::move(completion), keyPath, context](ProviderResult outcome) {
+    return [completion = std::move(completion), keyPath, context](ProviderResult outcome) mutable {
         completion(decodeResponse<T>(outcome, keyPath, context));
     };
 }
@@ -86,13 +86,15 @@ ProviderCompletion handleListResponse(Completion<std::vector<T>> completion) {
 template <class T>
 ProviderCompletion handlePageResponse(Completion<PaginatedResponse<std::vector<T>>> completion,
                                       std::optional<std::string_view> keyPath = std::nullopt) {
-    return [completion = std::move(completion), keyPath](ProviderResult outcome) {
+    return [completion = std::move(completion), keyPath](ProviderResult outcome) mutable {
         completion(decodePaginatedResponse<T>(outcome, keyPath));
     };
 }
 
 inline ProviderCompletion handleEmptyResponse(Completion<void> completion) {
-    return [completion = std::move(completion)](ProviderResult outcome) { completion(mapEmptyResponseResult(outcome)); };
+    return [completion = std::move(completion)](ProviderResult outcome) mutable {
+        completion(mapEmptyResponseResult(outcome));
+    };
 }
 
 }  // namespace lumeno::detail

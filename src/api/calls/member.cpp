@@ -1,4 +1,5 @@
-// Enrolment, validation, login and the member profile calls.
+// Enrolment, validation, login and the member profile calls; referral, member look-up, logout and
+// the mobile pass.
 
 #include "api/request_road.hpp"
 #include "lumeno/core/credentials_manager.hpp"
@@ -24,7 +25,7 @@ Result<MemberDetails> enrolledMember(const Response& response) {
 }
 
 ProviderCompletion handleEnrollMemberResponse(Completion<MemberRegistrationStatus> completion) {
-    return [completion = std::move(completion)](ProviderResult outcome) {
+    return [completion = std::move(completion)](ProviderResult outcome) mutable {
         auto reply = filterSuccessfulStatusCodes(outcome);
         if (!reply) {
             const LumenoError& error = reply.error();
@@ -44,7 +45,7 @@ ProviderCompletion handleEnrollMemberResponse(Completion<MemberRegistrationStatu
 }
 
 ProviderCompletion handleEnrollMemberV1Response(Completion<MemberRegistrationStatusV1> completion) {
-    return [completion = std::move(completion)](ProviderResult outcome) -> void {
+    return [completion = std::move(completion)](ProviderResult outcome) mutable -> void {
         if (!outcome) return completion(fail(std::move(outcome.error())));
         const int status = outcome->statusCode;
         if (status != 200 && status != 201 && status != 202)
@@ -61,7 +62,7 @@ ProviderCompletion handleEnrollMemberV1Response(Completion<MemberRegistrationSta
 
 ProviderCompletion handleLoginResponse(std::string username, std::string password, Completion<MemberResponse> completion) {
     return [username = std::move(username), password = std::move(password),
-            completion = std::move(completion)](ProviderResult outcome) {
+            completion = std::move(completion)](ProviderResult outcome) mutable {
         auto response = decodeResponse<MemberResponse>(outcome);
         if (response) {
             CredentialsManager::shared().storeCredential(username, response->token, response->expiresIn,
@@ -74,7 +75,7 @@ ProviderCompletion handleLoginResponse(std::string username, std::string passwor
 /// Decodes the profile at `keyPath` and hands on only its balances.
 ProviderCompletion handleMemberBalancesResponse(Completion<std::vector<MemberBalance>> completion,
                                                 std::optional<std::string_view> keyPath) {
-    return [completion = std::move(completion), keyPath](ProviderResult outcome) {
+    return [completion = std::move(completion), keyPath](ProviderResult outcome) mutable {
         auto details = decodeResponse<MemberDetails>(outcome, keyPath);
         if (!details) return completion(fail(std::move(details.error())));
         completion(std::move(details->balances));
@@ -107,6 +108,10 @@ Handle patchMember(const Token& token, std::string memberId, JsonValue updateReq
                    Completion<MemberDetails> completion) {
     return tokenCallAt<service::PatchMember>({.context = Context::none}, token, std::move(completion),
                                              std::move(memberId), std::move(updateRequest));
+}
+
+Handle memberReferral(const Token& token, JsonValue request, Completion<MemberReferralResponse> completion) {
+    return tokenCall<service::ReferMembers>(token, std::move(completion), std::move(request));
 }
 
 }  // namespace detail
@@ -159,6 +164,19 @@ Handle LumenoRequest::getMemberBalances(const Token& token, std::string memberID
 Handle LumenoRequest::getPointBalance(const Token& token, std::string memberID, std::int64_t accountID,
                                       Completion<PendingPointBalance> completion) {
     return tokenCall<service::GetPointBalance>(token, std::move(completion), std::move(memberID), accountID);
+}
+
+Handle LumenoRequest::lookupMember(const Token& token, JsonObject params, Completion<MemberDetailsConcise> completion) {
+    return tokenCall<service::LookupMember>(token, std::move(completion), std::move(params));
+}
+
+Handle LumenoRequest::logout(const Token& token, Completion<std::map<std::string, std::string>> completion) {
+    return tokenCall<service::Logout>(token, std::move(completion));
+}
+
+Handle LumenoRequest::getMobilePass(const Token& token, std::string memberID,
+                                    Completion<std::map<std::string, std::string>> completion) {
+    return tokenCall<service::GetMobilePass>(token, std::move(completion), std::move(memberID));
 }
 
 }  // namespace lumeno
