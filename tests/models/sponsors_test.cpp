@@ -141,14 +141,14 @@ TEST(Sponsors, EveryKeyFollowsItsRule) {
 TEST(Sponsors, WriteTheirIdBeforeTheirAttributes) {
     const auto decoder = Decoder::withFreshContext();
     const auto json = parse(R"({"extra_data":{"tier":"gold"},"id":12,"name":"Grand Hotel Group"})");
-    for (const auto& extra : {Sponsor::decode(json, decoder).extraData, TrimSponsor::decode(json, decoder).extraData})
+    const Sponsor full = Sponsor::decode(json, decoder);
+    const TrimSponsor trimmed = TrimSponsor::decode(json, decoder);
+    for (const auto& extra : {full.extraData, trimmed.extraData})
         EXPECT_EQ(extra->customAttributes, (std::vector<CustomAttribute>{{"s12tier", "tier", "gold"}}));
-    EXPECT_EQ(decoder.transferRef()->transferId, "12");
-    EXPECT_EQ(decoder.transferRef()->prefixExtraData, "s");
-    EXPECT_EQ(decoder.transferRef()->prefixLocationUrls, std::nullopt);
-    EXPECT_EQ(Sponsor::decode(json, decoder).nameLowercased, "grandhotelgroup");
-    EXPECT_EQ(TrimSponsor::decode(json, decoder).nameLowercased, "grandhotelgroup");
-    EXPECT_EQ(Sponsor::decode(JsonObject{}, decoder).nameLowercased, std::nullopt);
+    const DataTransferModel& context = *decoder.transferRef();
+    EXPECT_EQ(std::tuple(context.transferId, context.prefixExtraData, context.prefixLocationUrls),
+              std::tuple("12", "s", std::nullopt));
+    EXPECT_EQ(std::tuple(full.nameLowercased, trimmed.nameLowercased), std::tuple("grandhotelgroup", "grandhotelgroup"));
 }
 
 TEST(Sponsors, Conversions) {
