@@ -201,7 +201,22 @@ TEST_F(ActivityCallsTest, BodiesJsonCannotCarryAreRefusedAndNothingIsSent) {
             return L::uploadReciept("t", body, outcomeOnly<ReceiptResponse>(std::move(d)));
         };
     };
+    // The other calls with a body of the host's make the same check.
+    const JsonValue broken = JsonObject{{"first_name", "caf\xe9"}, {"score", nan}};
+    const Start others[] = {
+        [&](Completion<void> d) {
+            return L::enrollMember(broken, EnrollmentType::normal, std::nullopt, std::nullopt,
+                                   outcomeOnly<MemberRegistrationStatus>(std::move(d)));
+        },
+        [&](Completion<void> d) {
+            return L::enrollMemberV1(broken, EnrollmentType::normal, std::nullopt, std::nullopt,
+                                     outcomeOnly<MemberRegistrationStatusV1>(std::move(d)));
+        },
+        [&](Completion<void> d) { return L::patchMember("t", "M1", broken, outcomeOnly<MemberDetails>(std::move(d))); },
+        [&](Completion<void> d) { return L::memberReferral("t", broken, outcomeOnly<MemberReferralResponse>(std::move(d))); },
+    };
     const Start refused[] = {
+        others[0], others[1], others[2], others[3],
         transfer(nan),
         transfer(inf),
         transfer(-inf),

@@ -51,7 +51,7 @@ public:
     static Handle enrollMember(const T& memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
                                std::optional<std::string> reCaptchaSiteKey,
                                Completion<MemberRegistrationStatus> completion) {
-        return detail::enrollMember(detail::encodeBody(memberData), type, std::move(reCaptchaToken),
+        return detail::enrollMember(detail::writableBody(memberData), type, std::move(reCaptchaToken),
                                     std::move(reCaptchaSiteKey), std::move(completion));
     }
 
@@ -61,7 +61,7 @@ public:
     static Handle enrollMemberV1(const T& memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
                                  std::optional<std::string> reCaptchaSiteKey,
                                  Completion<MemberRegistrationStatusV1> completion) {
-        return detail::enrollMemberV1(detail::encodeBody(memberData), type, std::move(reCaptchaToken),
+        return detail::enrollMemberV1(detail::writableBody(memberData), type, std::move(reCaptchaToken),
                                       std::move(reCaptchaSiteKey), std::move(completion));
     }
 
@@ -124,14 +124,14 @@ public:
     template <EncodableBody T>
     static Handle patchMember(const Token& token, std::string memberId, const T& updateRequest,
                               Completion<MemberDetails> completion) {
-        return detail::patchMember(token, std::move(memberId), detail::encodeBody(updateRequest), std::move(completion));
+        return detail::patchMember(token, std::move(memberId), detail::writableBody(updateRequest), std::move(completion));
     }
 
     // Referral, member look-up, logout and the mobile pass.
 
     template <EncodableBody T>
     static Handle memberReferral(const Token& token, const T& request, Completion<MemberReferralResponse> completion) {
-        return detail::memberReferral(token, detail::encodeBody(request), std::move(completion));
+        return detail::memberReferral(token, detail::writableBody(request), std::move(completion));
     }
     /// `params` go as the URL query.
     static Handle lookupMember(const Token& token, JsonObject params, Completion<MemberDetailsConcise> completion);

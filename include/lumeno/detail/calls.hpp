@@ -28,15 +28,15 @@ using Token = std::optional<std::string>;
 using Handle = std::shared_ptr<Cancellable>;
 
 namespace detail {
-Handle enrollMember(JsonValue memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
+Handle enrollMember(Result<JsonValue> memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
                     std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatus> completion);
-Handle enrollMemberV1(JsonValue memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
+Handle enrollMemberV1(Result<JsonValue> memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
                       std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatusV1> completion);
-Handle patchMember(const Token& token, std::string memberId, JsonValue updateRequest,
+Handle patchMember(const Token& token, std::string memberId, Result<JsonValue> updateRequest,
                    Completion<MemberDetails> completion);
 Handle performTransaction(const Token& token, Result<JsonValue> request, Completion<BitResponse> completion);
 Handle uploadReciept(const Token& token, Result<JsonValue> request, Completion<ReceiptResponse> completion);
-Handle memberReferral(const Token& token, JsonValue request, Completion<MemberReferralResponse> completion);
+Handle memberReferral(const Token& token, Result<JsonValue> request, Completion<MemberReferralResponse> completion);
 
 template <EncodableBody T>
 JsonValue encodeBody(const T& body) {
