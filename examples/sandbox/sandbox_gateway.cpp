@@ -31,6 +31,7 @@ std::string text(const JsonObject& object, std::string_view key) {
 
 SandboxGateway::SandboxGateway() {
     scriptMember(*this);
+    scriptOffers(*this);
     server_.otherwise(error(404, "not_found", "Not found."));
 }
 

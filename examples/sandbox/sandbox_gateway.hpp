@@ -61,5 +61,6 @@ std::string text(const JsonObject& object, std::string_view key);
 
 // The areas' routes.
 void scriptMember(SandboxGateway& gateway);
+void scriptOffers(SandboxGateway& gateway);
 
 }  // namespace lumeno::sandbox
