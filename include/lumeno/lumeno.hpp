@@ -29,4 +29,8 @@
 #include "lumeno/models/member/member_details.hpp"
 #include "lumeno/models/member/member_response.hpp"
 #include "lumeno/models/member/payment.hpp"
+#include "lumeno/models/offers/location_offer.hpp"
+#include "lumeno/models/offers/privileges.hpp"
+#include "lumeno/models/offers/sponsor.hpp"
+#include "lumeno/models/offers/sponsor_location.hpp"
 #include "lumeno/models/offers/sponsor_mini_model.hpp"

@@ -4,7 +4,7 @@
 
 #include <charconv>
 
-#include "lumeno/core/json/extra_data.hpp"
+#include "core/json/attributes.hpp"
 #include "core/json/readers.hpp"
 
 namespace lumeno::json {
@@ -58,18 +58,29 @@ std::string renderText(const JsonValue& json) {
     }
 }
 
+std::vector<CustomAttribute> customAttributes(const JsonValue& json, const std::string& id) {
+    if (!json.is_object()) throwMismatch("Dictionary", json);
+    const JsonObject& object = json.get_object();
+    std::vector<CustomAttribute> out;
+    out.reserve(object.size());
+    for (const auto& [key, value] : object) {
+        if (value.is_null()) continue;
+        // A text is its own rendering; anything else is rendered as the free-form map holds it.
+        std::string text = value.is_string() ? std::string(value.get_string()) : renderText(anyElement(value, false));
+        out.push_back({id + std::string(key), std::string(key), std::move(text)});
+    }
+    return out;
+}
+
 }  // namespace lumeno::json
 
 namespace lumeno {
 
 ExtraData ExtraData::decode(const JsonValue& json, const Decoder& decoder) {
-    const JsonObject map = json::anyMap(json);
     ExtraData data;
     if (const DataTransferModel* context = decoder.transferRef())
         data.id = context->prefixExtraData.value_or("") + context->transferId.value_or("");
-    data.customAttributes.reserve(map.size());
-    for (const auto& [key, value] : map)
-        data.customAttributes.push_back({data.id + std::string(key), std::string(key), json::renderText(value)});
+    data.customAttributes = json::customAttributes(json, data.id);
     return data;
 }
 

@@ -1,0 +1,42 @@
+#pragma once
+
+// What the offer records share: the clock of their end-date default, the date rule and the
+// offer id that nested records take from the decoding context.
+
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/json/fields.hpp"
+#include "lumeno/core/date_utils.hpp"
+
+namespace lumeno::detail {
+
+/// The clock behind `defaultOfferEndDate`. Tests point it at a fixed instant.
+inline Date (*offerClock)() = [] { return std::chrono::system_clock::now(); };
+
+/// The date rule, as the step right after the key of the date's text: a non-empty text that a
+/// shared date format parses replaces the instant; otherwise the instant keeps its default.
+template <class R, std::optional<std::string> R::*text, Date R::*date>
+constexpr Step<R> dateRule() {
+    return {[](const KeyedReader&, R& out) {
+        const std::optional<std::string>& received = out.*text;
+        if (!received || received->empty()) return;
+        if (auto parsed = toDate(*received, DateUtils::shared().dateFormats())) out.*date = *parsed;
+    }};
+}
+
+/// A context's transfer id as an offer id: the whole text as a base-10 integer with an optional
+/// sign ("42", "+42", "-42"); 0 for anything else ("", "x7", " 42", out of range).
+inline std::int64_t offerIdFromText(std::string_view text) {
+    if (text.starts_with('+') && !text.starts_with("+-")) text.remove_prefix(1);
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc{} && ptr == end ? value : 0;
+}
+
+}  // namespace lumeno::detail
