@@ -1,7 +1,7 @@
 #pragma once
 
 #include "lumeno/models/offers/location_offer.hpp"
-#include "models/offers/offer_dates.hpp"
+#include "models/offers/offer_rules.hpp"
 
 namespace lumeno::detail {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// What the offer records share: the clock of their end-date default, the date rule and the
-// offer id that nested records take from the decoding context.
+// What the offer records share: the clock of their end-date default, the date rule, the
+// offer's context values, and the offer id that nested records take from the context.
 
 #include <charconv>
 #include <chrono>
@@ -28,6 +28,15 @@ constexpr Step<R> dateRule() {
         if (auto parsed = toDate(*received, DateUtils::shared().dateFormats())) out.*date = *parsed;
     }};
 }
+
+/// Under a decoding context: the offer's id text, "o" and "lu", for its attribute map, action,
+/// template parameters and location links.
+template <class R>
+inline constexpr ContextStep<R> offerContext{[](R& offer, DataTransferModel& context) {
+    context.transferId = std::to_string(offer.id);
+    context.prefixExtraData = "o";
+    context.prefixLocationUrls = "lu";
+}};
 
 /// A context's transfer id as an offer id: the whole text as a base-10 integer with an optional
 /// sign ("42", "+42", "-42"); 0 for anything else ("", "x7", " 42", out of range).
