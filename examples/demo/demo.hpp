@@ -45,4 +45,8 @@ std::ostream& step();
 /// refused login. Returns the member's id.
 std::string showMember();
 
+/// The first page of offers with its first three, the next page through its cursor, and an
+/// offer added to the wish list.
+void showOffers(const std::string& memberId);
+
 }  // namespace lumeno::demo

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "lumeno/api/status.hpp"
 #include "lumeno/core/cancellable.hpp"
@@ -14,6 +15,7 @@
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/core/result.hpp"
 #include "lumeno/models/member/member_details.hpp"
+#include "lumeno/models/offers/offer_actions.hpp"
 
 namespace lumeno {
 
@@ -31,6 +33,8 @@ Handle enrollMemberV1(JsonValue memberData, EnrollmentType type, std::optional<s
                       std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatusV1> completion);
 Handle patchMember(const Token& token, std::string memberId, JsonValue updateRequest,
                    Completion<MemberDetails> completion);
+Handle getMemberOffers(const Token& token, std::string memberID, JsonValue request,
+                       Completion<std::vector<MemberOffer>> completion);
 
 template <EncodableBody T>
 JsonValue encodeBody(const T& body) {
