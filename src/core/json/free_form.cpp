@@ -67,7 +67,8 @@ std::vector<CustomAttribute> customAttributes(const JsonValue& json, const std::
         if (value.is_null()) continue;
         // A text is its own rendering; anything else is rendered as the free-form map holds it.
         std::string text = value.is_string() ? std::string(value.get_string()) : renderText(anyElement(value, false));
-        out.push_back({id + std::string(key), std::string(key), std::move(text)});
+        std::string name(key);
+        out.push_back({id + name, std::move(name), std::move(text)});
     }
     return out;
 }
