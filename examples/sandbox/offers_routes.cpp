@@ -237,25 +237,18 @@ JsonObject offerFor(const Listing& listing, const State& state, double distance 
     return offer;
 }
 
-std::optional<int64_t> integer(std::string_view text) {
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
-std::optional<double> number(const test::RecordedRequest& request, const std::string& key) {
-    const auto item = request.params.find(key);
-    if (item == request.params.end()) return std::nullopt;
-    double value = 0;
-    const auto& text = item->second;
+/// The whole text as a number; nullopt when it is not one.
+template <class Number>
+std::optional<Number> parse(std::string_view text) {
+    Number value{};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size() ? std::optional(value) : std::nullopt;
 }
 
-std::string param(const test::RecordedRequest& request, const std::string& key) {
+/// The query item `key`, percent-decoded; nullopt when absent.
+std::optional<std::string> param(const test::RecordedRequest& request, const std::string& key) {
     const auto item = request.params.find(key);
-    return item == request.params.end() ? std::string() : item->second;
+    return item == request.params.end() ? std::nullopt : std::optional(item->second);
 }
 
 /// Kilometres between two points (equirectangular: close enough within a city).
@@ -281,8 +274,8 @@ std::string cursor(const std::string& url, const std::string& query, int64_t pag
 
 /// One page of offers with its cursors; "page_size" between 1 and 100 (50 by default), "page" from 1.
 test::Reply page(const std::vector<JsonObject>& offers, const test::RecordedRequest& request, const std::string& url) {
-    const auto size = request.params.contains("page_size") ? integer(param(request, "page_size")) : 50;
-    const auto number = request.params.contains("page") ? integer(param(request, "page")) : 1;
+    const auto size = parse<int64_t>(param(request, "page_size").value_or("50"));
+    const auto number = parse<int64_t>(param(request, "page").value_or("1"));
     if (!size || *size < 1 || *size > 100) return error(400, "invalid", "page_size must be between 1 and 100.");
     const auto count = static_cast<int64_t>(offers.size());
     const int64_t pages = std::max<int64_t>(1, (count + *size - 1) / *size);
@@ -298,22 +291,23 @@ test::Reply page(const std::vector<JsonObject>& offers, const test::RecordedRequ
 /// sponsor or distance from a point ("radius" in km, 10 by default).
 test::Reply listOffers(const Catalogue& catalogue, State& state, const test::RecordedRequest& request,
                        const std::string& url) {
-    const std::string category = param(request, "category"), code = param(request, "location_code");
+    const auto category = param(request, "category"), code = param(request, "location_code");
     const bool favourites = param(request, "favorites") == "True";
-    const auto latitude = number(request, "latitude"), longitude = number(request, "longitude");
-    const double radius = number(request, "radius").value_or(10);
+    const auto latitude = param(request, "latitude").and_then(parse<double>);
+    const auto longitude = param(request, "longitude").and_then(parse<double>);
+    const double radius = param(request, "radius").and_then(parse<double>).value_or(10);
     if (latitude.has_value() != longitude.has_value()) return error(400, "invalid", "Send latitude and longitude.");
     std::vector<JsonObject> offers;
     std::lock_guard lock(state.mutex);
     for (const Listing& listing : catalogue.listings) {
         const Brand& brand = *listing.brand;
-        if (listing.expired || (!category.empty() && category != brand.category) || (favourites && brand.id != 3))
+        if (listing.expired || (category && *category != brand.category) || (favourites && brand.id != 3))
             continue;
-        bool atCode = code.empty();
+        bool atCode = !code;
         std::optional<double> nearest;
         for (const auto& place : listing.json.at("locations_data").as_array()) {
             const auto& location = place.as_object();
-            if (location.at("location_code").as_string() == code) atCode = true;
+            if (code && location.at("location_code").as_string() == *code) atCode = true;
             if (!latitude) continue;
             const double distance = kilometres(*latitude, *longitude, location.at("latitude").as_double(),
                                                location.at("longitude").as_double());
@@ -408,7 +402,7 @@ void scriptOffers(SandboxGateway& gateway) {
             return test::Reply(204);
         });
         gateway.onAuthorised("POST", base + "ratings/", [id, state](const test::RecordedRequest& request) {
-            const auto rating = integer(text(body(request), "rating"));
+            const auto rating = parse<int64_t>(text(body(request), "rating"));
             if (!rating || *rating < 1 || *rating > 5) return error(400, "invalid", "Rate the offer from 1 to 5.");
             std::lock_guard lock(state->mutex);
             state->actions[id].rating = *rating;
@@ -433,7 +427,7 @@ void scriptOffers(SandboxGateway& gateway) {
     // The best-rated current offers, "count" of them (three when absent).
     gateway.onAuthorised("GET", "/members/" + member + "/offer-recommendations/",
                          [catalogue, state](const test::RecordedRequest& request) {
-                             const auto count = request.params.contains("count") ? integer(param(request, "count")) : 3;
+                             const auto count = parse<int64_t>(param(request, "count").value_or("3"));
                              if (!count || *count < 0) return error(400, "invalid", "count must be a whole number.");
                              std::vector<const Listing*> current;
                              for (const auto& listing : catalogue->listings)
