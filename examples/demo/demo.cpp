@@ -25,5 +25,6 @@ int main() {
 
     const std::string memberId = demo::showMember();
     demo::showOffers(memberId);
+    demo::showFamily(memberId);
     return 0;
 }

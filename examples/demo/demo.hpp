@@ -49,4 +49,7 @@ std::string showMember();
 /// offer added to the wish list.
 void showOffers(const std::string& memberId);
 
+/// Shows the member's family summary and how many countries the pick lists offer.
+void showFamily(const std::string& memberId);
+
 }  // namespace lumeno::demo

@@ -14,6 +14,7 @@
 #include "lumeno/core/enums.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/core/result.hpp"
+#include "lumeno/models/member/account_replies.hpp"
 #include "lumeno/models/member/member_details.hpp"
 #include "lumeno/models/offers/offer_actions.hpp"
 
@@ -35,6 +36,7 @@ Handle patchMember(const Token& token, std::string memberId, JsonValue updateReq
                    Completion<MemberDetails> completion);
 Handle getMemberOffers(const Token& token, std::string memberID, JsonValue request,
                        Completion<std::vector<MemberOffer>> completion);
+Handle memberReferral(const Token& token, JsonValue request, Completion<MemberReferralResponse> completion);
 
 template <EncodableBody T>
 JsonValue encodeBody(const T& body) {
