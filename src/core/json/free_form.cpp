@@ -58,6 +58,11 @@ std::string renderText(const JsonValue& json) {
     }
 }
 
+std::string contextId(const Decoder& decoder, std::optional<std::string> DataTransferModel::*prefix) {
+    const DataTransferModel* context = decoder.transferRef();
+    return context ? (context->*prefix).value_or("") + context->transferId.value_or("") : std::string();
+}
+
 std::vector<CustomAttribute> customAttributes(const JsonValue& json, const std::string& id) {
     if (!json.is_object()) throwMismatch("Dictionary", json);
     const JsonObject& object = json.get_object();
@@ -79,8 +84,7 @@ namespace lumeno {
 
 ExtraData ExtraData::decode(const JsonValue& json, const Decoder& decoder) {
     ExtraData data;
-    if (const DataTransferModel* context = decoder.transferRef())
-        data.id = context->prefixExtraData.value_or("") + context->transferId.value_or("");
+    data.id = json::contextId(decoder, &DataTransferModel::prefixExtraData);
     data.customAttributes = json::customAttributes(json, data.id);
     return data;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-// What the offer records share: the clock of their end-date default, the date rule, the
-// offer's context values, and the offer id that nested records take from the context.
+// What the offer-side records share: the clock of the offers' end-date default, the date rule,
+// the context writes of parent records, and the offer id that nested records read back.
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdint>
@@ -29,14 +30,26 @@ constexpr Step<R> dateRule() {
     }};
 }
 
-/// Under a decoding context: the offer's id text, "o" and "lu", for its attribute map, action,
-/// template parameters and location links.
-template <class R>
-inline constexpr ContextStep<R> offerContext{[](R& offer, DataTransferModel& context) {
-    context.transferId = std::to_string(offer.id);
-    context.prefixExtraData = "o";
-    context.prefixLocationUrls = "lu";
+/// A fixed text as a template argument.
+template <std::size_t N>
+struct Literal {
+    char text[N];
+    constexpr Literal(const char (&literal)[N]) { std::copy_n(literal, N, text); }
+};
+
+/// The step right after a parent record's "id": under a decoding context it writes the id text
+/// as `transferId`, `prefix` as `prefixExtraData` and, when given, `linkPrefix` as
+/// `prefixLocationUrls`, for the records it decodes next.
+template <class R, Literal prefix, Literal linkPrefix = "">
+inline constexpr ContextStep<R> writeIds{[](R& record, DataTransferModel& context) {
+    context.transferId = std::to_string(record.id);
+    context.prefixExtraData = prefix.text;
+    if constexpr (sizeof linkPrefix.text > 1) context.prefixLocationUrls = linkPrefix.text;
 }};
+
+/// An offer's context values: its id, "o" and "lu".
+template <class R>
+inline constexpr ContextStep<R> offerContext = writeIds<R, "o", "lu">;
 
 /// A context's transfer id as an offer id: the whole text as a base-10 integer with an optional
 /// sign ("42", "+42", "-42"); 0 for anything else ("", "x7", " 42", out of range).

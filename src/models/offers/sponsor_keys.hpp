@@ -5,16 +5,9 @@
 
 namespace lumeno::detail {
 
-/// Under a decoding context: the sponsor's id text and "s" for what it decodes next.
-template <class R>
-inline constexpr ContextStep<R> sponsorContext{[](R& sponsor, DataTransferModel& context) {
-    context.transferId = std::to_string(sponsor.id);
-    context.prefixExtraData = "s";
-}};
-
 using S = Sponsor;
 inline constexpr auto sponsorKeys = fields<S>(
-    strict("id", &S::id), sponsorContext<S>, lenient("extra_data", &S::extraData), lenient("name", &S::name),
+    strict("id", &S::id), writeIds<S, "s">, lenient("extra_data", &S::extraData), lenient("name", &S::name),
     searchNameRule<S, &S::name, &S::nameLowercased>(), lenient("short_name", &S::shortName),
     lenient("rank", &S::rank), strict("is_host", &S::isHost), lenient("description", &S::businessDescription),
     lenient("address", &S::address), lenient("phone_number", &S::phoneNumber), lenient("status", &S::status),
@@ -28,7 +21,7 @@ inline constexpr auto sponsorKeys = fields<S>(
 
 using TS = TrimSponsor;
 inline constexpr auto trimSponsorKeys = fields<TS>(
-    strict("id", &TS::id), sponsorContext<TS>, lenient("extra_data", &TS::extraData), lenient("name", &TS::name),
+    strict("id", &TS::id), writeIds<TS, "s">, lenient("extra_data", &TS::extraData), lenient("name", &TS::name),
     searchNameRule<TS, &TS::name, &TS::nameLowercased>(), lenient("short_name", &TS::shortName),
     strict("is_host", &TS::isHost), lenient("status", &TS::status), lenient("industry", &TS::industry),
     lenient("logo", &TS::logo), lenient("brand_name", &TS::brandName), lenient("header", &TS::headerImage),

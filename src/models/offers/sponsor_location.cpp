@@ -16,8 +16,7 @@ LocationCompact LocationCompact::decode(const JsonValue& json, const Decoder& de
 
 LocationUrls LocationUrls::decode(const JsonValue& json, const Decoder& decoder) {
     LocationUrls urls;
-    if (const DataTransferModel* context = decoder.transferRef())
-        urls.id_ = context->prefixLocationUrls.value_or("") + context->transferId.value_or("");
+    urls.id_ = json::contextId(decoder, &DataTransferModel::prefixLocationUrls);
     urls.locationUrls = json::customAttributes(json, urls.id_);
     return urls;
 }

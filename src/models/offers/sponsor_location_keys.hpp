@@ -1,10 +1,15 @@
 #pragma once
 
-#include "core/json/fields.hpp"
-#include "core/search_name.hpp"
+#include "core/text.hpp"
 #include "lumeno/models/offers/sponsor_location.hpp"
+#include "models/offers/offer_rules.hpp"
 
 namespace lumeno::detail {
+
+/// The search form of a name that may be absent.
+inline std::optional<std::string> searchName(const std::optional<std::string>& name) {
+    return name ? std::optional(lowercasedSearchName(*name)) : std::nullopt;
+}
 
 /// The step that derives a record's search name from its name, right after the name's key.
 template <class R, std::optional<std::string> R::*name, std::optional<std::string> R::*lowercased>
@@ -25,12 +30,7 @@ inline constexpr auto locationCompactKeys = fields<LC>(
 
 using SL = SponsorLocation;
 inline constexpr auto sponsorLocationKeys = fields<SL>(
-    strict("id", &SL::id),
-    ContextStep<SL>{[](SL& location, DataTransferModel& context) {
-        context.transferId = std::to_string(location.id);
-        context.prefixExtraData = "sl";
-    }},
-    lenient("extra_data", &SL::extraData), strict("sponsor", &SL::sponsor), lenient("sponsor_name", &SL::sponsorName),
+    strict("id", &SL::id), writeIds<SL, "sl">, lenient("extra_data", &SL::extraData), strict("sponsor", &SL::sponsor), lenient("sponsor_name", &SL::sponsorName),
     searchNameRule<SL, &SL::sponsorName, &SL::sponsorNameLowercased>(), lenient("location_name", &SL::name),
     lenient("location_code", &SL::code), lenient("address", &SL::address), lenient("location_type", &SL::type),
     lenient("phone_number", &SL::phoneNumber), strict("latitude", &SL::latitude),
