@@ -25,6 +25,7 @@ int main() {
 
     const std::string memberId = demo::showMember();
     demo::showOffers(memberId);
+    demo::showActivity(memberId);
     demo::showFamily(memberId);
     return 0;
 }

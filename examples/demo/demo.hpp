@@ -49,6 +49,10 @@ std::string showMember();
 /// offer added to the wish list.
 void showOffers(const std::string& memberId);
 
+/// Shows the member's latest five activities, sends 100 points to another member and shows
+/// the balance again.
+void showActivity(const std::string& memberId);
+
 /// Shows the member's family summary and how many countries the pick lists offer.
 void showFamily(const std::string& memberId);
 

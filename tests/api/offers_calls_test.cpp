@@ -3,6 +3,7 @@
 #include <boost/json.hpp>
 
 #include <functional>
+#include <limits>
 #include <map>
 
 #include "support/call_test.hpp"
@@ -258,6 +259,14 @@ TEST_F(OffersCallsTest, WishlistReplies) {
         EXPECT_EQ(std::visit([](const auto& done) { return done.offers.size(); }, update), c.offers);
         EXPECT_EQ(call.value().failure.size(), c.failures);
     }
+}
+
+TEST_F(OffersCallsTest, MemberOffersBodyThatJSONCannotCarryIsRefused) {
+    const JsonValue request = JsonObject{{"limit", std::numeric_limits<double>::infinity()}};
+    const Call<std::vector<MemberOffer>> call([&](auto d) { return R::getMemberOffers("t", "M1", request, d); });
+    EXPECT_EQ(call.error().kind(), Kind::encodableMapping);
+    test::settle();
+    EXPECT_EQ(server.requestCount(), 0u);
 }
 
 TEST_F(OffersCallsTest, PathAndQueryValuesStayInTheirPlace) {

@@ -24,9 +24,13 @@ Handle offersPage(const Token& token, JsonObject parameters, std::int64_t pageSi
 
 namespace detail {
 
-Handle getMemberOffers(const Token& token, std::string memberID, JsonValue request,
+Handle getMemberOffers(const Token& token, std::string memberID, Result<JsonValue> request,
                        Completion<std::vector<MemberOffer>> completion) {
-    return tokenCall<service::GetMemberOffers>(token, std::move(completion), std::move(memberID), std::move(request));
+    return sendTokenRequest(token, std::move(request), handlerFor(std::move(completion)),
+                            [&](JsonValue body, std::string resolved) {
+                                return LumenoService(
+                                    service::GetMemberOffers{std::move(memberID), std::move(body), std::move(resolved)});
+                            });
 }
 
 }  // namespace detail
