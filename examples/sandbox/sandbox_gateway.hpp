@@ -78,6 +78,7 @@ std::optional<std::string> queryValue(const test::RecordedRequest& request, std:
 
 // The areas' routes.
 void scriptMember(SandboxGateway& gateway);
+void scriptOffers(SandboxGateway& gateway);
 void scriptActivity(SandboxGateway& gateway);
 void scriptSocial(SandboxGateway& gateway);
 void scriptPasswords(SandboxGateway& gateway);
