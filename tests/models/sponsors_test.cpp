@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <boost/json.hpp>
+
+#include "core/search_name.hpp"
+#include "lumeno/models/offers/sponsor.hpp"
+#include "lumeno/models/offers/sponsor_location.hpp"
+#include "models/offers/sponsor_keys.hpp"
+#include "support/model_samples.hpp"
+
+using namespace lumeno;
+using boost::json::parse;
+using test::row;
+
+namespace {
+
+using namespace detail;
+constexpr test::View timing = row<locationTimingKeys>;
+constexpr test::View compact = row<locationCompactKeys>;
+constexpr test::View location = row<sponsorLocationKeys>;
+constexpr test::View sponsor = row<sponsorKeys>;
+constexpr test::View trimmed = row<trimSponsorKeys>;
+
+/// The attributes of location links as [id, key, value] triples.
+JsonValue urls(const JsonValue& json, const Decoder& decoder) {
+    JsonArray out;
+    for (const auto& [id, key, value] : LocationUrls::decode(json, decoder).locationUrls)
+        out.push_back(JsonArray{JsonValue(id), JsonValue(key), JsonValue(value)});
+    return out;
+}
+
+}  // namespace
+
+TEST(SponsorLocations, Samples) {
+    const test::Sample samples[] = {
+        {timing, "{}", "[0,0,null,null]"},
+        {timing, R"({"id":1,"day":8,"open_time":"09:00","close_time":1800})", R"([1,8,"09:00",null])"},
+        {timing, R"({"day":"Mon"})", nullptr},
+        {compact, R"({"id":4,"location_name":"Mall","location_code":"M1","latitude":14.5,"longitude":121,
+                      "image":"i","address":"a"})", R"([4,"Mall","M1",14.5,121.0,"i","a"])"},
+        {compact, R"({"latitude":"14.5"})", nullptr},
+        // [id, extra data, sponsor, sponsor name, name, code, address, type, phone, latitude, longitude,
+        //  distance, image, logo, timings, active, offers, header, destination]
+        {location, "{}",
+         "[0,null,0,null,null,null,null,null,null,0.0,0.0,0.0,null,null,[],false,[],null,null]"},
+        {location, R"({"id":7,"extra_data":{"floor":2},"sponsor":3,"sponsor_name":"Cafe","location_name":"Mall",
+                       "location_code":"M1","address":"a","location_type":"store","phone_number":"p","latitude":1,
+                       "longitude":2.5,"distance":0.3,"image":"i","sponsor_logo":"l","location_timings":[{"day":1}],
+                       "active":true,"offers":[{"id":5}],"sponsor_header":"h","destination":"d"})",
+         R"([7,true,3,"Cafe","Mall","M1","a","store","p",1.0,2.5,0.3,"i","l",[true],true,[true],"h","d"])"},
+        {location, R"({"offers":null,"sponsor_name":5,"extra_data":"x"})",
+         "[0,null,0,null,null,null,null,null,null,0.0,0.0,0.0,null,null,[],false,[],null,null]"},
+        {location, R"({"latitude":"12.5"})", nullptr}, {location, R"({"offers":[{"id":5},{"id":"6"}]})", nullptr},
+        {location, R"({"location_timings":[{"day":null},{"day":1.5}]})", nullptr},
+        // Location links: one attribute per non-null entry, the value as text.
+        {urls, "{}", "[]"},
+        {urls, R"({"menu":"m","site":null,"floors":3,"open":true,"rating":4.5})",
+         R"([["menu","menu","m"],["floors","floors","3"],["open","open","true"],["rating","rating","4.5"]])"},
+    };
+    test::checkSamples(samples);
+}
+
+TEST(SponsorLocations, EveryKeyFollowsItsRule) {
+    test::checkRules(locationTimingKeys), test::checkRules(locationCompactKeys);
+    test::checkRules(sponsorLocationKeys), test::checkRules(sponsorLocationKeys, Decoder::withFreshContext());
+}
+
+TEST(SponsorLocations, SearchNames) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Cafe Central Mall", "cafecentralmall"}, {"", ""}, {"  ", ""}, {"ÉCOLE Ça", "écoleça"},
+        {"ΟΔΟΣ ΑΘΗΝΑΣ", "οδοσαθηνας"},  // spaces go first: only the last sigma ends a word (ς)
+        {"A\tB\u00a0C", "a\tb\u00a0c"},  // only the plain space goes
+    };
+    for (const auto& [name, expected] : cases) {
+        EXPECT_EQ(searchName(name), expected) << name;
+        const auto json = JsonObject{{"sponsor_name", name}};
+        EXPECT_EQ(SponsorLocation::decode(json, Decoder{}).sponsorNameLowercased, expected) << name;
+    }
+    EXPECT_EQ(searchName(std::nullopt), std::nullopt);
+    EXPECT_EQ(SponsorLocation::decode(parse(R"({"sponsor_name":5})"), Decoder{}).sponsorNameLowercased, std::nullopt);
+}
+
+TEST(SponsorLocations, IdsComeFromTheDecodingContext) {
+    const auto decoder = Decoder::withFreshContext();
+    DataTransferModel& context = *decoder.transferRef();
+    context.prefixLocationUrls = "lu";
+    context.transferId = "55";
+    const auto links = parse(R"({"menu":"m","site":null})");
+    EXPECT_EQ(urls(links, decoder), parse(R"([["lu55menu","menu","m"]])"));
+    EXPECT_EQ(urls(links, Decoder{}), parse(R"([["menu","menu","m"]])"));
+
+    // The location writes its id before its attributes, whatever the order of the text; its
+    // offers' parameters carry each offer's own id, not the location's.
+    const auto json = parse(R"({"extra_data":{"floor":"2"},"id":31,
+                               "offers":[{"id":5,"template_params":{"offer_id":9}},{"id":6,"template_params":{}}]})");
+    const auto place = SponsorLocation::decode(json, decoder);
+    EXPECT_EQ(place.extraData->customAttributes, (std::vector<CustomAttribute>{{"sl31floor", "floor", "2"}}));
+    EXPECT_EQ(place.offers.at(0).templateParams->offerId, 5);
+    EXPECT_EQ(place.offers.at(1).templateParams->offerId, 6);
+    EXPECT_EQ(context.transferId, "31");
+    EXPECT_EQ(context.prefixExtraData, "sl");
+    EXPECT_EQ(context.prefixLocationUrls, "lu");
+    EXPECT_EQ(SponsorLocation::decode(json, Decoder{}).extraData->id, "");
+}
+
+TEST(SponsorLocations, DictionaryRepresentation) {
+    const auto links = LocationUrls::decode(parse(R"({"a":"1","b":"x"})"), Decoder{});
+    EXPECT_EQ(links.dictionaryRepresentation(), parse(R"({"a":"1","b":"x"})"));
+    LocationUrls twice;
+    twice.locationUrls = {{"a", "a", "1"}, {"a", "a", "2"}};
+    EXPECT_EQ(twice.dictionaryRepresentation(), parse(R"({"a":"2"})"));
+    EXPECT_EQ(LocationUrls{}.dictionaryRepresentation(), JsonObject{});
+}
+
+TEST(Sponsors, Samples) {
+    const test::Sample samples[] = {
+        // [id, extra data, name, short name, rank, host, description, address, phone, status, industry, logo,
+        //  url, start, end, contact, email, country, region, city, country name, state name, city name,
+        //  timings, brand, header]
+        {sponsor, "{}",
+         "[0,null,null,null,null,false,null,null,null,null,null,null,null,null,null,null,null,0,null,0,null,null,"
+         "null,[],null,null]"},
+        {sponsor, R"({"id":12,"extra_data":{"tier":"gold"},"name":"Grand Hotel","short_name":"GH","rank":"1",
+                      "is_host":true,"description":"d","address":"a","phone_number":"p","status":"ACTIVE",
+                      "industry":"i","logo":"l","url":"u","start_date":"2020-01-01","end_date":"e",
+                      "contact_person_name":"c","email":"m","country":63,"region":"NCR","city":1,"country_name":"PH",
+                      "state_name":"s","city_name":"Manila","sponsor_timings":[{"day":1}],"brand_name":"b",
+                      "header":"h"})",
+         R"([12,true,"Grand Hotel","GH",null,true,"d","a","p","ACTIVE","i","l","u","2020-01-01","e","c","m",63,
+             "NCR",1,"PH","s","Manila",[true],"b","h"])"},
+        {sponsor, R"({"is_host":"yes"})", nullptr}, {sponsor, R"({"country":"63"})", nullptr},
+        {sponsor, R"({"sponsor_timings":[{"id":"1"}]})", nullptr},
+        // [id, extra data, name, short name, host, status, industry, logo, brand, header, description]
+        {trimmed, "{}", "[0,null,null,null,null,null,null,null,null,null,null]"},
+        {trimmed, R"({"id":3,"name":"Cafe","short_name":"C","is_host":false,"status":"s","industry":"i","logo":"l",
+                      "brand_name":"b","header":"h","description":7})",
+         R"([3,null,"Cafe","C",false,"s","i","l","b","h",null])"},
+        {trimmed, R"({"is_host":1})", nullptr},
+    };
+    test::checkSamples(samples);
+    test::checkSamples(samples, Decoder::withFreshContext());
+}
+
+TEST(Sponsors, EveryKeyFollowsItsRule) {
+    for (const auto& decoder : {Decoder{}, Decoder::withFreshContext()})
+        test::checkRules(sponsorKeys, decoder), test::checkRules(trimSponsorKeys, decoder);
+}
+
+TEST(Sponsors, WriteTheirIdBeforeTheirAttributes) {
+    const auto decoder = Decoder::withFreshContext();
+    const auto json = parse(R"({"extra_data":{"tier":"gold"},"id":12,"name":"Grand Hotel Group"})");
+    for (const auto& extra : {Sponsor::decode(json, decoder).extraData, TrimSponsor::decode(json, decoder).extraData})
+        EXPECT_EQ(extra->customAttributes, (std::vector<CustomAttribute>{{"s12tier", "tier", "gold"}}));
+    EXPECT_EQ(decoder.transferRef()->transferId, "12");
+    EXPECT_EQ(decoder.transferRef()->prefixExtraData, "s");
+    EXPECT_EQ(decoder.transferRef()->prefixLocationUrls, std::nullopt);
+    EXPECT_EQ(Sponsor::decode(json, decoder).nameLowercased, "grandhotelgroup");
+    EXPECT_EQ(TrimSponsor::decode(json, decoder).nameLowercased, "grandhotelgroup");
+    EXPECT_EQ(Sponsor::decode(JsonObject{}, decoder).nameLowercased, std::nullopt);
+}
+
+TEST(Sponsors, Conversions) {
+    const auto json = parse(R"({"id":4,"name":"Café Bar","short_name":"CB","brand_name":"b","description":"d",
+                               "status":"s","industry":"i","logo":"l","header":"h","extra_data":{"k":"v"},
+                               "rank":2,"country":63,"city":1,"region":"r","sponsor_timings":[{"day":1}]})");
+    const Sponsor full = Sponsor::decode(json, Decoder{});
+    const TrimSponsor trimmed(full);
+    // The trimmed record holds what decoding it from the same object gives, and always a host flag.
+    JsonObject expected = test::shown(trimSponsorKeys, json, Decoder{});
+    expected["is_host"] = false;
+    EXPECT_EQ(trimSponsorKeys.encode(trimmed, Absent::null, test::Show{}), expected);
+    EXPECT_EQ(trimmed.nameLowercased, "cafébar");
+
+    // Back to a full record: what the trimmed one lacks takes the defaults.
+    const Sponsor back(trimmed);
+    EXPECT_EQ((std::tuple(back.id, back.name, back.shortName, back.brandName, back.businessDescription, back.status,
+                          back.industry, back.logo, back.headerImage, back.nameLowercased)),
+              (std::tuple(full.id, full.name, full.shortName, full.brandName, full.businessDescription, full.status,
+                          full.industry, full.logo, full.headerImage, full.nameLowercased)));
+    EXPECT_EQ(back.extraData->customAttributes, full.extraData->customAttributes);
+    EXPECT_EQ((std::tuple(back.rank, back.country, back.city, back.region, back.timings.size())),
+              (std::tuple(std::nullopt, 0, 0, std::nullopt, 0)));
+    EXPECT_FALSE(Sponsor(TrimSponsor{}).isHost);
+    EXPECT_EQ(Sponsor(TrimSponsor{}).nameLowercased, std::nullopt);
+}
