@@ -45,6 +45,10 @@ std::ostream& step();
 /// refused login. Returns the member's id.
 std::string showMember();
 
+/// Shows the member's cards, the first page of privileges and the size of the next, and the
+/// sponsors nearest to a point in London.
+void showCards(const std::string& memberId);
+
 /// Shows the member's family summary and how many countries the pick lists offer.
 void showFamily(const std::string& memberId);
 
