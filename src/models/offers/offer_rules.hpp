@@ -1,7 +1,7 @@
 #pragma once
 
-// What the offer records share: the clock of their end-date default, the date rule, the
-// offer's context values, and the offer id that nested records take from the context.
+// What the offer-side records share: the clock of the offers' end-date default, the date rule,
+// the context writes of parent records, and the offer id that nested records read back.
 
 #include <algorithm>
 #include <charconv>

@@ -1,10 +1,15 @@
 #pragma once
 
-#include "core/search_name.hpp"
+#include "core/text.hpp"
 #include "lumeno/models/offers/sponsor_location.hpp"
 #include "models/offers/offer_rules.hpp"
 
 namespace lumeno::detail {
+
+/// The search form of a name that may be absent.
+inline std::optional<std::string> searchName(const std::optional<std::string>& name) {
+    return name ? std::optional(lowercasedSearchName(*name)) : std::nullopt;
+}
 
 /// The step that derives a record's search name from its name, right after the name's key.
 template <class R, std::optional<std::string> R::*name, std::optional<std::string> R::*lowercased>
