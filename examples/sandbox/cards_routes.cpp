@@ -10,18 +10,6 @@ namespace {
 /// Cancelling answers for the card ids 1 to this; adding stops there.
 constexpr std::int64_t kLastCardId = 20;
 
-struct Cards {
-    std::mutex mutex;
-    std::int64_t nextId = 3;
-    JsonArray all;
-
-    JsonObject* find(std::int64_t id) {
-        for (auto& card : all)
-            if (card.at("id") == id) return &card.as_object();
-        return nullptr;
-    }
-};
-
 JsonObject card(std::int64_t id, std::string_view number, std::string_view name) {
     return {{"id", id}, {"number", number}, {"name", name}, {"member", SandboxGateway::memberId}, {"status", "ACTIVE"}};
 }
@@ -63,7 +51,8 @@ JsonArray privileges() {
 
 void scriptCards(SandboxGateway& gateway) {
     const std::string member(SandboxGateway::memberId);
-    auto cards = std::make_shared<Cards>();
+    auto cards = std::make_shared<RunRecords>();
+    cards->nextId = 3;
     cards->all = {card(1, "6001 2345 6789 0012", "Ada Lovelace"), card(2, "6001 2345 6789 0020", "A. A. Lovelace")};
 
     gateway.onAuthorised("GET", "/cards/", [cards](const test::RecordedRequest& request) {

@@ -37,6 +37,12 @@ std::optional<std::string> queryValue(const test::RecordedRequest& request, std:
     return found == params.end() ? std::nullopt : std::optional(found->second);
 }
 
+JsonObject* RunRecords::find(std::int64_t id) {
+    for (auto& record : all)
+        if (record.at("id") == id) return &record.as_object();
+    return nullptr;
+}
+
 test::Reply page(const SandboxGateway& gateway, const test::RecordedRequest& request, const JsonArray& items,
                  std::string_view sizeKey, std::int64_t defaultSize,
                  const std::function<JsonValue(JsonArray)>& wrap) {

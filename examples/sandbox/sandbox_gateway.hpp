@@ -51,6 +51,17 @@ private:
 
 // Helpers for the route files.
 
+/// Records that routes change during a run (keep them in a shared_ptr captured by the
+/// responders): the server answers on its own threads, so hold `mutex` while using them.
+struct RunRecords {
+    std::mutex mutex;
+    std::int64_t nextId = 1;  ///< the id of the next record added
+    JsonArray all;
+
+    /// The record whose "id" is `id`; nullptr when there is none.
+    JsonObject* find(std::int64_t id);
+};
+
 /// `tail` below the gateway's base path.
 std::string path(std::string_view tail);
 /// A platform error body with one entry.
