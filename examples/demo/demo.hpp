@@ -45,6 +45,10 @@ std::ostream& step();
 /// refused login. Returns the member's id.
 std::string showMember();
 
+/// Shows the member's latest five activities, sends 100 points to another member and shows
+/// the balance again.
+void showActivity(const std::string& memberId);
+
 /// Shows the member's cards, the first page of privileges and the size of the next, and the
 /// sponsors nearest to a point in London.
 void showCards(const std::string& memberId);

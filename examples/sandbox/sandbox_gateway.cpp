@@ -69,6 +69,7 @@ test::Reply page(const SandboxGateway& gateway, const test::RecordedRequest& req
 
 SandboxGateway::SandboxGateway() {
     scriptMember(*this);
+    scriptActivity(*this);
     scriptCards(*this);
     scriptSponsors(*this);
     scriptLookups(*this);
@@ -89,13 +90,23 @@ JsonObject SandboxGateway::profile() const {
         {"date_of_birth", "1815-12-10"},
         {"status", "ACTIVE"},
         {"balances",
-         JsonArray{JsonObject{{"loyalty_account_id", 1}, {"loyalty_account", "Stars"}, {"balance", 1250}},
+         JsonArray{JsonObject{{"loyalty_account_id", 1}, {"loyalty_account", "Stars"}, {"balance", balance()}},
                    JsonObject{{"loyalty_account_id", 2}, {"loyalty_account", "Miles"}, {"balance", 300.5}}}},
         {"favorite_sponsors",
          JsonArray{JsonObject{{"id", 11}, {"sponsor", 3}, {"sponsor_name", "Analytical Coffee"},
                               {"sponsor_short_name", "AnCo"}}}},
         {"extra_data", JsonObject{{"tier", "Gold"}, {"newsletter", true}}},
     };
+}
+
+double SandboxGateway::balance() const {
+    std::lock_guard lock(mutex_);
+    return balance_;
+}
+
+double SandboxGateway::adjustBalance(double points) {
+    std::lock_guard lock(mutex_);
+    return balance_ += points;
 }
 
 std::string SandboxGateway::issueToken() {
