@@ -6,7 +6,7 @@
 #include <set>
 
 #include "core/service/lumeno_service.hpp"
-#include "support/call_table.hpp"
+#include "support/call_test.hpp"
 
 using namespace lumeno;
 using boost::json::parse;

@@ -2,8 +2,6 @@
 
 // An area's calls as one table: each row starts a call and names the request it must send.
 
-#include <httplib.h>
-
 #include <boost/json.hpp>
 
 #include <functional>
@@ -16,14 +14,8 @@
 
 namespace lumeno::test {
 
+/// A URL query as `parsedQuery` gives it.
 using Query = std::multimap<std::string, std::string>;
-
-/// A URL query as decoded pairs.
-inline Query parsedQuery(const std::string& query) {
-    httplib::Params params;
-    httplib::detail::parse_query_text(query, params);
-    return {params.begin(), params.end()};
-}
 
 /// What a completion saw: nothing for a value, else the failure.
 using Seen = std::optional<LumenoError>;
