@@ -6,7 +6,6 @@ using namespace lumeno;
 using test::Call;
 using test::Reply;
 using test::start;
-using Kind = LumenoError::Kind;
 using R = LumenoRequest;
 
 namespace {
@@ -115,6 +114,7 @@ TEST_F(SponsorsCallsTest, SponsorAndLocationIdsReachTheirAttributes) {
 }
 
 TEST_F(SponsorsCallsTest, MerchantPinLooksAtTheStatusOnly) {
+    using Kind = LumenoError::Kind;
     const std::pair<Reply, std::optional<Kind>> rows[] = {
         {Reply(204), std::nullopt},
         {Reply(201, "{not json"), std::nullopt},
