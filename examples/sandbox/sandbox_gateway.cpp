@@ -69,6 +69,7 @@ test::Reply page(const SandboxGateway& gateway, const test::RecordedRequest& req
 
 SandboxGateway::SandboxGateway() {
     scriptMember(*this);
+    scriptOffers(*this);
     scriptActivity(*this);
     scriptCards(*this);
     scriptSponsors(*this);

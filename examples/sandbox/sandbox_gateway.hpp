@@ -98,6 +98,7 @@ test::Reply page(const SandboxGateway& gateway, const test::RecordedRequest& req
 
 // The areas' routes.
 void scriptMember(SandboxGateway& gateway);
+void scriptOffers(SandboxGateway& gateway);
 void scriptActivity(SandboxGateway& gateway);
 void scriptLookups(SandboxGateway& gateway);
 void scriptFamily(SandboxGateway& gateway);
