@@ -25,9 +25,9 @@ JsonArray privileges() {
     };
     static constexpr Privilege list[] = {
         {"Flat white", 3, "Analytical Coffee", "ACTIVE", 3.2},    {"Almond croissant", 3, "Analytical Coffee", "ACTIVE", 2.9},
-        {"Cinema ticket", 7, "Difference Cinema", "ACTIVE", 12},  {"Book token", 5, "Bernoulli Books", "USED", 10},
-        {"Museum entry", 12, "Engine Museum", "ACTIVE", 18},      {"Seat upgrade", 9, "Loom Rail", "EXPIRED", 25},
-        {"Theatre seat", 18, "Théâtre Babbage", "ACTIVE", 30},    {"Bike hire day", 21, "Vélo Menabrea", "ACTIVE", 15},
+        {"Cinema ticket", 11, "Countess Cinemas", "ACTIVE", 12},  {"Book token", 5, "Difference Engine Books", "USED", 10},
+        {"Museum entry", 12, "Engine Museum", "ACTIVE", 18},      {"Seat upgrade", 13, "Menabrea Travel", "EXPIRED", 25},
+        {"Theatre seat", 16, "Théâtre Babbage", "ACTIVE", 30},    {"Bike hire day", 21, "Vélo Menabrea", "ACTIVE", 15},
     };
     JsonArray out;
     std::int64_t number = 1008;

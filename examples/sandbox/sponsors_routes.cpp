@@ -28,23 +28,30 @@ constexpr City kParis{"Paris", 200, 33, "France", "Île-de-France", 48.8566, 2.3
 struct SponsorEntry {
     const char* name;
     const char* industry;
+    const City* city;
 };
-/// Sponsor n (from 1) is entry n - 1; the first fifteen are in London, the rest in Paris.
+/// Sponsor n (from 1) is entry n - 1, fifteen in each city; the names of the offers' sponsors
+/// are those the offers give.
 constexpr SponsorEntry kSponsors[] = {
-    {"Lumeno Rewards", "Programme"},       {"Byron Bakery", "Food & Drink"},         {"Analytical Coffee", "Food & Drink"},
-    {"Somerville Stationers", "Retail"},   {"Bernoulli Books", "Retail"},            {"Faraday Fitness", "Leisure"},
-    {"Difference Cinema", "Leisure"},      {"Brunel Bikes", "Travel"},               {"Loom Rail", "Travel"},
-    {"Herschel Optics", "Retail"},         {"Kingsway Grocers", "Food & Drink"},     {"Engine Museum", "Culture"},
-    {"Punch Card Pizza", "Food & Drink"},  {"Marylebone Florist", "Retail"},         {"Jacquard Textiles", "Retail"},
-    {"Café Arago", "Food & Drink"},        {"Boulangerie Germain", "Food & Drink"},  {"Théâtre Babbage", "Culture"},
-    {"Librairie Laplace", "Retail"},       {"Musée des Métiers", "Culture"},         {"Vélo Menabrea", "Travel"},
-    {"Fromagerie Fourier", "Food & Drink"}, {"Pâtisserie Poisson", "Food & Drink"},  {"Opticien Foucault", "Retail"},
-    {"Cinéma Lumière", "Leisure"},         {"Marché Lagrange", "Food & Drink"},      {"Salle Pascal", "Leisure"},
-    {"Fleurs de Montmartre", "Retail"},    {"Tissus Jacquard", "Retail"},            {"Bistro Cauchy", "Food & Drink"},
+    {"Lumeno Rewards", "Programme", &kLondon},           {"Byron Bakery", "Food & Beverage", &kLondon},
+    {"Analytical Coffee", "Food & Beverage", &kLondon},  {"Somerville Stationers", "Retail", &kLondon},
+    {"Difference Engine Books", "Retail", &kLondon},     {"Faraday Fitness", "Sports", &kLondon},
+    {"Jacquard Looms", "Fashion", &kLondon},             {"Brunel Rail", "Travel", &kLondon},
+    {"Babbage Cycles", "Sports", &kLondon},              {"Herschel Optics", "Retail", &kLondon},
+    {"Countess Cinemas", "Entertainment", &kLondon},     {"Engine Museum", "Culture", &kLondon},
+    {"Menabrea Travel", "Travel", &kLondon},             {"Café Arago", "Food & Beverage", &kParis},
+    {"Boulangerie Germain", "Food & Beverage", &kParis}, {"Théâtre Babbage", "Entertainment", &kParis},
+    {"Bernoulli Bakery", "Food & Beverage", &kLondon},   {"Librairie Laplace", "Retail", &kParis},
+    {"Note G Grocers", "Grocery", &kLondon},             {"Musée des Métiers", "Culture", &kParis},
+    {"Vélo Menabrea", "Travel", &kParis},                {"Fromagerie Fourier", "Grocery", &kParis},
+    {"Pâtisserie Poisson", "Food & Beverage", &kParis},  {"Opticien Foucault", "Retail", &kParis},
+    {"Cinéma Lumière", "Entertainment", &kParis},        {"Marché Lagrange", "Grocery", &kParis},
+    {"Salle Pascal", "Sports", &kParis},                 {"Fleurs de Montmartre", "Retail", &kParis},
+    {"Tissus Jacquard", "Fashion", &kParis},             {"Bistro Cauchy", "Food & Beverage", &kParis},
 };
 constexpr std::int64_t kSponsorCount = std::size(kSponsors);
 
-const City& cityOf(std::int64_t id) { return id <= kSponsorCount / 2 ? kLondon : kParis; }
+const City& cityOf(std::int64_t id) { return *kSponsors[id - 1].city; }
 std::string nameOf(std::int64_t id) { return kSponsors[id - 1].name; }
 std::string logoOf(std::int64_t id) { return "https://cdn.example.com/sponsors/" + std::to_string(id) + ".png"; }
 
@@ -84,7 +91,7 @@ JsonObject trimmed(std::int64_t id) {
 /// The sponsor's two locations, spread over a few kilometres around its city's centre.
 JsonArray locationsOf(std::int64_t id) {
     const City& city = cityOf(id);
-    const std::int64_t i = (id - 1) % (kSponsorCount / 2);
+    const std::int64_t i = id % 13;
     JsonArray out;
     for (std::int64_t k = 0; k < 2; ++k) {
         const std::int64_t locationId = id * 100 + k + 1;
