@@ -26,6 +26,7 @@ int main() {
     const std::string memberId = demo::showMember();
     demo::showOffers(memberId);
     demo::showActivity(memberId);
+    demo::showCards(memberId);
     demo::showPasswords(memberId);
     demo::showFamily(memberId);
     return 0;

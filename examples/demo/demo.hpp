@@ -60,6 +60,10 @@ void showOffers(const std::string& memberId);
 /// the balance again.
 void showActivity(const std::string& memberId);
 
+/// Shows the member's cards, the first page of privileges and the size of the next, and the
+/// sponsors nearest to a point in London.
+void showCards(const std::string& memberId);
+
 /// Checks for a password, sends and validates one-time passwords, changes Ada's password and
 /// logs in with the new one, resets it back with a reset key, registers and deletes a device.
 void showPasswords(const std::string& memberId);
