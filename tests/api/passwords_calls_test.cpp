@@ -2,66 +2,53 @@
 
 #include <boost/json/parse.hpp>
 
-#include "support/call_test.hpp"
+#include "support/call_table.hpp"
 
 namespace lumeno::test {
 namespace {
 
-using PasswordCallsTest = CallTest;
+using PasswordCallsTest = CallTableTest;
+using R = LumenoRequest;
 
-// The calls as the tables start them.
-Handle passwordStatus(const Token&, Completion<void> done) {
-    return LumenoRequest::getPasswordStatus("email", "ada@example.com", statusOnly<PasswordStatus>(std::move(done)));
-}
-Handle setPassword(const Token&, Completion<void> done) {
-    return LumenoRequest::setMemberPassword("chosen", "otp", statusOnly<ChangePasswordResponse>(std::move(done)));
-}
-Handle changePassword(const Token& token, Completion<void> done) {
-    return LumenoRequest::changePassword(token, "old", "new", statusOnly<ChangePasswordResponse>(std::move(done)));
-}
-Handle resetPassword(const Token&, Completion<void> done) {
-    return LumenoRequest::resetPassword(JsonObject{{"email", "ada@example.com"}}, "captcha", "site", std::move(done));
-}
-Handle doResetPassword(const Token&, Completion<void> done) {
-    return LumenoRequest::doResetPassword("email", "ada@example.com", "new", "rk", std::move(done));
-}
-Handle registerDevice(const Token& token, Completion<void> done) {
-    return LumenoRequest::registerDevice(token, "M1", "d1", "ios", std::move(done));
-}
-Handle deleteDevice(const Token& token, Completion<void> done) {
-    return LumenoRequest::deleteDevice(token, "d1", std::move(done));
-}
-Handle sendOtp(const Token& token, Completion<void> done) {
-    return LumenoRequest::sendOtp(token, "mobile", "+4420", std::move(done));
-}
-Handle generateOtp(const Token& token, Completion<void> done) {
-    return LumenoRequest::generateOTPForService(OTPServiceType::signIn, token, "M1", std::move(done));
-}
-Handle validateOtp(const Token& token, Completion<void> done) {
-    return LumenoRequest::validateOTP(OTPServiceType::redemption, token, "M1", "123456", std::move(done));
-}
+// The two calls that store the new password.
+const Start setPassword =
+    start<ChangePasswordResponse>([](auto&, auto done) { return R::setMemberPassword("chosen", "otp", done); });
+const Start changePassword =
+    start<ChangePasswordResponse>([](auto& t, auto done) { return R::changePassword(t, "old", "new", done); });
 
 TEST_F(PasswordCallsTest, WhatEachCallSends) {
+    const Reply ok = Reply::json("{}");
     using enum TokenRule;
-    const CallRow calls[] = {
-        {"getPasswordStatus", passwordStatus, "POST", "/members/password-exists/", R"({"email":"ada@example.com"})",
-         none},
-        {"setMemberPassword", setPassword, "POST", "/accounts/choose-password/", R"({"password":"chosen"})", otp},
-        {"changePassword", changePassword, "PUT", "/accounts/change-password/",
-         R"({"current_password":"old","password":"new"})"},
-        {"resetPassword", resetPassword, "POST", "/accounts/reset-password/", R"({"email":"ada@example.com"})", none},
-        {"doResetPassword", doResetPassword, "POST", "/accounts/do-reset-password/",
-         R"({"email":"ada@example.com","new_password":"new","reset_key":"rk"})", none},
-        {"registerDevice", registerDevice, "POST", "/members/devices/",
-         R"({"member":"M1","device":"d1","platform":"ios"})"},
-        {"deleteDevice", deleteDevice, "DELETE", "/members/devices/", R"({"device":"d1"})"},
-        {"sendOtp", sendOtp, "POST", "/members/send-otp/", R"({"mobile":"+4420"})", argument},
-        {"generateOTPForService", generateOtp, "POST", "/members/M1/otp/",
-         R"({"action":"GENERATE","service":"SIGN_IN_OTP"})"},
-        {"validateOTP", validateOtp, "POST", "/members/M1/otp/",
-         R"({"member_id":"M1","action":"VALIDATE","otp":"123456","service":"REDEMPTION_OTP"})"},
-    };
-    checkCalls(calls);
+    checkEachCall({
+        {"getPasswordStatus",
+         start<PasswordStatus>([](auto&, auto d) { return R::getPasswordStatus("email", "ada@example.com", d); }),
+         "POST", "/api/members/password-exists/", {}, R"({"email":"ada@example.com"})", ok, none},
+        {"setMemberPassword", setPassword, "POST", "/api/accounts/choose-password/", {}, R"({"password":"chosen"})", ok,
+         otp},
+        {"changePassword", changePassword, "PUT", "/api/accounts/change-password/", {},
+         R"({"current_password":"old","password":"new"})", ok},
+        {"resetPassword", start<void>([](auto&, auto d) {
+             return R::resetPassword(JsonObject{{"email", "ada@example.com"}}, "captcha", "site", d);
+         }),
+         "POST", "/api/accounts/reset-password/", {}, R"({"email":"ada@example.com"})", ok, none},
+        {"doResetPassword",
+         start<void>([](auto&, auto d) { return R::doResetPassword("email", "ada@example.com", "new", "rk", d); }),
+         "POST", "/api/accounts/do-reset-password/", {},
+         R"({"email":"ada@example.com","new_password":"new","reset_key":"rk"})", ok, none},
+        {"registerDevice", start<void>([](auto& t, auto d) { return R::registerDevice(t, "M1", "d1", "ios", d); }),
+         "POST", "/api/members/devices/", {}, R"({"member":"M1","device":"d1","platform":"ios"})", ok},
+        {"deleteDevice", start<void>([](auto& t, auto d) { return R::deleteDevice(t, "d1", d); }), "DELETE",
+         "/api/members/devices/", {}, R"({"device":"d1"})", ok},
+        {"sendOtp", start<void>([](auto& t, auto d) { return R::sendOtp(t, "mobile", "+4420", d); }), "POST",
+         "/api/members/send-otp/", {}, R"({"mobile":"+4420"})", ok, argument},
+        {"generateOTPForService",
+         start<void>([](auto& t, auto d) { return R::generateOTPForService(OTPServiceType::signIn, t, "M1", d); }),
+         "POST", "/api/members/M1/otp/", {}, R"({"action":"GENERATE","service":"SIGN_IN_OTP"})", ok},
+        {"validateOTP",
+         start<void>([](auto& t, auto d) { return R::validateOTP(OTPServiceType::redemption, t, "M1", "123456", d); }),
+         "POST", "/api/members/M1/otp/", {},
+         R"({"member_id":"M1","action":"VALIDATE","otp":"123456","service":"REDEMPTION_OTP"})", ok},
+    });
 }
 
 TEST_F(PasswordCallsTest, SetAndChangeStoreThePasswordSessionOnlyOnSuccess) {
@@ -73,7 +60,7 @@ TEST_F(PasswordCallsTest, SetAndChangeStoreThePasswordSessionOnlyOnSuccess) {
               (std::vector<std::string>{"set sessionTypeKey=0", "set sessionTypePassword=chosen"}));
 
     const Reply failures[] = {Reply::json(R"({"errors":[{"code":"password_too_short"}]})", 400), Reply(200, "[]")};
-    for (const auto start : {changePassword, setPassword})
+    for (const auto& start : {changePassword, setPassword})
         for (const auto& reply : failures)
             for (const auto from : {Session::social, Session::password})
                 EXPECT_EQ(writesOf(start, reply, from), std::vector<std::string>{}) << reply.status << reply.body;
@@ -84,7 +71,7 @@ TEST_F(PasswordCallsTest, PasswordPathsAreReadWhenTheRequestIsBuilt) {
     const std::string defaultPath = settings.changePasswordEndpoint;
     settings.changePasswordEndpoint = "/v9/password/";
     server.otherwise(Reply::json("{}"));
-    const Call<void> call([](auto done) { return changePassword("t", std::move(done)); });
+    const Call<ChangePasswordResponse> call([](auto done) { return R::changePassword("t", "o", "n", done); });
     settings.changePasswordEndpoint = defaultPath;
     EXPECT_EQ(sent().path, "/api/v9/password/");
 }
@@ -96,9 +83,8 @@ TEST_F(PasswordCallsTest, ResetBodyKeepsItsFixedKeys) {
         {"new_password", R"({"new_password":"pw","reset_key":"rk"})"},
     };
     for (const auto& [attribute, body] : cases) {
-        const Call<void> call([&](auto done) {
-            return LumenoRequest::doResetPassword(attribute, "chosen-by-caller", "pw", "rk", std::move(done));
-        });
+        const Call<void> call(
+            [&](auto done) { return R::doResetPassword(attribute, "chosen-by-caller", "pw", "rk", done); });
         EXPECT_EQ(boost::json::parse(sent().body), boost::json::parse(body)) << attribute;
     }
 }

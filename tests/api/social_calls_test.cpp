@@ -1,66 +1,57 @@
 #include <gtest/gtest.h>
 
-#include "support/call_test.hpp"
+#include "support/call_table.hpp"
 
 using namespace std::chrono_literals;
 
 namespace lumeno::test {
 namespace {
 
-using SocialCallsTest = CallTest;
+using SocialCallsTest = CallTableTest;
+using R = LumenoRequest;
 
 // The calls as the tables start them.
-Handle facebookSignIn(const Token&, Completion<void> done) {
-    return LumenoRequest::enrollMemberFB("fb1", "access", statusOnly<MemberResponse>(std::move(done)));
-}
-Handle googleSignIn(const Token&, Completion<void> done) {
-    return LumenoRequest::authenticateMemberGoogle("g1", "google-id-token", statusOnly<MemberResponse>(std::move(done)));
-}
-Handle appleCheck(const Token&, Completion<void> done) {
-    return LumenoRequest::getMemberStatusApple("a1", statusOnly<AppleStatus>(std::move(done)));
-}
-Handle appleSignIn(const Token&, Completion<void> done) {
-    return LumenoRequest::authenticateMemberApple(AppleLoginDetails("code", "Ada", "Lovelace", "ada@example.com"),
-                                                  statusOnly<MemberResponse>(std::move(done)));
-}
-Handle facebookLink(const Token& token, Completion<void> done) {
-    return LumenoRequest::linkFacebook(token, "M1", "fb1", "access", statusOnly<MemberResponse>(std::move(done)));
-}
-Handle appleLink(const Token& token, Completion<void> done) {
-    return LumenoRequest::linkApple(token, "code", statusOnly<MemberResponse>(std::move(done)));
-}
-Handle googleLink(const Token& token, Completion<void> done) {
-    return LumenoRequest::linkGoogle(token, "google-id-token", "g1", statusOnly<MemberResponse>(std::move(done)));
-}
-Handle delink(const Token& token, Completion<void> done) {
-    return LumenoRequest::delinkSocial(token, "facebook", statusOnly<SocialDelinkResponse>(std::move(done)));
-}
+const Start facebookSignIn =
+    start<MemberResponse>([](auto&, auto done) { return R::enrollMemberFB("fb1", "access", done); });
+const Start googleSignIn =
+    start<MemberResponse>([](auto&, auto done) { return R::authenticateMemberGoogle("g1", "google-id-token", done); });
+const Start appleCheck = start<AppleStatus>([](auto&, auto done) { return R::getMemberStatusApple("a1", done); });
+const Start appleSignIn = start<MemberResponse>([](auto&, auto done) {
+    return R::authenticateMemberApple(AppleLoginDetails("code", "Ada", "Lovelace", "ada@example.com"), done);
+});
+const Start facebookLink =
+    start<MemberResponse>([](auto& t, auto done) { return R::linkFacebook(t, "M1", "fb1", "access", done); });
+const Start appleLink = start<MemberResponse>([](auto& t, auto done) { return R::linkApple(t, "code", done); });
+const Start googleLink =
+    start<MemberResponse>([](auto& t, auto done) { return R::linkGoogle(t, "google-id-token", "g1", done); });
+const Start delink = start<SocialDelinkResponse>([](auto& t, auto done) { return R::delinkSocial(t, "facebook", done); });
 
 TEST_F(SocialCallsTest, WhatEachCallSends) {
+    const Reply ok = Reply::json("{}");
     using enum TokenRule;
-    const CallRow calls[] = {
-        {"enrollMemberFB", facebookSignIn, "POST", "/members/social/facebook/login/",
-         R"({"facebook_id":"fb1","access_token":"access"})", none},
+    checkEachCall({
+        {"enrollMemberFB", facebookSignIn, "POST", "/api/members/social/facebook/login/", {},
+         R"({"facebook_id":"fb1","access_token":"access"})", ok, none},
         // Google's identity token goes in the body, never in "Authorization".
-        {"authenticateMemberGoogle", googleSignIn, "POST", "/members/social/google/login/",
-         R"({"google_id":"g1","id_token":"google-id-token"})", none},
-        {"getMemberStatusApple", appleCheck, "POST", "/members/apple-exists/", R"({"apple_uid":"a1"})", none},
-        {"authenticateMemberApple", appleSignIn, "POST", "/members/social/apple/login/", R"({"code":"code"})", none},
-        {"linkFacebook", facebookLink, "POST", "/members/social/facebook/link/",
-         R"({"facebook_id":"fb1","access_token":"access","member_id":"M1"})"},
-        {"linkApple", appleLink, "POST", "/members/social/apple/link/", R"({"code":"code"})"},
-        {"linkGoogle", googleLink, "POST", "/members/social/google/link/",
-         R"({"id_token":"google-id-token","google_id":"g1"})"},
-        {"delinkSocial", delink, "POST", "/members/social/facebook/delink/", ""},
-    };
-    checkCalls(calls);
+        {"authenticateMemberGoogle", googleSignIn, "POST", "/api/members/social/google/login/", {},
+         R"({"google_id":"g1","id_token":"google-id-token"})", ok, none},
+        {"getMemberStatusApple", appleCheck, "POST", "/api/members/apple-exists/", {}, R"({"apple_uid":"a1"})", ok, none},
+        {"authenticateMemberApple", appleSignIn, "POST", "/api/members/social/apple/login/", {}, R"({"code":"code"})",
+         ok, none},
+        {"linkFacebook", facebookLink, "POST", "/api/members/social/facebook/link/", {},
+         R"({"facebook_id":"fb1","access_token":"access","member_id":"M1"})", ok},
+        {"linkApple", appleLink, "POST", "/api/members/social/apple/link/", {}, R"({"code":"code"})", ok},
+        {"linkGoogle", googleLink, "POST", "/api/members/social/google/link/", {},
+         R"({"id_token":"google-id-token","google_id":"g1"})", ok},
+        {"delinkSocial", delink, "POST", "/api/members/social/facebook/delink/", {}, nullptr, ok},
+    });
 }
 
 TEST_F(SocialCallsTest, WhatEachCallStoresAndInWhichOrder) {
     const Reply linked = Reply::json(R"({"token":"new","expires_in":"60","success":true})");
     const struct {
         const char* name;
-        StartCall start;
+        Start start;
         Reply reply;
         Session from;
         std::vector<std::string> writes;
@@ -103,7 +94,7 @@ TEST_F(SocialCallsTest, WhatEachCallStoresAndInWhichOrder) {
 TEST_F(SocialCallsTest, FailuresStoreNothing) {
     const Reply failures[] = {Reply::json(R"({"errors":[{"code":"authentication_failed"}]})", 401),
                               Reply::json(R"({"token":"t","success":"yes"})"), Reply(200)};
-    for (const auto start : {facebookSignIn, googleSignIn, appleSignIn, facebookLink})
+    for (const auto& start : {facebookSignIn, googleSignIn, appleSignIn, facebookLink})
         for (const auto& reply : failures)
             for (const auto from : {Session::none, Session::password})
                 EXPECT_EQ(writesOf(start, reply, from), std::vector<std::string>{}) << reply.status << reply.body;

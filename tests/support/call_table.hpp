@@ -6,11 +6,13 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "support/call_test.hpp"
+#include "support/recording_store.hpp"
 
 namespace lumeno::test {
 
@@ -29,6 +31,14 @@ Start start(Starter call) {
     };
 }
 
+/// Which token a call sends.
+enum class TokenRule {
+    standard,  ///< the argument, else the stored token; with neither `invalidToken`, nothing sent
+    none,      ///< no "Authorization", whatever is given or stored
+    argument,  ///< the argument alone, never the stored token; without one it still sends
+    otp,       ///< the call's own one-time-password token "otp", whatever is given or stored
+};
+
 struct CallRow {
     const char* name;
     Start start;
@@ -37,44 +47,35 @@ struct CallRow {
     Query query{};
     const char* body = nullptr;  ///< JSON; nullptr: no body
     Reply reply = Reply::json("[]");
+    TokenRule rule = TokenRule::standard;
 };
+
+/// The session stored before a call.
+enum class Session { none, password, social };
 
 class CallTableTest : public CallTest {
 protected:
-    /// Each row succeeds against its reply and sends its request, with the token argument and
-    /// with the stored token; with neither it fails with `invalidToken` before returning
-    /// nullptr, and nothing is sent.
-    void checkEachCall(const std::vector<CallRow>& rows) {
-        for (const auto& row : rows) {
-            SCOPED_TRACE(row.name);
-            server.on(row.method, row.path, row.reply);
-            for (const auto& [argument, stored] : {std::pair<Token, Token>{"t", std::nullopt}, {std::nullopt, "s"}}) {
-                store().setToken(stored);
-                std::optional<Seen> seen;
-                const Handle handle = row.start(argument, [&](Seen s) { seen = std::move(s); });
-                ASSERT_TRUE(test::waitFor([&] { return seen.has_value(); }));
-                EXPECT_TRUE(handle);
-                EXPECT_FALSE(*seen) << (*seen)->description();
-                const auto request = sent();
-                EXPECT_EQ(request.method, row.method);
-                EXPECT_EQ(request.path, row.path);
-                EXPECT_EQ(parsedQuery(request.query), row.query);
-                EXPECT_EQ(request.body.empty() ? JsonValue() : boost::json::parse(request.body),
-                          row.body ? boost::json::parse(row.body) : JsonValue());
-                EXPECT_EQ(sentHeader("Content-Type").has_value(), row.body != nullptr);
-                EXPECT_EQ(sentHeader("x-api-key"), "key");
-                EXPECT_EQ(sentHeader("Authorization"), "JWT " + (argument ? *argument : *stored));
-            }
-            store().setToken(std::nullopt);
-            const auto before = server.requestCount();
-            std::optional<Seen> seen;
-            EXPECT_FALSE(row.start(std::nullopt, [&](Seen s) { seen = std::move(s); }));
-            ASSERT_TRUE(seen.has_value() && *seen);
-            EXPECT_EQ((*seen)->kind(), LumenoError::Kind::invalidToken);
-            test::settle();
-            EXPECT_EQ(server.requestCount(), before);
-        }
+    /// The credential store records its changes (see `writes`).
+    void SetUp() override {
+        CallTest::SetUp();
+        KeychainWrapper::setSecretStore(recording);
     }
+
+    /// Each row succeeds against its reply and sends its request, with a token argument, the
+    /// stored token, an empty argument and neither, and carries the "Authorization" its rule
+    /// gives (none for an empty token). A standard row with neither token fails with
+    /// `invalidToken` before returning nullptr, and nothing is sent.
+    void checkEachCall(const std::vector<CallRow>& rows);
+
+    /// Replaces the stored items with `session` ("old@example.com", "old-token", "pw0").
+    static void storeSession(Session session);
+    /// The store's changes since the last call, in order; "set expiry" without its value.
+    std::vector<std::string> writes();
+    /// Runs `start` with the token "given" from `session` against `reply` and returns the
+    /// store's changes; checks that the completion already saw the items as they end up.
+    std::vector<std::string> writesOf(const Start& start, Reply reply, Session session);
+
+    std::shared_ptr<RecordingStore> recording = std::make_shared<RecordingStore>();
 };
 
 }  // namespace lumeno::test
