@@ -168,8 +168,10 @@ LumenoError LumenoError::objectMapping(std::string error, Response response) {
     return {Kind::objectMapping, std::move(error), std::move(response)};
 }
 LumenoError LumenoError::encodableMapping(std::string error) { return {Kind::encodableMapping, std::move(error)}; }
-LumenoError LumenoError::underlying(std::string error, std::optional<Response> response) {
-    return {Kind::underlying, std::move(error), std::move(response)};
+LumenoError LumenoError::underlying(std::string error, std::optional<Response> response, TransportFailure failure) {
+    LumenoError e(Kind::underlying, std::move(error), std::move(response));
+    e.transportFailure_ = failure;
+    return e;
 }
 LumenoError LumenoError::requestMapping(std::string text) { return {Kind::requestMapping, std::move(text)}; }
 LumenoError LumenoError::parameterEncoding(std::string error) { return {Kind::parameterEncoding, std::move(error)}; }
@@ -213,6 +215,11 @@ std::string LumenoError::description() const {
     if (const Response* reply = response()) text += " (status " + std::to_string(reply->statusCode) + ")";
     if (responseError_ && responseError_->error.message) text += ": " + *responseError_->error.message;
     return text;
+}
+
+std::optional<LumenoError::TransportFailure> LumenoError::transportFailure() const noexcept {
+    if (kind_ != Kind::underlying) return std::nullopt;
+    return transportFailure_;
 }
 
 const Response* LumenoError::response() const noexcept {
