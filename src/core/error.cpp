@@ -1,5 +1,6 @@
 #include "lumeno/core/error.hpp"
 
+#include "core/json/parse.hpp"
 #include "lumeno/core/json/readers.hpp"
 
 namespace lumeno {
@@ -55,7 +56,7 @@ struct ErrorBody {
 
 std::optional<ErrorBody> parseBody(std::string_view data) {
     boost::system::error_code ec;
-    JsonValue body = boost::json::parse(data, ec);
+    JsonValue body = detail::parseJson(data, ec);
     if (ec) return std::nullopt;
     auto entries = entriesOf(body);
     if (!entries) return std::nullopt;
