@@ -45,11 +45,12 @@ int main() {
 
     // The configuration comes from demo.plist next to the executable; the sandbox listens on a
     // port chosen when it starts, so the gateway URL is pointed at it afterwards.
-    auto& settings = Lumeno::shared();
-    settings.initialize("demo");
-    settings.tenant = gateway.gatewayURL();
-    settings.baseURL = gateway.baseURL();
-    std::cout << "Lumeno demo against the sandbox gateway " << settings.tenant << "\n";
+    Lumeno::shared().initialize("demo");
+    Lumeno::shared().updateSettings([&](LumenoSettings& settings) {
+        settings.tenant = gateway.gatewayURL();
+        settings.baseURL = gateway.baseURL();
+    });
+    std::cout << "Lumeno demo against the sandbox gateway " << Lumeno::shared().settings()->tenant << "\n";
 
     const std::string user(SandboxGateway::username);
     auto status = await<MemberStatus>(
@@ -96,5 +97,6 @@ int main() {
     std::cout << "6. Wrong password refused: " << refused.error().message() << " (login error code "
               << (code ? rawValue(*code) : "none") << "); the stored session is kept: "
               << (credentials.token() == session.token ? "yes" : "no") << "\n";
+    Lumeno::shutdown();  // before the sandbox gateway goes
     return 0;
 }

@@ -159,9 +159,16 @@ std::string programTimeZoneId(const std::optional<std::string>& abbreviation) {
     return utf8(id);
 }
 
-DateUtils& DateUtils::shared() {
-    static DateUtils instance(Lumeno::shared().programTimeZone);
-    return instance;
+std::shared_ptr<const DateUtils> DateUtils::shared() {
+    static std::mutex mutex;
+    static std::shared_ptr<const DateUtils> fixed;
+    const Lumeno& lumeno = Lumeno::shared();
+    std::lock_guard lock(mutex);
+    if (fixed) return fixed;
+    const bool configured = lumeno.configurationRead();  // before the settings, which it then covers
+    auto utils = std::make_shared<const DateUtils>(lumeno.settings()->programTimeZone);
+    if (configured) fixed = utils;
+    return utils;
 }
 
 DateUtils::DateUtils(const std::optional<std::string>& timeZoneAbbreviation) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "lumeno/core/credentials_manager.hpp"
 #include "lumeno/core/lumeno.hpp"
 #include "support/recording_store.hpp"
@@ -16,7 +19,8 @@ constexpr Date kNow = sys_days(2024y / 1 / 2) + 10h;
 class Credentials : public ::testing::Test {
 protected:
     void SetUp() override {
-        lumeno::Lumeno::shared().programTimeZone.reset();  // the store's formatter then writes UTC
+        // The store's formatter then writes UTC.
+        lumeno::Lumeno::shared().updateSettings([](auto& settings) { settings.programTimeZone.reset(); });
         lumeno::KeychainWrapper::setSecretStore(store);
     }
     void TearDown() override { lumeno::KeychainWrapper::setSecretStore(nullptr); }
@@ -77,4 +81,25 @@ TEST_F(Credentials, IntegerItemsReadOnlyWholeNumbers) {
         manager.keychain().set(std::string_view(text), "n");
         EXPECT_EQ(manager.keychain().integer("n"), value) << text;
     }
+}
+
+TEST_F(Credentials, ASessionIsReadWholeWhileAnotherIsWritten) {
+    std::atomic<int> stored = 0;
+    std::jthread writer([&](std::stop_token stop) {
+        for (int i = 0; !stop.stop_requested(); ++i, ++stored) {
+            const std::string user = i % 2 ? "bob" : "ann";
+            manager.storeCredential(user, "t-" + user, "3600", SessionType::password("pw-" + user));
+        }
+    });
+    int mismatched = 0;
+    while (stored < 2000) {
+        const auto session = manager.session();
+        if (session.user && ("pw-" + *session.user != session.password || "t-" + *session.user != session.token))
+            ++mismatched;
+    }
+    writer.request_stop();
+    writer.join();
+    EXPECT_EQ(mismatched, 0);
+    const auto last = manager.session();
+    EXPECT_EQ(std::tie(last.sessionType, last.expiry), std::tuple(0, kNow + 3480s));
 }

@@ -59,8 +59,11 @@ std::string programTimeZoneId(const std::optional<std::string>& abbreviation);
 /// The shared date formats of the models.
 class DateUtils {
 public:
-    /// Created on first use with the zone of `Lumeno::shared().programTimeZone`.
-    static DateUtils& shared();
+    /// The formats in the programme's zone ("program_time_zone"). The first use after the
+    /// configuration has been read (`Lumeno::initialize` or `apply`) fixes them for the rest of
+    /// the process. A use before that gets formats for the zone the settings hold at that
+    /// moment, and fixes nothing.
+    static std::shared_ptr<const DateUtils> shared();
 
     /// A separate instance for another zone abbreviation (the shared one is untouched).
     explicit DateUtils(const std::optional<std::string>& timeZoneAbbreviation);

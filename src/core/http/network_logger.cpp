@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "core/host_code.hpp"
 #include "lumeno/core/json/json.hpp"
 
 namespace lumeno {
@@ -24,9 +25,10 @@ struct Log {
         return log;
     }
     void write(std::string_view entry) {
+        static std::atomic_flag reported;
         std::lock_guard lock(mutex);
         if (sink)
-            sink(entry);
+            detail::callHost(reported, "the network-log sink", [&] { sink(entry); });
         else
             std::fprintf(stderr, "%.*s\n", static_cast<int>(entry.size()), entry.data());
     }

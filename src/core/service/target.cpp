@@ -1,13 +1,12 @@
 #include "core/service/target.hpp"
 
 #include "core/service/url_encoding.hpp"
-#include "lumeno/core/lumeno.hpp"
 
 namespace lumeno::detail::service {
 
 namespace {
 
-std::string urlOf(const Target& target, const Lumeno& settings) {
+std::string urlOf(const Target& target, const LumenoSettings& settings) {
     std::string url;
     if (target.cursor) {
         url = *target.cursor;
@@ -19,7 +18,7 @@ std::string urlOf(const Target& target, const Lumeno& settings) {
     return url;
 }
 
-HttpHeaders headersOf(const Target& target, const Lumeno& settings) {
+HttpHeaders headersOf(const Target& target, const LumenoSettings& settings) {
     HttpHeaders headers{{"x-api-key", settings.apiKey}};
     if (target.token && !target.token->empty())
         headers.add("Authorization", settings.tokenType + ' ' + std::string(*target.token));
@@ -41,8 +40,7 @@ const HttpHeaders::Field* unsafeField(const HttpHeaders& headers) {
 
 }  // namespace
 
-Result<HttpRequest> makeRequest(Target target) {
-    const Lumeno& settings = Lumeno::shared();
+Result<HttpRequest> makeRequest(Target target, const LumenoSettings& settings) {
     HttpRequest request{.method = target.method, .url = urlOf(target, settings),
                         .headers = headersOf(target, settings), .body = std::move(target.body)};
     if (!isValidURL(request.url)) return fail(LumenoError::requestMapping(request.url));
