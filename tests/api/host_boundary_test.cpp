@@ -122,6 +122,22 @@ TEST_F(HostBoundary, EachRequestReadsOneSnapshotOfTheSettings) {
         EXPECT_EQ(request.path.starts_with("/other/"), request.headers.find("x-api-key") == otherKey) << request.path;
 }
 
+TEST_F(HostBoundary, DotSegmentsInPathValuesAreRefusedAndNothingIsSent) {
+    server.otherwise(Reply::json(R"({"data":{}})"));
+    const std::pair<const char*, bool> ids[] = {
+        {"..", true}, {".", true}, {"a/../b", true}, {"a/./b", true}, {"../x", true}, {"x/..", true},
+        {"...", false}, {"a..b", false}, {".x", false}, {"a/b", false},
+    };
+    for (const auto& [id, refused] : ids) {
+        const std::size_t before = server.requestCount();
+        std::optional<Result<MemberDetails>> result;
+        LumenoRequest::getMemberDetails("t", id, [&](Result<MemberDetails> r) { result = std::move(r); });
+        ASSERT_TRUE(test::waitFor([&] { return result.has_value(); })) << id;
+        EXPECT_EQ(!*result && result->error().kind() == LumenoError::Kind::requestMapping, refused) << id;
+        EXPECT_EQ(server.requestCount() - before, refused ? 0u : 1u) << id;
+    }
+}
+
 TEST_F(HostBoundary, AThousandCallsHalfCancelledFromAnotherThreadEachCompleteOnce) {
     constexpr std::size_t count = 1000;
     std::vector<int> completions(count);  // touched on the main queue only

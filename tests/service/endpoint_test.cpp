@@ -210,6 +210,8 @@ TEST(Endpoint, RefusesWhatCannotBecomeARequest) {
         {G, GetTransactionsFrom{"/v1/bits/?cursor=2", tok}, "/v1/bits/?cursor=2"},
         {G, GetPromotionsFrom{nul, tok}, nul},
         {G, GetCountries{"tok\r\nX-Admin: 1"}, "header value with a line break or NUL byte: Authorization"},
+        {G, GetPointBalance{"..", 1, tok}, R"(path segment "." or "..": /../loyaltyaccount/1/)"},
+        {G, PatchMember{"a/./b", {}, tok}, R"(path segment "." or "..": /update/a/./b/)"},
     };
     for (const auto& [tenant, service, refused] : rows) {
         const auto request = endpoint(service, settingsFor({.tenant = tenant}));

@@ -1,5 +1,7 @@
 #include "core/service/target.hpp"
 
+#include <ranges>
+
 #include "core/service/url_encoding.hpp"
 
 namespace lumeno::detail::service {
@@ -30,6 +32,16 @@ HttpHeaders headersOf(const Target& target, const LumenoSettings& settings) {
     return headers;
 }
 
+/// Whether a path holds a segment "." or "..": libcurl folds those, so that a path value such
+/// as ".." would reach another endpoint with the member's token.
+bool hasDotSegment(std::string_view path) {
+    for (const auto segment : std::views::split(path, '/')) {
+        const std::string_view text(segment.begin(), segment.end());
+        if (text == "." || text == "..") return true;
+    }
+    return false;
+}
+
 /// A line break or NUL in a header value would end the field early and let the rest of the
 /// value pass as header fields of its own.
 const HttpHeaders::Field* unsafeField(const HttpHeaders& headers) {
@@ -41,6 +53,8 @@ const HttpHeaders::Field* unsafeField(const HttpHeaders& headers) {
 }  // namespace
 
 Result<HttpRequest> makeRequest(Target target, const LumenoSettings& settings) {
+    if (hasDotSegment(target.path))
+        return fail(LumenoError::requestMapping("path segment \".\" or \"..\": " + target.path));
     HttpRequest request{.method = target.method, .url = urlOf(target, settings),
                         .headers = headersOf(target, settings), .body = std::move(target.body)};
     if (!isValidURL(request.url)) return fail(LumenoError::requestMapping(request.url));
