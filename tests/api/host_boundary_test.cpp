@@ -9,11 +9,9 @@
 #include <random>
 #include <thread>
 
-#include "lumeno/api/lumeno_request.hpp"
 #include "lumeno/core/main_queue.hpp"
 #include "lumeno/core/network_log.hpp"
-#include "support/transport.hpp"
-#include "support/wait.hpp"
+#include "support/call_test.hpp"
 
 using namespace lumeno;
 using namespace std::chrono_literals;
@@ -26,21 +24,17 @@ namespace {
 const Reply kStatus(200, R"({"exists":true,"validated":false})",
                     {{"Content-Type", "application/json"}, {"Connection", "close"}});
 
-class HostBoundary : public ::testing::Test {
-protected:
-    void SetUp() override {
-        test::useServer(server, "/api");
-        server.on("POST", "/api/members/exists/", kStatus);
-    }
-    void TearDown() override { test::resetTransport(); }
-
+class HostBoundary : public test::CallTest {
 public:
     static Handle status(Completion<MemberStatus> completion) {
         return LumenoRequest::getMemberStatus("email", "ann", std::move(completion));
     }
 
 protected:
-    test::FakeServer server;
+    void SetUp() override {
+        CallTest::SetUp();
+        server.on("POST", "/api/members/exists/", kStatus);
+    }
 };
 
 TEST_F(HostBoundary, ACompletionMayHoldMoveOnlyState) {

@@ -1,5 +1,8 @@
 #include "core/http/network_logger.hpp"
 
+#include <boost/json/parse.hpp>
+#include <boost/json/serialize.hpp>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>

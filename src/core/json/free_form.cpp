@@ -1,9 +1,11 @@
 #include "lumeno/core/json/free_form.hpp"
 
+#include <boost/json/serialize.hpp>
+
 #include <charconv>
 
 #include "lumeno/core/json/extra_data.hpp"
-#include "lumeno/core/json/readers.hpp"
+#include "core/json/readers.hpp"
 
 namespace lumeno::json {
 
@@ -13,8 +15,8 @@ JsonValue anyElement(const JsonValue& value, bool inList) {
     if (value.is_object()) return anyMap(value);
     if (value.is_array()) return anyList(value);
     if (inList && value.is_number()) return *toDouble(value);
-    if (!inList && value.is_uint64()) {
-        // Beyond the integer range the value reads as another number.
+    if (!inList && value.is_number()) {
+        // An integral number (3, 3.0, 1e1) reads as an integer; anything else as another number.
         if (auto v = toInt64(value)) return *v;
         return *toDouble(value);
     }
