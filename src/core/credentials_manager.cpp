@@ -46,24 +46,24 @@ void CredentialsManager::writeOrRemove(std::string_view key, const std::optional
         keychain_.remove(key);
 }
 
-std::optional<std::string> CredentialsManager::token() const {
+std::optional<std::string> CredentialsManager::lockedRead(std::string_view key) const {
     std::lock_guard lock(mutex_);
-    return keychain_.string(tokenKey);
+    return keychain_.string(key);
 }
 
-void CredentialsManager::setToken(const std::optional<std::string>& token) const {
+void CredentialsManager::lockedWrite(std::string_view key, const std::optional<std::string>& value) const {
     std::lock_guard lock(mutex_);
-    writeOrRemove(tokenKey, token);
+    writeOrRemove(key, value);
 }
 
-std::optional<std::string> CredentialsManager::expiryDateString() const {
-    std::lock_guard lock(mutex_);
-    return keychain_.string(expiryKey);
-}
+std::optional<std::string> CredentialsManager::token() const { return lockedRead(tokenKey); }
+
+void CredentialsManager::setToken(const std::optional<std::string>& token) const { lockedWrite(tokenKey, token); }
+
+std::optional<std::string> CredentialsManager::expiryDateString() const { return lockedRead(expiryKey); }
 
 void CredentialsManager::setExpiryDateString(const std::optional<std::string>& text) const {
-    std::lock_guard lock(mutex_);
-    writeOrRemove(expiryKey, text);
+    lockedWrite(expiryKey, text);
 }
 
 std::optional<Date> CredentialsManager::expiryDate() const {

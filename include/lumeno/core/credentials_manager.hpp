@@ -88,6 +88,8 @@ public:
 
 private:
     void writeOrRemove(std::string_view key, const std::optional<std::string>& value) const;
+    [[nodiscard]] std::optional<std::string> lockedRead(std::string_view key) const;
+    void lockedWrite(std::string_view key, const std::optional<std::string>& value) const;
 
     mutable std::mutex mutex_;
     KeychainWrapper keychain_;
