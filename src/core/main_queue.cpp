@@ -54,15 +54,17 @@ bool MainQueue::runUntil(const std::function<bool()>& done, std::chrono::millise
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::unique_lock lock(mutex_);
     while (true) {
+        const std::uint64_t handedOver = handOvers_;  // taken before `done()`: no hand-over goes unseen
         lock.unlock();
         if (done()) return true;
         lock.lock();
-        if (!changed_.wait_until(lock, deadline, [this] { return executor_ || !tasks_.empty(); })) break;
         if (executor_) {
-            // The executor runs the tasks; look at `done()` again after the next hand-over.
-            if (changed_.wait_until(lock, deadline) == std::cv_status::timeout) break;
+            // The executor runs the tasks; look at `done()` again after its next one.
+            if (!changed_.wait_until(lock, deadline, [&] { return handOvers_ != handedOver || !executor_; })) break;
             continue;
         }
+        if (!changed_.wait_until(lock, deadline, [this] { return executor_ || !tasks_.empty(); })) break;
+        if (executor_) continue;
         Task task = std::move(tasks_.front());
         tasks_.pop_front();
         lock.unlock();

@@ -90,7 +90,9 @@ TEST_F(HostBoundary, ABlockingExecutorAndAThrowingLogSinkHoldUpNoTransfer) {
     EXPECT_TRUE(test::waitFor([&] { return completed == 2; }));
     MainQueue::shared().setExecutor(nullptr);
     setNetworkLogSink(nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "lumeno: the network-log sink threw: the sink is down\n");
+    // Once per process: nothing when an earlier run in this process reported it.
+    const std::string reported = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(reported.empty() || reported == "lumeno: the network-log sink threw: the sink is down\n") << reported;
     ASSERT_EQ(sinkThreads.size(), 4u);  // each request, then each outcome
     for (const auto thread : sinkThreads) EXPECT_TRUE(thread == std::this_thread::get_id() || thread == executorThread);
 }

@@ -78,6 +78,8 @@ TEST(MainQueue, AThrowingExecutorIsReportedOnceAndHoldsUpNothing) {
     for (int i = 0; i < 3; ++i) queue.post([] {});
     EXPECT_TRUE(queue.runUntil([&] { return handed == 3; }, 10s));
     queue.setExecutor(nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "lumeno: the main queue's executor threw: the host's loop is gone\n");
+    // Once per process: nothing when an earlier run in this process reported it.
+    const std::string reported = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(reported.empty() || reported == "lumeno: the main queue's executor threw: the host's loop is gone\n")
+        << reported;
 }

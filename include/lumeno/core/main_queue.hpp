@@ -47,7 +47,8 @@ public:
     /// posting, the tasks already queued first, so that neither a blocking nor a throwing
     /// executor holds up a transfer. An exception from the executor is reported once on stderr;
     /// the task it was given is lost. When this returns, the executor it replaced is no longer
-    /// in use (unless this is called from inside it).
+    /// in use (unless this is called from inside it): an executor must therefore not wait for
+    /// the thread that replaces it.
     void setExecutor(Executor executor);
 
 private:
