@@ -97,6 +97,40 @@ std::optional<Date> dateFromMillis(UDate millis) {
     return Date(std::chrono::milliseconds(static_cast<std::int64_t>(std::floor(millis))));
 }
 
+// "yyyy-MM-dd'T'HH:mm:ssZ" and "yyyy-MM-dd'T'HH:mm:ss.SSSZ" for texts with two-digit fields, a
+// three-digit fraction and a "+hhmm" or "-hhmm" offset: the instant does not depend on the
+// formatter's zone, and every field in these ranges reads as ICU reads it. Anything else
+// (another shape, a field out of range) is left to the formatters.
+std::optional<Date> dateWithOffset(std::string_view text) {
+    const bool fraction = text.size() == 28;
+    if (text.size() != 24 && !fraction) return std::nullopt;
+    const std::size_t zone = fraction ? 23 : 19;
+    if (text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':' ||
+        (fraction && text[19] != '.') || (text[zone] != '+' && text[zone] != '-'))
+        return std::nullopt;
+    const auto number = [&](std::size_t at, std::size_t count) {
+        int value = 0;
+        for (const char c : text.substr(at, count)) {
+            if (c < '0' || c > '9') return -1;
+            value = value * 10 + (c - '0');
+        }
+        return value;
+    };
+    const int y = number(0, 4), mo = number(5, 2), d = number(8, 2), h = number(11, 2), mi = number(14, 2);
+    const int s = number(17, 2), ms = fraction ? number(20, 3) : 0, zh = number(zone + 1, 2), zm = number(zone + 3, 2);
+    if (y < 1900 || y > 2199 || mo < 1 || d < 1 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 59 ||
+        ms < 0 || zh < 0 || zh > 23 || zm < 0 || zm > 59)
+        return std::nullopt;
+    using namespace std::chrono;
+    const year_month_day day{year{y}, month{static_cast<unsigned>(mo)}, std::chrono::day{static_cast<unsigned>(d)}};
+    if (!day.ok()) return std::nullopt;
+    const minutes offset = (text[zone] == '-' ? -1 : 1) * (hours{zh} + minutes{zm});
+    return sys_days(day) + hours{h} + minutes{mi} + seconds{s} + milliseconds{ms} - offset;
+}
+
+// The shortest text the first three formats can read ("0-1-1T0:0:0").
+constexpr std::size_t kShortestTimeOfDay = 11;
+
 }  // namespace
 
 struct DateFormatter::Impl {
@@ -161,14 +195,19 @@ std::string programTimeZoneId(const std::optional<std::string>& abbreviation) {
 
 std::shared_ptr<const DateUtils> DateUtils::shared() {
     static std::mutex mutex;
-    static std::shared_ptr<const DateUtils> fixed;
+    static bool fixed = false;
+    static std::optional<std::string> zone;  // of `current`
+    static std::shared_ptr<const DateUtils> current;
     const Lumeno& lumeno = Lumeno::shared();
     std::lock_guard lock(mutex);
-    if (fixed) return fixed;
-    const bool configured = lumeno.configurationRead();  // before the settings, which it then covers
-    auto utils = std::make_shared<const DateUtils>(lumeno.settings()->programTimeZone);
-    if (configured) fixed = utils;
-    return utils;
+    if (fixed) return current;
+    fixed = lumeno.configurationRead();  // before the settings, which then hold the configuration
+    auto abbreviation = lumeno.settings()->programTimeZone;
+    if (!current || abbreviation != zone) {  // built again only when the zone changed
+        current = std::make_shared<const DateUtils>(abbreviation);
+        zone = std::move(abbreviation);
+    }
+    return current;
 }
 
 DateUtils::DateUtils(const std::optional<std::string>& timeZoneAbbreviation) {
@@ -176,6 +215,12 @@ DateUtils::DateUtils(const std::optional<std::string>& timeZoneAbbreviation) {
     for (const char* pattern :
          {"yyyy-MM-dd'T'HH:mm:ssZ", "yyyy-MM-dd'T'HH:mm:ss.SSSZ", "yyyy-MM-dd'T'HH:mm:ss", "yyyy-MM-dd"})
         dateFormats_.emplace_back(pattern, "en_US_POSIX", zone);
+}
+
+std::optional<Date> DateUtils::date(std::string_view text) const {
+    if (auto date = dateWithOffset(text)) return date;
+    if (text.size() < kShortestTimeOfDay) return dateFormats_.back().date(text);
+    return toDate(text, dateFormats_);
 }
 
 std::optional<Date> toDate(std::string_view text, std::span<const DateFormatter> formats) {

@@ -82,9 +82,11 @@ ProviderCompletion handleMemberBalancesResponse(Completion<std::vector<MemberBal
     };
 }
 
-Handle sendEnrollment(JsonValue memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
+/// Sends the enrolment, or refuses a body that JSON text cannot carry without sending anything.
+Handle sendEnrollment(Result<JsonValue> memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
                       std::optional<std::string> reCaptchaSiteKey, ProviderCompletion handler) {
-    return send(service::EnrollUser{std::move(memberData), type, std::move(reCaptchaToken), std::move(reCaptchaSiteKey)},
+    if (!memberData) return makeProvider().refuse(std::move(memberData.error()), std::move(handler));
+    return send(service::EnrollUser{std::move(*memberData), type, std::move(reCaptchaToken), std::move(reCaptchaSiteKey)},
                 std::move(handler));
 }
 
@@ -92,26 +94,29 @@ Handle sendEnrollment(JsonValue memberData, EnrollmentType type, std::optional<s
 
 namespace detail {
 
-Handle enrollMember(JsonValue memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
+Handle enrollMember(Result<JsonValue> memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
                     std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatus> completion) {
     return sendEnrollment(std::move(memberData), type, std::move(reCaptchaToken), std::move(reCaptchaSiteKey),
                           handleEnrollMemberResponse(std::move(completion)));
 }
 
-Handle enrollMemberV1(JsonValue memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
+Handle enrollMemberV1(Result<JsonValue> memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
                       std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatusV1> completion) {
     return sendEnrollment(std::move(memberData), type, std::move(reCaptchaToken), std::move(reCaptchaSiteKey),
                           handleEnrollMemberV1Response(std::move(completion)));
 }
 
-Handle patchMember(const Token& token, std::string memberId, JsonValue updateRequest,
+Handle patchMember(const Token& token, std::string memberId, Result<JsonValue> updateRequest,
                    Completion<MemberDetails> completion) {
-    return tokenCallAt<service::PatchMember>({.context = Context::none}, token, std::move(completion),
-                                             std::move(memberId), std::move(updateRequest));
+    return sendTokenRequest(token, std::move(updateRequest), handlerFor(std::move(completion), {.context = Context::none}),
+                            [&](JsonValue body, std::string resolved) {
+                                return LumenoService(
+                                    service::PatchMember{std::move(memberId), std::move(body), std::move(resolved)});
+                            });
 }
 
-Handle memberReferral(const Token& token, JsonValue request, Completion<MemberReferralResponse> completion) {
-    return tokenCall<service::ReferMembers>(token, std::move(completion), std::move(request));
+Handle memberReferral(const Token& token, Result<JsonValue> request, Completion<MemberReferralResponse> completion) {
+    return bodyCall<service::ReferMembers>(token, std::move(request), std::move(completion));
 }
 
 }  // namespace detail

@@ -20,6 +20,7 @@ struct SentRequest {
 /// the reply or transport failure from the session, a refusal, or a cancel.
 class Call final : public Cancellable, public std::enable_shared_from_this<Call> {
 public:
+    /// `settings`: the snapshot the request was built under; null for a call refused unsent.
     Call(ProviderCompletion completion, std::shared_ptr<const LumenoSettings> settings)
         : completion_(std::move(completion)), settings_(std::move(settings)) {}
 
@@ -93,13 +94,16 @@ Provider::Provider(RequestHook hook) : hook_(std::move(hook)) {}
 
 std::shared_ptr<Cancellable> Provider::request(const LumenoService& service, ProviderCompletion completion) const {
     auto settings = Lumeno::shared().settings();
-    auto call = std::make_shared<Call>(std::move(completion), settings);
     auto request = endpoint(service, *settings);
-    if (!request) {
-        call->finish(fail(std::move(request.error())));
-        return call;
-    }
+    if (!request) return refuse(std::move(request.error()), std::move(completion));
+    auto call = std::make_shared<Call>(std::move(completion), settings);
     hook_(std::move(*request), *settings, [call](HttpRequest ready) { call->send(std::move(ready)); });
+    return call;
+}
+
+std::shared_ptr<Cancellable> Provider::refuse(LumenoError error, ProviderCompletion completion) const {
+    auto call = std::make_shared<Call>(std::move(completion), nullptr);
+    call->finish(fail(std::move(error)));
     return call;
 }
 

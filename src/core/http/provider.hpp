@@ -34,6 +34,10 @@ public:
     /// the outcome on the main queue.
     std::shared_ptr<Cancellable> request(const LumenoService& service, ProviderCompletion completion) const;
 
+    /// Sends nothing: the completion runs once on `MainQueue` with `error`. The handle is
+    /// already finished, so cancelling it does nothing.
+    std::shared_ptr<Cancellable> refuse(LumenoError error, ProviderCompletion completion) const;
+
 private:
     RequestHook hook_;
 };

@@ -4,7 +4,7 @@
 
 #include <charconv>
 
-#include "lumeno/core/json/extra_data.hpp"
+#include "core/json/attributes.hpp"
 #include "core/json/readers.hpp"
 
 namespace lumeno::json {
@@ -58,18 +58,34 @@ std::string renderText(const JsonValue& json) {
     }
 }
 
+std::string contextId(const Decoder& decoder, std::optional<std::string> DataTransferModel::*prefix) {
+    const DataTransferModel* context = decoder.transferRef();
+    return context ? (context->*prefix).value_or("") + context->transferId.value_or("") : std::string();
+}
+
+std::vector<CustomAttribute> customAttributes(const JsonValue& json, const std::string& id) {
+    if (!json.is_object()) throwMismatch("Dictionary", json);
+    const JsonObject& object = json.get_object();
+    std::vector<CustomAttribute> out;
+    out.reserve(object.size());
+    for (const auto& [key, value] : object) {
+        if (value.is_null()) continue;
+        // A text is its own rendering; anything else is rendered as the free-form map holds it.
+        std::string text = value.is_string() ? std::string(value.get_string()) : renderText(anyElement(value, false));
+        std::string name(key);
+        out.push_back({id + name, std::move(name), std::move(text)});
+    }
+    return out;
+}
+
 }  // namespace lumeno::json
 
 namespace lumeno {
 
 ExtraData ExtraData::decode(const JsonValue& json, const Decoder& decoder) {
-    const JsonObject map = json::anyMap(json);
     ExtraData data;
-    if (const DataTransferModel* context = decoder.transferRef())
-        data.id = context->prefixExtraData.value_or("") + context->transferId.value_or("");
-    data.customAttributes.reserve(map.size());
-    for (const auto& [key, value] : map)
-        data.customAttributes.push_back({data.id + std::string(key), std::string(key), json::renderText(value)});
+    data.id = json::contextId(decoder, &DataTransferModel::prefixExtraData);
+    data.customAttributes = json::customAttributes(json, data.id);
     return data;
 }
 

@@ -105,6 +105,11 @@ JsonValue encodeValue(const T& value) {
     } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, JsonValue> ||
                          std::is_same_v<T, JsonObject> || std::is_same_v<T, JsonArray>) {
         return JsonValue(value);
+    } else if constexpr (std::is_same_v<T, std::map<std::string, std::string>>) {
+        JsonObject object;
+        object.reserve(value.size());
+        for (const auto& [key, text] : value) object.emplace(key, text);
+        return object;
     } else if constexpr (IsOptional<T>::value) {
         return value ? encodeValue(*value) : JsonValue(nullptr);
     } else if constexpr (IsVector<T>::value) {

@@ -1,18 +1,13 @@
 #pragma once
 
-#include "core/json/fields.hpp"
 #include "lumeno/models/offers/privileges.hpp"
+#include "models/offers/offer_rules.hpp"
 
 namespace lumeno::detail {
 
 using Pr = Product;
 inline constexpr auto productKeys = fields<Pr>(
-    strict("id", &Pr::id),
-    ContextStep<Pr>{[](Pr& product, DataTransferModel& context) {
-        context.transferId = std::to_string(product.id);
-        context.prefixExtraData = "p";
-    }},
-    lenient("product_extra_data", &Pr::extraData), strict("product", &Pr::product), lenient("product_name", &Pr::name),
+    strict("id", &Pr::id), writeIds<Pr, "p">, lenient("product_extra_data", &Pr::extraData), strict("product", &Pr::product), lenient("product_name", &Pr::name),
     strict("award_price", &Pr::awardPrice), strict("product_cost", &Pr::cost),
     strict("product_category", &Pr::category), lenient("product_currency_id", &Pr::currencyId),
     lenient("product_currency_name", &Pr::currencyName));
