@@ -25,6 +25,7 @@ int main() {
     std::cout << "Lumeno demo against the sandbox gateway " << Lumeno::shared().settings()->tenant << "\n";
 
     const std::string memberId = demo::showMember();
+    demo::showOffers(memberId);
     demo::showActivity(memberId);
     demo::showFamily(memberId);
     Lumeno::shutdown();  // before the sandbox gateway goes

@@ -45,9 +45,14 @@ std::ostream& step();
 /// refused login. Returns the member's id.
 std::string showMember();
 
+/// The first page of offers with its first three, the next page through its cursor, and an
+/// offer added to the wish list.
+void showOffers(const std::string& memberId);
+
 /// Shows the member's latest five activities, sends 100 points to another member and shows
 /// the balance again.
 void showActivity(const std::string& memberId);
+
 /// Shows the member's family summary and how many countries the pick lists offer.
 void showFamily(const std::string& memberId);
 

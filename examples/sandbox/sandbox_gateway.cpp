@@ -39,6 +39,7 @@ std::optional<std::string> queryValue(const test::RecordedRequest& request, std:
 
 SandboxGateway::SandboxGateway() {
     scriptMember(*this);
+    scriptOffers(*this);
     scriptActivity(*this);
     scriptLookups(*this);
     scriptFamily(*this);

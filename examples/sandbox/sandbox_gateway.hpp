@@ -69,6 +69,7 @@ std::optional<std::string> queryValue(const test::RecordedRequest& request, std:
 
 // The areas' routes.
 void scriptMember(SandboxGateway& gateway);
+void scriptOffers(SandboxGateway& gateway);
 void scriptActivity(SandboxGateway& gateway);
 void scriptLookups(SandboxGateway& gateway);
 void scriptFamily(SandboxGateway& gateway);

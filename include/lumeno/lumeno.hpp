@@ -5,6 +5,7 @@
 #include "lumeno/api/lumeno_request.hpp"
 #include "lumeno/api/status.hpp"
 #include "lumeno/core/cancellable.hpp"
+#include "lumeno/core/coordinate.hpp"
 #include "lumeno/core/credentials_manager.hpp"
 #include "lumeno/core/date_utils.hpp"
 #include "lumeno/core/enums.hpp"

@@ -153,6 +153,7 @@ FakeServer::FakeServer(Scheme scheme) : scheme_(scheme), fallback_(always(Reply(
         RecordedRequest recorded{.method = request.method,
                                  .path = request.target.substr(0, mark),
                                  .query = mark == std::string::npos ? "" : request.target.substr(mark + 1),
+                                 .params = request.params,
                                  .headers = {},
                                  .body = request.body};
         for (const auto& [name, value] : request.headers)  // less what httplib adds about the sockets

@@ -57,6 +57,7 @@ struct RecordedRequest {
     std::string method;
     std::string path;   ///< without the query
     std::string query;  ///< the text after "?", empty when none
+    std::multimap<std::string, std::string> params;  ///< the query's items, percent-decoded
     HttpHeaders headers;
     std::string body;
 };

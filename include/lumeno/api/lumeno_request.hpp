@@ -10,6 +10,7 @@
 
 #include "lumeno/api/status.hpp"
 #include "lumeno/core/cancellable.hpp"
+#include "lumeno/core/coordinate.hpp"
 #include "lumeno/core/enums.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/core/paginated_response.hpp"
@@ -25,6 +26,10 @@
 #include "lumeno/models/member/member_details.hpp"
 #include "lumeno/models/member/member_response.hpp"
 #include "lumeno/models/offers/lookups.hpp"
+#include "lumeno/models/offers/offer.hpp"
+#include "lumeno/models/offers/offer_actions.hpp"
+#include "lumeno/models/offers/offer_booking.hpp"
+#include "lumeno/models/offers/recommended_offer.hpp"
 #include "lumeno/models/offers/sponsor_config.hpp"
 
 namespace lumeno {
@@ -122,6 +127,65 @@ public:
     // Cards, privileges and promotions.
 
     // Offers, bookings and the wish list.
+
+    /// The newest offers, `pageSize` to a page.
+    static Handle getOffers(const Token& token, std::int64_t pageSize,
+                            Completion<PaginatedResponse<std::vector<Offer>>> completion);
+    /// Offers matching `parameters` (the URL query), with "page_size" set to `pageSize` in this
+    /// copy of them, over any value they hold.
+    static Handle getOffers(const Token& token, JsonObject parameters, std::int64_t pageSize,
+                            Completion<PaginatedResponse<std::vector<Offer>>> completion);
+    /// Offers around `location`: "latitude", "longitude", "page_size", and "radius" only when given.
+    static Handle getOffers(const Token& token, Coordinate location, std::optional<double> radius,
+                            std::int64_t pageSize, Completion<PaginatedResponse<std::vector<Offer>>> completion);
+    /// The newest offers of one category.
+    static Handle getOffersByCategory(const Token& token, std::string category, std::int64_t pageSize,
+                                      Completion<PaginatedResponse<std::vector<Offer>>> completion);
+    /// The offers at one location, by its code.
+    static Handle getOffersByLocationCode(const Token& token, std::string locationCode, std::int64_t pageSize,
+                                          Completion<PaginatedResponse<std::vector<Offer>>> completion);
+    /// The member's favourite offers, newest first.
+    static Handle getFavoriteOffers(const Token& token, std::int64_t pageSize,
+                                    Completion<PaginatedResponse<std::vector<Offer>>> completion);
+    /// The page a cursor of an earlier page points at. The cursor is sent unchanged as the whole
+    /// URL; one that is no URL fails with `requestMapping` and nothing is sent.
+    static Handle getOffersFromCursor(const Token& token, std::string cursor,
+                                      Completion<PaginatedResponse<std::vector<Offer>>> completion);
+    static Handle getOffer(const Token& token, std::int64_t id, Completion<Offer> completion);
+    /// Accepts or rejects an offer; any successful status completes it, whatever the body.
+    static Handle acceptOffer(const Token& token, std::int64_t offerId, bool accept, Completion<void> completion);
+    /// Rates an offer; any successful status completes it, whatever the body.
+    static Handle rateOffer(const Token& token, std::int64_t withID, std::int64_t rating, Completion<void> completion);
+    static Handle getMemberActionDataForOffer(const Token& token, std::int64_t withID,
+                                              Completion<MemberAction> completion);
+    /// Recommendations for the member `withID`: `params` as the URL query, as given (even when
+    /// empty); without them the query is "count" 3.
+    static Handle getMemberRecommendedOffers(const Token& token, std::string withID, std::optional<JsonObject> params,
+                                             Completion<std::vector<RecommendedOffer>> completion);
+    static Handle getPresentmentForOffer(const Token& token, std::int64_t withID,
+                                         Completion<OfferPresentment> completion);
+    /// Books an offer at a location; the times go out as the texts given.
+    static Handle createOfferBooking(const Token& token, std::string memberID, BookingStatus status,
+                                     std::int64_t offerID, std::string locationCode, std::string startTime,
+                                     std::string endTime, Completion<OfferBooking> completion);
+    /// The member's bookings, newest first: a plain list (cursor headers are not read).
+    static Handle getOfferBookings(const Token& token, std::string memberID, std::int64_t pageSize,
+                                   Completion<std::vector<OfferBooking>> completion);
+    static Handle updateOfferBooking(const Token& token, std::string memberID, std::int64_t bookingID,
+                                     BookingStatus status, Completion<OfferBooking> completion);
+    /// Adds offers to the wish list; the body is the list of {"offer_id": n}, even when empty.
+    static Handle addToWishList(const Token& token, std::string memberId, std::vector<std::int64_t> offerIds,
+                                Completion<WishlistUpdateResponse> completion);
+    /// Removes offers from the wish list: a DELETE with the same list body.
+    static Handle removeFromWishList(const Token& token, std::string memberId, std::vector<std::int64_t> offerIds,
+                                     Completion<WishlistUpdateResponse> completion);
+    /// The wish list, expired offers included.
+    static Handle getWishlist(const Token& token, std::string memberId, Completion<std::vector<Offer>> completion);
+    template <EncodableBody T>
+    static Handle getMemberOffers(const Token& token, std::string memberID, const T& request,
+                                  Completion<std::vector<MemberOffer>> completion) {
+        return detail::getMemberOffers(token, std::move(memberID), detail::writableBody(request), std::move(completion));
+    }
 
     // Sponsors and locations.
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "lumeno/api/status.hpp"
 #include "lumeno/core/cancellable.hpp"
@@ -17,6 +18,7 @@
 #include "lumeno/models/activity/receipts.hpp"
 #include "lumeno/models/member/account_replies.hpp"
 #include "lumeno/models/member/member_details.hpp"
+#include "lumeno/models/offers/offer_actions.hpp"
 
 namespace lumeno {
 
@@ -34,6 +36,8 @@ Handle enrollMemberV1(Result<JsonValue> memberData, EnrollmentType type, std::op
                       std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatusV1> completion);
 Handle patchMember(const Token& token, std::string memberId, Result<JsonValue> updateRequest,
                    Completion<MemberDetails> completion);
+Handle getMemberOffers(const Token& token, std::string memberID, Result<JsonValue> request,
+                       Completion<std::vector<MemberOffer>> completion);
 Handle performTransaction(const Token& token, Result<JsonValue> request, Completion<BitResponse> completion);
 Handle uploadReciept(const Token& token, Result<JsonValue> request, Completion<ReceiptResponse> completion);
 Handle memberReferral(const Token& token, Result<JsonValue> request, Completion<MemberReferralResponse> completion);

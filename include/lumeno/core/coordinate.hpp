@@ -1,0 +1,11 @@
+#pragma once
+
+namespace lumeno {
+
+/// A point on the earth in degrees, as the location-based calls send it.
+struct Coordinate {
+    double latitude = 0;
+    double longitude = 0;
+};
+
+}  // namespace lumeno
