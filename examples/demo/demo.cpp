@@ -27,6 +27,7 @@ int main() {
     const std::string memberId = demo::showMember();
     demo::showOffers(memberId);
     demo::showActivity(memberId);
+    demo::showCards(memberId);
     demo::showFamily(memberId);
     Lumeno::shutdown();  // before the sandbox gateway goes
     return 0;

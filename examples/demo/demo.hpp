@@ -53,6 +53,10 @@ void showOffers(const std::string& memberId);
 /// the balance again.
 void showActivity(const std::string& memberId);
 
+/// Shows the member's cards, the first page of privileges and the size of the next, and the
+/// sponsors nearest to a point in London.
+void showCards(const std::string& memberId);
+
 /// Shows the member's family summary and how many countries the pick lists offer.
 void showFamily(const std::string& memberId);
 

@@ -7,19 +7,6 @@ namespace lumeno::sandbox {
 
 namespace {
 
-/// The invitations the sandbox knows; Ada received number 7 and may accept or reject it once.
-struct Invitations {
-    std::mutex mutex;
-    std::int64_t nextId = 9;
-    JsonArray all;
-
-    JsonObject* find(std::int64_t id) {
-        for (auto& invite : all)
-            if (invite.at("id") == id) return &invite.as_object();
-        return nullptr;
-    }
-};
-
 JsonObject person(std::string_view id, std::string_view first, std::string_view last) {
     return {{"id", id}, {"first_name", first}, {"last_name", last}, {"member_name", std::string(first) + " " + std::string(last)}};
 }
@@ -41,7 +28,9 @@ void scriptFamily(SandboxGateway& gateway) {
         return json(JsonArray{gateway.profile(), std::move(byron), std::move(anne)});
     });
 
-    auto invitations = std::make_shared<Invitations>();
+    // Ada received invitation 7 and may accept or reject it once.
+    auto invitations = std::make_shared<RunRecords>();
+    invitations->nextId = 9;
     invitations->all = {
         JsonObject{{"id", 7}, {"status", "pending"}, {"inviter", person("M-0042", "Mary", "Somerville")},
                    {"invitee", ada}, {"invitee_email", SandboxGateway::username},

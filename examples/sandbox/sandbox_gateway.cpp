@@ -37,10 +37,42 @@ std::optional<std::string> queryValue(const test::RecordedRequest& request, std:
     return found == params.end() ? std::nullopt : std::optional(found->second);
 }
 
+JsonObject* RunRecords::find(std::int64_t id) {
+    for (auto& record : all)
+        if (record.at("id") == id) return &record.as_object();
+    return nullptr;
+}
+
+test::Reply page(const SandboxGateway& gateway, const test::RecordedRequest& request, const JsonArray& items,
+                 std::string_view sizeKey, std::int64_t defaultSize,
+                 const std::function<JsonValue(JsonArray)>& wrap) {
+    const auto size = queryValue(request, sizeKey) ? queryNumber<std::int64_t>(request, sizeKey) : defaultSize;
+    const auto number = queryValue(request, "page") ? queryNumber<std::int64_t>(request, "page") : 1;
+    if (!size || *size < 1 || *size > 100)
+        return error(400, "invalid_page_size", "The page size is a whole number from 1 to 100.");
+    const auto count = static_cast<std::int64_t>(items.size());
+    const std::int64_t pages = std::max<std::int64_t>(1, (count + *size - 1) / *size);
+    if (!number || *number < 1 || *number > pages) return error(404, "not_found", "Invalid page.");
+    const std::int64_t first = (*number - 1) * *size;
+    test::Reply reply = json(wrap(JsonArray(items.begin() + first, items.begin() + std::min(count, first + *size))));
+    const auto cursor = [&](std::int64_t to) {
+        httplib::Params params;
+        httplib::detail::parse_query_text(request.query, params);
+        params.erase("page");
+        params.emplace("page", std::to_string(to));
+        return gateway.baseURL() + httplib::append_query_params(request.path, params);
+    };
+    if (*number > 1) reply.headers.add("prev", cursor(*number - 1));
+    if (*number < pages) reply.headers.add("next", cursor(*number + 1));
+    return reply;
+}
+
 SandboxGateway::SandboxGateway() {
     scriptMember(*this);
     scriptOffers(*this);
     scriptActivity(*this);
+    scriptCards(*this);
+    scriptSponsors(*this);
     scriptLookups(*this);
     scriptFamily(*this);
     server_.otherwise(error(404, "not_found", "Not found."));

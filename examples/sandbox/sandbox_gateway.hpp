@@ -4,6 +4,8 @@
 // member "Ada", on 127.0.0.1 over plain HTTP, for the demo and for trying the library by hand.
 // Each area of the API scripts its routes in a file of its own (`script<Area>`).
 
+#include <charconv>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -55,6 +57,17 @@ private:
 
 // Helpers for the route files.
 
+/// Records that routes change during a run (keep them in a shared_ptr captured by the
+/// responders): the server answers on its own threads, so hold `mutex` while using them.
+struct RunRecords {
+    std::mutex mutex;
+    std::int64_t nextId = 1;  ///< the id of the next record added
+    JsonArray all;
+
+    /// The record whose "id" is `id`; nullptr when there is none.
+    JsonObject* find(std::int64_t id);
+};
+
 /// `tail` below the gateway's base path.
 std::string path(std::string_view tail);
 /// A platform error body with one entry.
@@ -66,6 +79,22 @@ JsonObject body(const test::RecordedRequest& request);
 std::string text(const JsonObject& object, std::string_view key);
 /// The value of the URL query parameter `key`, decoded; nullopt when the query has none.
 std::optional<std::string> queryValue(const test::RecordedRequest& request, std::string_view key);
+/// The URL query parameter `key` read whole as a `Number`; nullopt when absent or not one.
+template <class Number>
+std::optional<Number> queryNumber(const test::RecordedRequest& request, std::string_view key) {
+    const auto value = queryValue(request, key);
+    if (!value) return std::nullopt;
+    Number number{};
+    const char* end = value->data() + value->size();
+    const auto [ptr, ec] = std::from_chars(value->data(), end, number);
+    return ec == std::errc{} && ptr == end ? std::optional(number) : std::nullopt;
+}
+/// The page of `items` that the request asks for: `sizeKey` gives the page size (1 to 100,
+/// `defaultSize` when absent) and "page" the page (from 1). The "prev" and "next" headers are
+/// whole URLs of the neighbouring pages; `wrap` turns the page's items into the body.
+test::Reply page(const SandboxGateway& gateway, const test::RecordedRequest& request, const JsonArray& items,
+                 std::string_view sizeKey, std::int64_t defaultSize,
+                 const std::function<JsonValue(JsonArray)>& wrap = [](JsonArray content) { return content; });
 
 // The areas' routes.
 void scriptMember(SandboxGateway& gateway);
@@ -73,5 +102,7 @@ void scriptOffers(SandboxGateway& gateway);
 void scriptActivity(SandboxGateway& gateway);
 void scriptLookups(SandboxGateway& gateway);
 void scriptFamily(SandboxGateway& gateway);
+void scriptCards(SandboxGateway& gateway);
+void scriptSponsors(SandboxGateway& gateway);
 
 }  // namespace lumeno::sandbox

@@ -41,6 +41,7 @@
 #include "lumeno/models/offers/offer_actions.hpp"
 #include "lumeno/models/offers/offer_booking.hpp"
 #include "lumeno/models/offers/privileges.hpp"
+#include "lumeno/models/offers/promotion.hpp"
 #include "lumeno/models/offers/rates.hpp"
 #include "lumeno/models/offers/recommended_offer.hpp"
 #include "lumeno/models/offers/sponsor.hpp"

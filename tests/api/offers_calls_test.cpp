@@ -6,7 +6,7 @@
 #include <limits>
 #include <map>
 
-#include "support/call_test.hpp"
+#include "support/call_table.hpp"
 
 using namespace lumeno;
 using boost::json::parse;
@@ -18,19 +18,10 @@ using R = LumenoRequest;
 namespace {
 
 using OfferPage = PaginatedResponse<std::vector<Offer>>;
-using Query = std::multimap<std::string, std::string>;
-
-/// What a completion saw: nothing for a value, else the failure.
-using Seen = std::optional<LumenoError>;
-using Start = std::function<Handle(const Token&, std::function<void(Seen)>)>;
-
-/// Erases a call's result type: `call(token, completion)` starts it.
-template <class T, class Starter>
-Start start(Starter call) {
-    return [call](const Token& token, std::function<void(Seen)> done) {
-        return call(token, [done](Result<T> result) { done(result ? Seen() : Seen(result.error())); });
-    };
-}
+using test::Query;
+using test::Seen;
+using test::Start;
+using test::start;
 
 const std::string kOffer = R"({"id":12,"offer_name":"Flat white","sponsors":[3],"end_date":"2031-01-31"})";
 const Reply kPage = Reply::json("[" + kOffer + "]");

@@ -110,7 +110,7 @@ TEST(Endpoint, BuildsEveryCase) {
         {GetSponsor{7, tok}, "GET /sponsors/7/"}, {GetSponsors{{{"n", 2}}, tok}, "GET /sponsors/?n=2"},
         {GetTrimmedSponsors{{{"page_size", 5}}, tok}, "GET /trim/sponsors?page_size=5"},
         {GetLocationBasedOffers{JsonObject{{"s", 7}, {"l", 10}}, tok}, "GET /locations/?l=10&s=7"},
-        {VerifyMerchantPin{7, "1234", tok}, "POST /sponsors/7/pin/", R"({"pin":"1234"})"},
+        {VerifyMerchantPin{7, "0042", tok}, "POST /sponsors/7/pin/", R"({"pin":"0042"})", "JWT tok", {.tenant = G + "/"}},
         {SponsorBaseRate{7, 3, tok}, "GET /sponsors/7/base-rates/?loyalty_account=3"},
         {SponsorDefaultBaseRate{"A", 3, tok}, "GET /point-conversion-rates/list/?loyalty_account_id=3&policy_type=A"},
         // Offers, bookings and the wish list; the query is sorted by key, with bools as 1/0.

@@ -22,6 +22,7 @@
 #include "lumeno/models/activity/receipts.hpp"
 #include "lumeno/models/member/account_replies.hpp"
 #include "lumeno/models/member/balances.hpp"
+#include "lumeno/models/member/cards.hpp"
 #include "lumeno/models/member/family.hpp"
 #include "lumeno/models/member/member_details.hpp"
 #include "lumeno/models/member/member_response.hpp"
@@ -29,8 +30,12 @@
 #include "lumeno/models/offers/offer.hpp"
 #include "lumeno/models/offers/offer_actions.hpp"
 #include "lumeno/models/offers/offer_booking.hpp"
+#include "lumeno/models/offers/promotion.hpp"
+#include "lumeno/models/offers/rates.hpp"
 #include "lumeno/models/offers/recommended_offer.hpp"
+#include "lumeno/models/offers/sponsor.hpp"
 #include "lumeno/models/offers/sponsor_config.hpp"
+#include "lumeno/models/offers/sponsor_location.hpp"
 
 namespace lumeno {
 
@@ -126,6 +131,28 @@ public:
 
     // Cards, privileges and promotions.
 
+    /// The member's cards, newest first, one page of the default page limit.
+    static Handle getMemberCards(const Token& token, std::string memberID,
+                                 Completion<std::vector<CardDetails>> completion);
+    static Handle addMemberCard(const Token& token, const CardAddRequest& addRequest,
+                                Completion<CardDetails> completion);
+    static Handle cancelMemberCard(const Token& token, std::int64_t cardID, const CardCancelRequest& cancelRequest,
+                                   Completion<CardRequestResponse> completion);
+    /// The member's privileges, newest first: the list under the reply's "data", decoded without
+    /// a decoding context, with the cursors of the "prev" and "next" headers.
+    static Handle getMemberPrivileges(const Token& token, std::string memberId, std::int64_t pageSize,
+                                      Completion<PaginatedResponse<std::vector<Promotion>>> completion);
+    /// The page at a cursor of an earlier privileges page. A cursor that is no URL fails with
+    /// `requestMapping` and nothing is sent.
+    static Handle getMemberPrivileges(const Token& token, std::string fromCursor,
+                                      Completion<PaginatedResponse<std::vector<Promotion>>> completion);
+    /// The member's privilege with the code `privilegeCode`: the first privilege of the first
+    /// page (of `Lumeno::defaultPageLimit`, read when called) whose code equals it exactly.
+    /// This reply is read as a bare list, without a decoding context; no match, an empty list
+    /// included, fails with `jsonMapping`. Later pages are never looked at.
+    static Handle getPrivilege(const Token& token, std::string memberId, std::string privilegeCode,
+                               Completion<Promotion> completion);
+
     // Offers, bookings and the wish list.
 
     /// The newest offers, `pageSize` to a page.
@@ -188,6 +215,42 @@ public:
     }
 
     // Sponsors and locations.
+
+    static Handle getSponsor(const Token& token, std::int64_t id, Completion<Sponsor> completion);
+    /// A page of sponsors; `parameters` go as the URL query with "page_size" set to `pageSize`.
+    static Handle getSponsors(const Token& token, JsonObject parameters, std::int64_t pageSize,
+                              Completion<PaginatedResponse<std::vector<Sponsor>>> completion);
+    /// The page at a cursor of an earlier sponsors page. The cursor is the whole request:
+    /// `parameters` and `pageSize` take no part in it. A cursor that is no URL fails with
+    /// `requestMapping` and nothing is sent.
+    static Handle getSponsorsFrom(const Token& token, std::string cursor, JsonObject parameters, std::int64_t pageSize,
+                                  Completion<PaginatedResponse<std::vector<Sponsor>>> completion);
+    /// The trimmed sponsors as a plain list (cursor headers are ignored); `parameters` go as
+    /// the URL query with "page_size" set to `pageSize`.
+    static Handle getTrimmedSponsors(const Token& token, JsonObject parameters, std::int64_t pageSize,
+                                     Completion<std::vector<TrimSponsor>> completion);
+    /// A page of one sponsor's locations; `parameters` go as the URL query with "sponsor_id"
+    /// set to `sponserId` and "limit" to `pageSize` (the page size goes as "limit" only).
+    static Handle getSponsorLocations(const Token& token, std::int64_t sponserId, std::int64_t pageSize,
+                                      JsonObject parameters,
+                                      Completion<PaginatedResponse<std::vector<SponsorLocation>>> completion);
+    /// A page of locations; `parameters` go as the URL query.
+    static Handle getSponsorLocations(const Token& token, JsonObject parameters,
+                                      Completion<PaginatedResponse<std::vector<SponsorLocation>>> completion);
+    /// The locations that `request` selects, as a plain list; `request` goes as the URL query.
+    static Handle getLocationBasedOffers(const Token& token, JsonObject request,
+                                         Completion<std::vector<SponsorLocation>> completion);
+    /// Checks a merchant's PIN, sent as the text given (leading zeros kept). Any 2xx reply is
+    /// success whatever its body.
+    static Handle verifyMerchantPin(const Token& token, std::int64_t sponsorId, std::string pin,
+                                    Completion<void> completion);
+    static Handle getSponsorBaseRate(const Token& token, std::int64_t sponsorId, std::int64_t loyaltyAccount,
+                                     Completion<std::vector<SponsorBaseRateResponse>> completion);
+    /// The programme's point-conversion rates of a policy, sent as its raw value ("Award",
+    /// "Reward").
+    static Handle getSponsorDefaultBaseRate(const Token& token, SponsorDefaultBaseRatePolicy policyType,
+                                            std::int64_t loyaltyAccount,
+                                            Completion<std::vector<SponsorDefaultRateResponse>> completion);
 
     // Activity, transfers and receipts.
 

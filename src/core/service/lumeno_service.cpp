@@ -188,7 +188,7 @@ Target target(const GetTrimmedSponsors& c) {
 }
 Target target(const GetSponsorsFrom& c) { return cursorTarget(c); }
 Target target(const GetLocationBasedOffers& c) {
-    return {.path = "/locations/", .query = c.queryParams ? urlQuery(*c.queryParams) : "", .token = c.token};
+    return {.path = "/locations/", .query = urlQuery(c.queryParams), .token = c.token};
 }
 Target target(const VerifyMerchantPin& c) {
     return {.method = post, .path = path("sponsors/", c.sponsorID, "/pin/"), .body = json(JsonObject{{"pin", c.pin}}),

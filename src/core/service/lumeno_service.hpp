@@ -84,8 +84,7 @@ struct GetSponsor { std::int64_t withID = 0; std::string token; };
 struct GetSponsors { JsonObject queryParams; std::string token; };
 struct GetTrimmedSponsors { JsonObject queryParams; std::string token; };
 struct GetSponsorsFrom { std::string cursor; std::string token; };
-/// `queryParams` is nullopt when the host's value did not convert to a dictionary: no query.
-struct GetLocationBasedOffers { std::optional<JsonObject> queryParams; std::string token; };
+struct GetLocationBasedOffers { JsonObject queryParams; std::string token; };
 struct VerifyMerchantPin { std::int64_t sponsorID = 0; std::string pin; std::string token; };
 struct SponsorBaseRate { std::int64_t sponsorId = 0; std::int64_t loyaltyAccount = 0; std::string token; };
 /// `policyType` is the raw value of the policy ("Award", "Reward").

@@ -20,8 +20,9 @@ namespace lumeno::detail {
 inline Date (*offerClock)() = [] { return std::chrono::system_clock::now(); };
 
 /// The date rule, as the step right after the key of the date's text: a non-empty text that a
-/// shared date format parses replaces the instant; otherwise the instant keeps its default.
-template <class R, std::optional<std::string> R::*text, Date R::*date>
+/// shared date format parses replaces the instant (a `Date` or an optional one); otherwise the
+/// instant keeps its default.
+template <class R, std::optional<std::string> R::*text, auto date>
 constexpr Step<R> dateRule() {
     return {[](const KeyedReader&, R& out) {
         const std::optional<std::string>& received = out.*text;

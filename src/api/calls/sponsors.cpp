@@ -1,0 +1,79 @@
+// Sponsors, their locations, the merchant PIN check and the base rates.
+
+#include "api/request_road.hpp"
+
+namespace lumeno {
+
+using namespace detail;
+
+namespace {
+
+/// The parameters-and-page-size body for `Case{parameters, token}`.
+template <class Case, class T>
+Handle sendPageSizeRequest(const Token& token, JsonObject parameters, std::int64_t pageSize, Completion<T> completion) {
+    return sendTokenRequest(token, std::move(parameters), pageSize, handlerFor(std::move(completion)),
+                            [](JsonObject query, std::string resolved) {
+                                return LumenoService(Case{std::move(query), std::move(resolved)});
+                            });
+}
+
+}  // namespace
+
+Handle LumenoRequest::getSponsor(const Token& token, std::int64_t id, Completion<Sponsor> completion) {
+    return tokenCall<service::GetSponsor>(token, std::move(completion), id);
+}
+
+Handle LumenoRequest::getSponsors(const Token& token, JsonObject parameters, std::int64_t pageSize,
+                                  Completion<PaginatedResponse<std::vector<Sponsor>>> completion) {
+    return sendPageSizeRequest<service::GetSponsors>(token, std::move(parameters), pageSize, std::move(completion));
+}
+
+Handle LumenoRequest::getSponsorsFrom(const Token& token, std::string cursor, JsonObject, std::int64_t,
+                                      Completion<PaginatedResponse<std::vector<Sponsor>>> completion) {
+    return tokenCall<service::GetSponsorsFrom>(token, std::move(completion), std::move(cursor));
+}
+
+Handle LumenoRequest::getTrimmedSponsors(const Token& token, JsonObject parameters, std::int64_t pageSize,
+                                         Completion<std::vector<TrimSponsor>> completion) {
+    return sendPageSizeRequest<service::GetTrimmedSponsors>(token, std::move(parameters), pageSize,
+                                                            std::move(completion));
+}
+
+Handle LumenoRequest::getSponsorLocations(const Token& token, std::int64_t sponserId, std::int64_t pageSize,
+                                          JsonObject parameters,
+                                          Completion<PaginatedResponse<std::vector<SponsorLocation>>> completion) {
+    return sendTokenRequest(token, handlerFor(std::move(completion)), [&](std::string resolved) {
+        parameters["sponsor_id"] = sponserId;
+        parameters["limit"] = pageSize;
+        return service::GetLocationBasedOffers{std::move(parameters), std::move(resolved)};
+    });
+}
+
+Handle LumenoRequest::getSponsorLocations(const Token& token, JsonObject parameters,
+                                          Completion<PaginatedResponse<std::vector<SponsorLocation>>> completion) {
+    return tokenCall<service::GetLocationBasedOffers>(token, std::move(completion), std::move(parameters));
+}
+
+Handle LumenoRequest::getLocationBasedOffers(const Token& token, JsonObject request,
+                                             Completion<std::vector<SponsorLocation>> completion) {
+    return tokenCall<service::GetLocationBasedOffers>(token, std::move(completion), std::move(request));
+}
+
+Handle LumenoRequest::verifyMerchantPin(const Token& token, std::int64_t sponsorId, std::string pin,
+                                        Completion<void> completion) {
+    return tokenCall<service::VerifyMerchantPin>(token, std::move(completion), sponsorId, std::move(pin));
+}
+
+Handle LumenoRequest::getSponsorBaseRate(const Token& token, std::int64_t sponsorId, std::int64_t loyaltyAccount,
+                                         Completion<std::vector<SponsorBaseRateResponse>> completion) {
+    return tokenCall<service::SponsorBaseRate>(token, std::move(completion), sponsorId, loyaltyAccount);
+}
+
+Handle LumenoRequest::getSponsorDefaultBaseRate(const Token& token, SponsorDefaultBaseRatePolicy policyType,
+                                                std::int64_t loyaltyAccount,
+                                                Completion<std::vector<SponsorDefaultRateResponse>> completion) {
+    return tokenCall<service::SponsorDefaultBaseRate>(token, std::move(completion), std::string(rawValue(policyType)),
+                                                      loyaltyAccount);
+}
+
+}  // namespace lumeno
