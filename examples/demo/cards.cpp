@@ -17,8 +17,11 @@ void showCards(const std::string& memberId) {
     auto first = await<Page>([&](auto done) { LumenoRequest::getMemberPrivileges(std::nullopt, memberId, 5, done); });
     const Page& page = orExit(first, "Privileges");
     step() << "First privileges:";
-    for (const auto& privilege : page.content)
-        std::cout << " " << privilege.privilegeCode << " " << privilege.productName.value_or("?") << ";";
+    const char* separator = " ";
+    for (const auto& privilege : page.content) {
+        std::cout << separator << privilege.privilegeCode << " " << privilege.productName.value_or("?");
+        separator = "; ";
+    }
     std::cout << "\n";
     if (page.nextCursor) {
         auto next = await<Page>(
@@ -31,8 +34,11 @@ void showCards(const std::string& memberId) {
     auto nearest = await<std::vector<SponsorLocation>>(
         [&](auto done) { LumenoRequest::getLocationBasedOffers(std::nullopt, point, done); });
     step() << "Sponsors nearest to 51.5136, -0.1365:" << std::fixed << std::setprecision(2);
-    for (const auto& location : orExit(nearest, "Nearby sponsors"))
-        std::cout << " " << location.sponsorName.value_or("?") << " (" << location.distance << " km);";
+    separator = " ";
+    for (const auto& location : orExit(nearest, "Nearby sponsors")) {
+        std::cout << separator << location.sponsorName.value_or("?") << " (" << location.distance << " km)";
+        separator = "; ";
+    }
     std::cout << std::defaultfloat << "\n";
 }
 
