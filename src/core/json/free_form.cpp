@@ -12,11 +12,14 @@ namespace {
 JsonValue anyElement(const JsonValue& value, bool inList) {
     if (value.is_object()) return anyMap(value);
     if (value.is_array()) return anyList(value);
-    if (inList && value.is_number()) return *toDouble(value);
-    if (!inList && value.is_uint64()) {
+    if (!value.is_number()) return value;
+    const auto number = toDouble(value);
+    if (!number) throwMismatch("Double", value);
+    if (inList) return *number;
+    if (value.is_uint64()) {
         // Beyond the integer range the value reads as another number.
         if (auto v = toInt64(value)) return *v;
-        return *toDouble(value);
+        return *number;
     }
     return value;
 }
