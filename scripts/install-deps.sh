@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package the library, its tests, benchmarks and demo need. Idempotent;
-# quiet when everything is already there.
+# Installs every Debian package the library, its tests, fuzzers, benchmarks and demo need.
+# Idempotent; quiet when everything is already there.
 set -euo pipefail
 
 packages=(
@@ -8,6 +8,7 @@ packages=(
   libboost-json1.81-dev libcurl4-openssl-dev libplist-dev libplist++-dev libicu-dev libssl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev
   zlib1g-dev libbrotli-dev
+  clang-16 libclang-rt-16-dev
 )
 
 missing=()
