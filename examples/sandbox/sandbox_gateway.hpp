@@ -2,10 +2,13 @@
 
 // A sandbox of the platform's API gateway: the fake platform server with canned replies for a
 // member "Ada", on 127.0.0.1 over plain HTTP, for the demo and for trying the library by hand.
+// Each area of the API scripts its routes in a file of its own (`script<Area>`).
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lumeno/core/json/json.hpp"
@@ -28,18 +31,35 @@ public:
     [[nodiscard]] std::string baseURL() const;
     [[nodiscard]] test::FakeServer& server() noexcept { return server_; }
 
-private:
     /// The member profile as the platform sends it.
     [[nodiscard]] JsonObject profile() const;
     /// Whether the request carries a token this gateway issued.
     [[nodiscard]] bool authorised(const test::RecordedRequest& request) const;
     [[nodiscard]] std::string issueToken();
-    void script();
 
+    /// Answers `method` `tail` (below the base path) for authorised requests only.
+    void onAuthorised(std::string method, std::string_view tail,
+                      std::function<test::Reply(const test::RecordedRequest&)> responder);
+
+private:
     test::FakeServer server_;
     mutable std::mutex mutex_;
     std::vector<std::string> tokens_;
-    std::optional<std::string> enrolledEmail_;
 };
+
+// Helpers for the route files.
+
+/// `tail` below the gateway's base path.
+std::string path(std::string_view tail);
+/// A platform error body with one entry.
+test::Reply error(int status, std::string_view code, std::string_view message, JsonObject data = {});
+test::Reply json(const JsonValue& body, int status = 200);
+/// The request body as an object; empty when it is none.
+JsonObject body(const test::RecordedRequest& request);
+/// The text under `key`, or empty.
+std::string text(const JsonObject& object, std::string_view key);
+
+// The areas' routes.
+void scriptMember(SandboxGateway& gateway);
 
 }  // namespace lumeno::sandbox

@@ -13,8 +13,6 @@
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/free_form.hpp"
 #include "lumeno/core/json/json.hpp"
-#include "lumeno/core/json/readers.hpp"
-#include "lumeno/core/json/wrap.hpp"
 #include "lumeno/core/keychain_wrapper.hpp"
 #include "lumeno/core/lumeno.hpp"
 #include "lumeno/core/main_queue.hpp"

@@ -6,6 +6,10 @@
 #include <optional>
 #include <string>
 
+#include <type_traits>
+#include <utility>
+
+#include "api/response_decoding.hpp"
 #include "core/http/provider.hpp"
 #include "lumeno/api/lumeno_request.hpp"
 
@@ -28,5 +32,44 @@ Handle sendTokenRequest(const Token& token, JsonObject parameters, std::int64_t 
 /// As `sendTokenRequest`, but the argument alone counts: the stored token is never read.
 Handle sendWithTokenArgument(const Token& token, ProviderCompletion handler,
                              const std::function<LumenoService(std::string token)>& makeCase);
+
+template <class T> struct IsPage : std::false_type {};
+template <class T> struct IsPage<PaginatedResponse<std::vector<T>>> : std::true_type { using Element = T; };
+
+/// Where a reply's value sits and whether it decodes under a fresh context.
+struct Decoding {
+    std::optional<std::string_view> keyPath = std::nullopt;
+    Context context = Context::fresh;
+};
+
+/// The handler a completion's type calls for: status only for `void`, a page with its cursors
+/// for `PaginatedResponse`, otherwise one value (a record or a plain list).
+template <class T>
+ProviderCompletion handlerFor(Completion<T> completion, Decoding how = {}) {
+    if constexpr (std::is_void_v<T>) return handleEmptyResponse(std::move(completion));
+    else if constexpr (IsPage<T>::value)
+        return handlePageResponse<typename IsPage<T>::Element>(std::move(completion), how.keyPath);
+    else return handleObjectResponse<T>(std::move(completion), how.keyPath, how.context);
+}
+
+/// A call with a token: `Case{args..., token}` is sent and the reply decodes as `T`, `how` says
+/// where.
+template <class Case, class T, class... Args>
+Handle tokenCallAt(Decoding how, const Token& token, Completion<T> completion, Args&&... args) {
+    return sendTokenRequest(token, handlerFor<T>(std::move(completion), how), [&](std::string resolved) {
+        return LumenoService(Case{std::forward<Args>(args)..., std::move(resolved)});
+    });
+}
+
+template <class Case, class T, class... Args>
+Handle tokenCall(const Token& token, Completion<T> completion, Args&&... args) {
+    return tokenCallAt<Case>({}, token, std::move(completion), std::forward<Args>(args)...);
+}
+
+/// A call without a token: `Case{args...}` is sent and the reply decodes as `T`.
+template <class Case, class T, class... Args>
+Handle call(Completion<T> completion, Args&&... args) {
+    return send(Case{std::forward<Args>(args)...}, handlerFor<T>(std::move(completion)));
+}
 
 }  // namespace lumeno::detail

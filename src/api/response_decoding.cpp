@@ -1,5 +1,7 @@
 #include "api/response_decoding.hpp"
 
+#include <boost/json/parse.hpp>
+
 namespace lumeno::detail {
 
 Result<const Response*> filterSuccessfulStatusCodes(const ProviderResult& outcome) {

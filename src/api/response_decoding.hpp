@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/http/provider.hpp"
-#include "lumeno/core/json/readers.hpp"
+#include "core/json/readers.hpp"
 #include "lumeno/core/paginated_response.hpp"
 #include "lumeno/core/result.hpp"
 
@@ -71,9 +71,10 @@ Result<void> mapEmptyResponseResult(const ProviderResult& outcome);
 // Response closures: each runs one decoder and hands its result to the host's completion.
 
 template <class T>
-ProviderCompletion handleObjectResponse(Completion<T> completion, std::optional<std::string_view> keyPath = std::nullopt) {
-    return [completion = std::move(completion), keyPath](ProviderResult outcome) {
-        completion(decodeResponse<T>(outcome, keyPath));
+ProviderCompletion handleObjectResponse(Completion<T> completion, std::optional<std::string_view> keyPath = std::nullopt,
+                                        Context context = Context::fresh) {
+    return [completion = std::move(completion), keyPath, context](ProviderResult outcome) mutable {
+        completion(decodeResponse<T>(outcome, keyPath, context));
     };
 }
 
@@ -85,13 +86,15 @@ ProviderCompletion handleListResponse(Completion<std::vector<T>> completion) {
 template <class T>
 ProviderCompletion handlePageResponse(Completion<PaginatedResponse<std::vector<T>>> completion,
                                       std::optional<std::string_view> keyPath = std::nullopt) {
-    return [completion = std::move(completion), keyPath](ProviderResult outcome) {
+    return [completion = std::move(completion), keyPath](ProviderResult outcome) mutable {
         completion(decodePaginatedResponse<T>(outcome, keyPath));
     };
 }
 
 inline ProviderCompletion handleEmptyResponse(Completion<void> completion) {
-    return [completion = std::move(completion)](ProviderResult outcome) { completion(mapEmptyResponseResult(outcome)); };
+    return [completion = std::move(completion)](ProviderResult outcome) mutable {
+        completion(mapEmptyResponseResult(outcome));
+    };
 }
 
 }  // namespace lumeno::detail

@@ -1,6 +1,8 @@
 #include "lumeno/core/error.hpp"
 
-#include "lumeno/core/json/readers.hpp"
+#include <boost/json/parse.hpp>
+
+#include "core/json/fields.hpp"
 
 namespace lumeno {
 
@@ -127,28 +129,19 @@ std::optional<Code> matchCode(const LumenoResponseError* error, const CodeName<C
 
 }  // namespace
 
-LumenoErrorResponse LumenoErrorResponse::decode(const JsonValue& json, const Decoder& decoder) {
-    const KeyedReader reader(json, decoder);
-    return {
-        .field = reader.lenient<std::string>("field"),
-        .message = reader.lenient<std::string>("message"),
-        .code = reader.lenient<std::string>("code"),
-        .type = reader.lenient<std::string>("type"),
-        .statusCode = reader.lenient<std::int64_t>("status_code"),
-        .data = reader.lenient<JsonObject>("data"),
-    };
-}
+namespace {
 
-JsonValue LumenoErrorResponse::toJson() const {
-    JsonObject object;
-    json::putPresent(object, "field", field);
-    json::putPresent(object, "message", message);
-    json::putPresent(object, "code", code);
-    json::putPresent(object, "type", type);
-    json::putPresent(object, "status_code", statusCode);
-    json::putPresent(object, "data", data);
-    return object;
-}
+using LER = LumenoErrorResponse;
+constexpr auto errorEntryKeys = detail::fields<LER>(
+    detail::lenient("field", &LER::field), detail::lenient("message", &LER::message), detail::lenient("code", &LER::code),
+    detail::lenient("type", &LER::type), detail::lenient("status_code", &LER::statusCode),
+    detail::lenient("data", &LER::data));
+
+}  // namespace
+
+LER LER::decode(const JsonValue& json, const Decoder& decoder) { return errorEntryKeys.decode(json, decoder); }
+
+JsonValue LER::toJson() const { return errorEntryKeys.encode(*this); }
 
 std::optional<LumenoResponseError> LumenoResponseError::parse(const Response& response) {
     auto body = parseBody(response.data);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <boost/json.hpp>
+
 #include "lumeno/core/error.hpp"
 
 using boost::json::parse;

@@ -1,42 +1,45 @@
 #include <gtest/gtest.h>
 
+#include <boost/json.hpp>
+
 #include "lumeno/models/member/account_replies.hpp"
 #include "lumeno/models/member/balances.hpp"
 #include "lumeno/models/member/cards.hpp"
 #include "lumeno/models/member/family.hpp"
 #include "lumeno/models/member/member_response.hpp"
 #include "lumeno/models/member/payment.hpp"
+#include "models/member/account_replies_keys.hpp"
+#include "models/member/balances_keys.hpp"
+#include "models/member/cards_keys.hpp"
+#include "models/member/family_keys.hpp"
+#include "models/member/member_response_keys.hpp"
+#include "models/member/payment_keys.hpp"
 #include "support/model_samples.hpp"
 
 using namespace lumeno;
 using boost::json::parse;
 using json::encodeValue;
-using test::fields;
+using test::row;
 using test::View;
 
 namespace {
 
-using Change = ChangePasswordResponse;
-using Pending = PendingPointBalance;
-constexpr View status = fields<MemberStatus, &MemberStatus::exists, &MemberStatus::validated>;
-constexpr View apple = fields<AppleStatus, &AppleStatus::exists>;
-constexpr View password = fields<PasswordStatus, &PasswordStatus::exists>;
-constexpr View delink =
-    fields<SocialDelinkResponse, &SocialDelinkResponse::delinkStatus, &SocialDelinkResponse::logout>;
-constexpr View attribute = fields<LoginAttribute, &LoginAttribute::attribute>;
-constexpr View referral = fields<MemberReferralResponse, &MemberReferralResponse::data>;
-constexpr View upload = fields<S3ImageResponse, &S3ImageResponse::url, &S3ImageResponse::signedRequest>;
-constexpr View change =
-    fields<Change, &Change::message, &Change::authKey, &Change::token, &Change::expiresIn, &Change::status>;
-constexpr View pending = fields<Pending, &Pending::memberId, &Pending::accountId, &Pending::totalPoints,
-                                &Pending::availablePoints, &Pending::pendingPoints>;
-constexpr View loyalty = fields<LoyaltyBalance, &LoyaltyBalance::id, &LoyaltyBalance::redeemed,
-                                &LoyaltyBalance::rewarded, &LoyaltyBalance::balanceNew, &LoyaltyBalance::balanceOld>;
-constexpr View tag = fields<BalanceTag, &BalanceTag::id, &BalanceTag::name, &BalanceTag::description>;
-constexpr View payment = fields<Payment, &Payment::id, &Payment::amount, &Payment::method>;
-constexpr View summary = fields<FamilySummary, &FamilySummary::size, &FamilySummary::head>;
-constexpr View cardReply = fields<CardRequestResponse, &CardRequestResponse::data, &CardRequestResponse::error>;
-constexpr View token = fields<LumenoTokenResponse, &LumenoTokenResponse::success, &LumenoTokenResponse::token>;
+using namespace detail;
+constexpr View status = row<memberStatusKeys>;
+constexpr View apple = row<appleStatusKeys>;
+constexpr View password = row<passwordStatusKeys>;
+constexpr View delink = row<socialDelinkResponseKeys>;
+constexpr View attribute = row<loginAttributeKeys>;
+constexpr View referral = row<memberReferralResponseKeys>;
+constexpr View upload = row<s3ImageResponseKeys>;
+constexpr View change = row<changePasswordResponseKeys>;
+constexpr View pending = row<pendingPointBalanceKeys>;
+constexpr View loyalty = row<loyaltyBalanceKeys>;
+constexpr View tag = row<balanceTagKeys>;
+constexpr View payment = row<paymentKeys>;
+constexpr View summary = row<familySummaryKeys>;
+constexpr View cardReply = row<cardRequestResponseKeys>;
+constexpr View token = row<lumenoTokenResponseKeys>;
 constexpr View reply = test::encoded<MemberResponse>;
 
 JsonValue invite(const JsonValue& json, const Decoder& decoder) {
@@ -92,7 +95,7 @@ TEST(AccountRecords, Samples) {
         {tag, R"({"id":true})", nullptr}, {tag, R"({"id":1e19})", nullptr},
         {tag, R"({"id":18446744073709551615})", nullptr},
         // Without a decoding context a payment has no id.
-        {payment, R"({"amount":25,"payment_method":"card"})", R"(["",25,"card"])"},
+        {payment, R"({"amount":25,"payment_method":"card"})", R"([25,"card"])"},
         // The validation reply needs both keys.
         {token, R"({"success":true,"token":"t"})", R"([true,"t"])"}, {token, R"({"token":"t"})", nullptr},
         {token, R"({"success":true})", nullptr}, {token, R"({"success":true,"token":null})", nullptr},
@@ -105,6 +108,18 @@ TEST(AccountRecords, Samples) {
         {reply, R"({"member_data":{"balances":[{"balance":"x"}]}})", nullptr},
     };
     test::checkSamples(samples);
+}
+
+TEST(AccountRecords, EveryKeyFollowsItsRule) {
+    test::checkRules(memberStatusKeys), test::checkRules(appleStatusKeys), test::checkRules(passwordStatusKeys);
+    test::checkRules(socialDelinkResponseKeys), test::checkRules(loginAttributeKeys);
+    test::checkRules(s3ImageResponseKeys), test::checkRules(memberReferralResponseKeys);
+    test::checkRules(changePasswordResponseKeys), test::checkRules(pendingPointBalanceKeys);
+    test::checkRules(loyaltyBalanceKeys), test::checkRules(balanceTagKeys), test::checkRules(paymentKeys);
+    test::checkRules(familySummaryKeys), test::checkRules(familyInviteKeys);
+    test::checkRules(familyMemberInviteResponseKeys), test::checkRules(cardDetailsKeys);
+    test::checkRules(cardRequestResponseKeys), test::checkRules(memberResponseKeys);
+    test::checkRules(lumenoTokenResponseKeys);
 }
 
 TEST(AccountRecords, IdsComeFromTheDecodingContext) {

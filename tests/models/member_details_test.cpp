@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <boost/json.hpp>
+
 #include "lumeno/models/member/member_details.hpp"
 #include "lumeno/models/offers/sponsor_mini_model.hpp"
+#include "models/member/member_details_keys.hpp"
+#include "models/offers/sponsor_mini_model_keys.hpp"
 #include "support/model_samples.hpp"
 
 using namespace lumeno;
 using boost::json::parse;
 using test::encoded;
-using Concise = MemberDetailsConcise;
 
 namespace {
 
@@ -19,8 +22,7 @@ constexpr const char* fullProfile = R"({"id":"m-12","first_name":"Ada","last_nam
 constexpr test::View sponsor = encoded<SponsorMiniModel>;
 constexpr test::View balance = encoded<MemberBalance>;
 constexpr test::View details = encoded<MemberDetails>;
-constexpr test::View concise = test::fields<Concise, &Concise::id, &Concise::profileImage, &Concise::firstName,
-                                            &Concise::lastName, &Concise::middleName, &Concise::memberName>;
+constexpr test::View concise = test::row<detail::memberDetailsConciseKeys>;
 
 }  // namespace
 
@@ -47,6 +49,13 @@ TEST(MemberRecords, Samples) {
     test::checkSamples(samples);
     test::checkSamples(samples, Decoder::withFreshContext());
     EXPECT_EQ(SponsorMiniModel{}.toJson(), JsonValue(JsonObject{}));
+}
+
+TEST(MemberRecords, EveryKeyFollowsItsRule) {
+    for (const auto& decoder : {Decoder{}, Decoder::withFreshContext()}) {
+        test::checkRules(detail::memberBalanceKeys, decoder), test::checkRules(detail::memberDetailsKeys, decoder);
+        test::checkRules(detail::memberDetailsConciseKeys, decoder), test::checkRules(detail::sponsorMiniModelKeys, decoder);
+    }
 }
 
 TEST(MemberRecords, IdsComeFromTheDecodingContext) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <boost/json.hpp>
+
 #include <algorithm>
 #include <cctype>
 #include <set>

@@ -8,7 +8,7 @@
 #include <boost/json.hpp>
 #include <span>
 
-#include "lumeno/core/json/readers.hpp"
+#include "core/json/fields.hpp"
 
 namespace lumeno::test {
 
@@ -20,11 +20,58 @@ struct Sample {
     const char* expected;  ///< nullptr: decoding throws `DecodingError`
 };
 
-/// The listed fields of the decoded `T`, as a JSON array.
-template <class T, auto... field>
-JsonValue fields(const JsonValue& json, const Decoder& decoder) {
-    const T record = T::decode(json, decoder);
-    return JsonArray{json::encodeValue(record.*field)...};
+/// A field as JSON for comparison: as the record encodes it, and a nested record that has no
+/// encoding as `true`.
+struct Show {
+    template <class T>
+    JsonValue operator()(const T& value) const {
+        if constexpr (json::IsOptional<T>::value) {
+            return value ? (*this)(*value) : JsonValue(nullptr);
+        } else if constexpr (json::IsVector<T>::value) {
+            JsonArray out;
+            for (const auto& element : value) out.push_back((*this)(element));
+            return out;
+        } else if constexpr (requires { JsonValue(value); } || EncodableModel<T>) {
+            return json::encodeValue(value);
+        } else {
+            return true;
+        }
+    }
+};
+
+/// The record that `keys` decodes from `json`, keyed fields only, absent ones as null.
+template <class Keys>
+JsonObject shown(const Keys& keys, const JsonValue& json, const Decoder& decoder) {
+    return keys.encode(keys.decode(json, decoder), detail::Absent::null, Show{});
+}
+
+/// The keyed fields of the record that `keys` decodes, in table order, as a JSON array.
+template <const auto& keys>
+JsonValue row(const JsonValue& json, const Decoder& decoder) {
+    JsonArray out;
+    for (auto& [key, value] : shown(keys, json, decoder)) out.push_back(value);
+    return out;
+}
+
+/// Every key of `keys` follows its rule word: a value of another type fails a strict or required
+/// key and leaves a lenient key at its default; an absent key fails only a required one.
+template <class Keys>
+void checkRules(const Keys& keys, const Decoder& decoder = {}) {
+    using Rule = detail::Rule;
+    bool anyRequired = false;
+    for (const auto& rule : keys.rules()) anyRequired |= rule.rule == Rule::required && !rule.presentOnly;
+    if (anyRequired) {
+        EXPECT_THROW(keys.decode(JsonObject{}, decoder), DecodingError);
+    }
+    for (const auto& rule : keys.rules()) {
+        if (rule.mismatch == nullptr) continue;
+        const JsonValue json = JsonObject{{rule.key, rule.mismatch()}};
+        if (rule.rule != Rule::lenient) {
+            EXPECT_THROW(keys.decode(json, decoder), DecodingError) << rule.key;
+        } else if (!anyRequired) {
+            EXPECT_EQ(shown(keys, json, decoder), shown(keys, JsonObject{}, decoder)) << rule.key;
+        }
+    }
 }
 
 /// The decoded `T`'s own JSON.

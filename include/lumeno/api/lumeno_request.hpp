@@ -11,8 +11,8 @@
 #include "lumeno/core/cancellable.hpp"
 #include "lumeno/core/enums.hpp"
 #include "lumeno/core/json/json.hpp"
-#include "lumeno/core/json/readers.hpp"
 #include "lumeno/core/result.hpp"
+#include "lumeno/detail/calls.hpp"
 #include "lumeno/models/member/account_replies.hpp"
 #include "lumeno/models/member/balances.hpp"
 #include "lumeno/models/member/member_details.hpp"
@@ -20,27 +20,6 @@
 
 namespace lumeno {
 
-/// A request body of the generic calls: a record with `JsonValue toJson() const`, or JSON itself.
-template <class T>
-concept EncodableBody = EncodableModel<T> || std::convertible_to<T, JsonValue>;
-
-using Token = std::optional<std::string>;
-using Handle = std::shared_ptr<Cancellable>;
-
-namespace detail {
-Handle enrollMember(JsonValue memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
-                    std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatus> completion);
-Handle enrollMemberV1(JsonValue memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
-                      std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatusV1> completion);
-Handle patchMember(const Token& token, std::string memberId, JsonValue updateRequest,
-                   Completion<MemberDetails> completion);
-
-template <EncodableBody T>
-JsonValue encodeBody(const T& body) {
-    if constexpr (EncodableModel<T>) return body.toJson();
-    else return JsonValue(body);
-}
-}  // namespace detail
 
 /// The platform's API. Every call is a static member: it sends one request and hands the
 /// result, or a `LumenoError`, to its completion on `MainQueue`, exactly once.
@@ -89,6 +68,8 @@ public:
     /// failure stores nothing.
     static Handle login(std::string username, std::string password, Completion<MemberResponse> completion);
 
+    // Social sign-in and account linking.
+
     // Member profile and balances.
 
     static Handle getMemberStatus(std::string loginAttribute, std::string username, Completion<MemberStatus> completion);
@@ -111,6 +92,22 @@ public:
                               Completion<MemberDetails> completion) {
         return detail::patchMember(token, std::move(memberId), detail::encodeBody(updateRequest), std::move(completion));
     }
+
+    // Referral, member look-up, logout and the mobile pass.
+
+    // Passwords, one-time passwords and devices.
+
+    // Cards, privileges and promotions.
+
+    // Offers, bookings and the wish list.
+
+    // Sponsors and locations.
+
+    // Activity, transfers and receipts.
+
+    // Reference data and uploads.
+
+    // Family groups.
 };
 
 }  // namespace lumeno

@@ -13,7 +13,9 @@ namespace lumeno {
 /// (`runPending`, `runUntil`) or hands each task to its own event loop (`setExecutor`).
 class MainQueue {
 public:
-    using Task = std::function<void()>;
+    /// Move-only, like the completions it carries: an executor that keeps tasks in copyable
+    /// wrappers holds each one through a `std::shared_ptr`.
+    using Task = std::move_only_function<void()>;
     using Executor = std::function<void(Task)>;
 
     static MainQueue& shared();

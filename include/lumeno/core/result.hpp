@@ -11,9 +11,10 @@ namespace lumeno {
 template <class T>
 using Result = std::expected<T, LumenoError>;
 
-/// The host's completion of a call; the library calls it exactly once.
+/// The host's completion of a call; the library calls it exactly once. Move-only: it may hold
+/// a `std::promise` or other state that cannot be copied.
 template <class T>
-using Completion = std::function<void(Result<T>)>;
+using Completion = std::move_only_function<void(Result<T>)>;
 
 /// A failed result, for brevity at return sites.
 inline std::unexpected<LumenoError> fail(LumenoError error) { return std::unexpected(std::move(error)); }

@@ -1,5 +1,7 @@
 #include "core/http/network_logger.hpp"
 
+#include <boost/json/parse.hpp>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>

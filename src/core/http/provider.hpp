@@ -13,7 +13,7 @@ namespace lumeno::detail {
 /// What a provider delivers: the reply, whatever its status, or a transport failure
 /// (`underlying`, `requestMapping`).
 using ProviderResult = Result<Response>;
-using ProviderCompletion = std::function<void(ProviderResult)>;
+using ProviderCompletion = std::move_only_function<void(ProviderResult)>;
 
 /// Looks at a request before it leaves; calls `proceed` exactly once, possibly later and
 /// from another thread, with the request to send.

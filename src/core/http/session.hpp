@@ -22,7 +22,7 @@ namespace lumeno::detail {
 using TransferId = std::uint64_t;
 /// The outcome of a transfer: the reply, whatever its status, or an `underlying` failure
 /// carrying the reply when one had arrived.
-using TransferDone = std::function<void(Result<Response>)>;
+using TransferDone = std::move_only_function<void(Result<Response>)>;
 
 /// Sends `request`. `done` runs exactly once, on the I/O thread, unless the transfer is
 /// cancelled first. A base URL without a host stops the process.

@@ -1,9 +1,11 @@
 #include "lumeno/core/json/free_form.hpp"
 
+#include <boost/json/serialize.hpp>
+
 #include <charconv>
 
 #include "lumeno/core/json/extra_data.hpp"
-#include "lumeno/core/json/readers.hpp"
+#include "core/json/readers.hpp"
 
 namespace lumeno::json {
 
@@ -16,12 +18,9 @@ JsonValue anyElement(const JsonValue& value, bool inList) {
     const auto number = toDouble(value);
     if (!number) throwMismatch("Double", value);
     if (inList) return *number;
-    if (value.is_uint64()) {
-        // Beyond the integer range the value reads as another number.
-        if (auto v = toInt64(value)) return *v;
-        return *number;
-    }
-    return value;
+    // An integral number (3, 3.0, 1e1) reads as an integer; anything else as another number.
+    if (auto v = toInt64(value)) return *v;
+    return *number;
 }
 
 }  // namespace

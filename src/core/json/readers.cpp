@@ -1,4 +1,4 @@
-#include "lumeno/core/json/readers.hpp"
+#include "core/json/readers.hpp"
 
 #include <cmath>
 #include <limits>

@@ -1,5 +1,7 @@
 #include "core/service/lumeno_service.hpp"
 
+#include <boost/json/serialize.hpp>
+
 #include "lumeno/core/utils.hpp"
 #include "core/service/target.hpp"
 #include "core/service/url_encoding.hpp"

@@ -1,38 +1,35 @@
-#include "lumeno/models/member/account_replies.hpp"
-
-#include "lumeno/core/json/readers.hpp"
+#include "models/member/account_replies_keys.hpp"
 
 namespace lumeno {
 
+using namespace detail;
+
 MemberStatus MemberStatus::decode(const JsonValue& json, const Decoder& decoder) {
-    const KeyedReader in(json, decoder);
-    return {in.strict<bool>("exists"), in.strict<bool>("validated")};
+    return memberStatusKeys.decode(json, decoder);
 }
 
 AppleStatus AppleStatus::decode(const JsonValue& json, const Decoder& decoder) {
-    return {KeyedReader(json, decoder).strict<bool>("exists")};
+    return appleStatusKeys.decode(json, decoder);
 }
 
 PasswordStatus PasswordStatus::decode(const JsonValue& json, const Decoder& decoder) {
-    return {KeyedReader(json, decoder).strict<bool>("exists")};
+    return passwordStatusKeys.decode(json, decoder);
 }
 
 SocialDelinkResponse SocialDelinkResponse::decode(const JsonValue& json, const Decoder& decoder) {
-    const KeyedReader in(json, decoder);
-    return {in.strictOptional<bool>("social_delink"), in.strictOptional<bool>("logout")};
+    return socialDelinkResponseKeys.decode(json, decoder);
 }
 
 LoginAttribute LoginAttribute::decode(const JsonValue& json, const Decoder& decoder) {
-    return {KeyedReader(json, decoder).lenient<std::string>("attribute")};
+    return loginAttributeKeys.decode(json, decoder);
 }
 
 S3ImageResponse S3ImageResponse::decode(const JsonValue& json, const Decoder& decoder) {
-    const KeyedReader in(json, decoder);
-    return {in.lenient<std::string>("url"), in.lenient<std::string>("signed_request")};
+    return s3ImageResponseKeys.decode(json, decoder);
 }
 
 MemberReferralResponse MemberReferralResponse::decode(const JsonValue& json, const Decoder& decoder) {
-    return {KeyedReader(json, decoder).lenient<std::string>("data")};
+    return memberReferralResponseKeys.decode(json, decoder);
 }
 
 }  // namespace lumeno

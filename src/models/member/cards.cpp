@@ -1,36 +1,22 @@
-#include "lumeno/models/member/cards.hpp"
-
-#include "lumeno/core/json/readers.hpp"
+#include "models/member/cards_keys.hpp"
 
 namespace lumeno {
 
+using namespace detail;
+
 CardDetails CardDetails::decode(const JsonValue& json, const Decoder& decoder) {
-    const KeyedReader in(json, decoder);
-    CardDetails out;
-    out.id = in.strict<std::int64_t>("id");
-    out.number = in.lenient<std::string>("number");
-    out.name = in.lenient<std::string>("name");
-    out.member = in.lenient<std::string>("member");
-    out.status = in.lenient<std::string>("status");
-    out.memberData = in.lenient<MemberDetailsConcise>("member_data");
-    out.error = in.lenient<LumenoErrorResponse>("error");
-    return out;
+    return cardDetailsKeys.decode(json, decoder);
 }
 
 CardRequestResponse CardRequestResponse::decode(const JsonValue& json, const Decoder& decoder) {
-    const KeyedReader in(json, decoder);
-    return {in.lenient<std::string>("data"), in.lenient<LumenoErrorResponse>("error")};
+    return cardRequestResponseKeys.decode(json, decoder);
 }
 
-void CardAddRequest::wrap(Wrapper& wrapper) const { wrapper("number", number)("name", name)("member", member); }
-
-JsonValue CardAddRequest::toJson() const { return lumeno::wrap(*this); }
+JsonValue CardAddRequest::toJson() const { return cardAddRequestKeys.encode(*this); }
 
 CardCancelRequest::CardCancelRequest(std::string reason, std::string comment)
     : reason(std::move(reason)), comment(std::move(comment)) {}
 
-void CardCancelRequest::wrap(Wrapper& wrapper) const { wrapper("reason", reason)("comment", comment); }
-
-JsonValue CardCancelRequest::toJson() const { return lumeno::wrap(*this); }
+JsonValue CardCancelRequest::toJson() const { return cardCancelRequestKeys.encode(*this); }
 
 }  // namespace lumeno

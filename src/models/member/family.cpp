@@ -1,30 +1,19 @@
-#include "lumeno/models/member/family.hpp"
-
-#include "lumeno/core/json/readers.hpp"
+#include "models/member/family_keys.hpp"
 
 namespace lumeno {
 
+using namespace detail;
+
 FamilySummary FamilySummary::decode(const JsonValue& json, const Decoder& decoder) {
-    const KeyedReader in(json, decoder);
-    return {in.strict<std::int64_t>("size"), in.lenient<std::string>("head")};
+    return familySummaryKeys.decode(json, decoder);
 }
 
 FamilyInvite FamilyInvite::decode(const JsonValue& json, const Decoder& decoder) {
-    const KeyedReader in(json, decoder);
-    FamilyInvite out;
-    out.id = in.strict<std::int64_t>("id");
-    out.status = in.lenient<std::string>("status");
-    out.inviter = in.lenient<MemberDetailsConcise>("inviter");
-    out.invitee = in.lenient<MemberDetailsConcise>("invitee");
-    out.inviteeEmail = in.lenient<std::string>("invitee_email");
-    out.inviteeMobile = in.lenient<std::string>("invitee_mobile");
-    out.createdTs = in.lenient<std::string>("created_ts");
-    out.updatedTs = in.lenient<std::string>("updated_ts");
-    return out;
+    return familyInviteKeys.decode(json, decoder);
 }
 
 FamilyMemberInviteResponse FamilyMemberInviteResponse::decode(const JsonValue& json, const Decoder& decoder) {
-    return {KeyedReader(json, decoder).lenient<std::string>("status")};
+    return familyMemberInviteResponseKeys.decode(json, decoder);
 }
 
 }  // namespace lumeno

@@ -1,26 +1,12 @@
-#include "lumeno/models/offers/sponsor_mini_model.hpp"
-
-#include "lumeno/core/json/readers.hpp"
+#include "models/offers/sponsor_mini_model_keys.hpp"
 
 namespace lumeno {
 
-SponsorMiniModel SponsorMiniModel::decode(const JsonValue& json, const Decoder& decoder) {
-    const KeyedReader in(json, decoder);
-    SponsorMiniModel out;
-    out.id = in.strict<std::int64_t>("id");
-    out.sponsor = in.strict<std::int64_t>("sponsor");
-    out.name = in.lenient<std::string>("sponsor_name");
-    out.shortName = in.lenient<std::string>("sponsor_short_name");
-    return out;
-}
+using namespace detail;
 
-JsonValue SponsorMiniModel::toJson() const {
-    JsonObject object;
-    json::putPresent(object, "id", id);
-    json::putPresent(object, "sponsor", sponsor);
-    json::putPresent(object, "sponsor_name", name);
-    json::putPresent(object, "sponsor_short_name", shortName);
-    return object;
+SponsorMiniModel SponsorMiniModel::decode(const JsonValue& json, const Decoder& decoder) {
+    return sponsorMiniModelKeys.decode(json, decoder);
 }
+JsonValue SponsorMiniModel::toJson() const { return sponsorMiniModelKeys.encode(*this); }
 
 }  // namespace lumeno

@@ -13,7 +13,6 @@
 #include "lumeno/core/error.hpp"
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/json.hpp"
-#include "lumeno/core/json/wrap.hpp"
 #include "lumeno/models/member/member_details.hpp"
 
 namespace lumeno {
@@ -45,7 +44,6 @@ struct CardAddRequest {
     std::string name;
     std::string member;
 
-    void wrap(Wrapper& wrapper) const;
     /// {"number", "name", "member"}
     [[nodiscard]] JsonValue toJson() const;
 };
@@ -57,7 +55,6 @@ struct CardCancelRequest {
 
     CardCancelRequest(std::string reason, std::string comment);
 
-    void wrap(Wrapper& wrapper) const;
     /// {"reason", "comment"}
     [[nodiscard]] JsonValue toJson() const;
 };

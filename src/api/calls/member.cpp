@@ -1,7 +1,6 @@
 // Enrolment, validation, login and the member profile calls.
 
 #include "api/request_road.hpp"
-#include "api/response_decoding.hpp"
 #include "lumeno/core/credentials_manager.hpp"
 
 namespace lumeno {
@@ -25,7 +24,7 @@ Result<MemberDetails> enrolledMember(const Response& response) {
 }
 
 ProviderCompletion handleEnrollMemberResponse(Completion<MemberRegistrationStatus> completion) {
-    return [completion = std::move(completion)](ProviderResult outcome) {
+    return [completion = std::move(completion)](ProviderResult outcome) mutable {
         auto reply = filterSuccessfulStatusCodes(outcome);
         if (!reply) {
             const LumenoError& error = reply.error();
@@ -45,7 +44,7 @@ ProviderCompletion handleEnrollMemberResponse(Completion<MemberRegistrationStatu
 }
 
 ProviderCompletion handleEnrollMemberV1Response(Completion<MemberRegistrationStatusV1> completion) {
-    return [completion = std::move(completion)](ProviderResult outcome) -> void {
+    return [completion = std::move(completion)](ProviderResult outcome) mutable -> void {
         if (!outcome) return completion(fail(std::move(outcome.error())));
         const int status = outcome->statusCode;
         if (status != 200 && status != 201 && status != 202)
@@ -62,7 +61,7 @@ ProviderCompletion handleEnrollMemberV1Response(Completion<MemberRegistrationSta
 
 ProviderCompletion handleLoginResponse(std::string username, std::string password, Completion<MemberResponse> completion) {
     return [username = std::move(username), password = std::move(password),
-            completion = std::move(completion)](ProviderResult outcome) {
+            completion = std::move(completion)](ProviderResult outcome) mutable {
         auto response = decodeResponse<MemberResponse>(outcome);
         if (response) {
             CredentialsManager::shared().storeCredential(username, response->token, response->expiresIn,
@@ -75,7 +74,7 @@ ProviderCompletion handleLoginResponse(std::string username, std::string passwor
 /// Decodes the profile at `keyPath` and hands on only its balances.
 ProviderCompletion handleMemberBalancesResponse(Completion<std::vector<MemberBalance>> completion,
                                                 std::optional<std::string_view> keyPath) {
-    return [completion = std::move(completion), keyPath](ProviderResult outcome) {
+    return [completion = std::move(completion), keyPath](ProviderResult outcome) mutable {
         auto details = decodeResponse<MemberDetails>(outcome, keyPath);
         if (!details) return completion(fail(std::move(details.error())));
         completion(std::move(details->balances));
@@ -106,14 +105,8 @@ Handle enrollMemberV1(JsonValue memberData, EnrollmentType type, std::optional<s
 
 Handle patchMember(const Token& token, std::string memberId, JsonValue updateRequest,
                    Completion<MemberDetails> completion) {
-    return sendTokenRequest(
-        token,
-        [completion = std::move(completion)](ProviderResult outcome) {
-            completion(decodeResponse<MemberDetails>(outcome, std::nullopt, Context::none));
-        },
-        [&](std::string resolved) {
-            return service::PatchMember{std::move(memberId), std::move(updateRequest), std::move(resolved)};
-        });
+    return tokenCallAt<service::PatchMember>({.context = Context::none}, token, std::move(completion),
+                                             std::move(memberId), std::move(updateRequest));
 }
 
 }  // namespace detail
@@ -123,8 +116,8 @@ Handle LumenoRequest::validateMember(std::string memberId, std::string otp,
                                      Completion<LumenoTokenResponse> completion) {
     std::optional<service::ValidateMemberAttribute> attribute;
     if (extraData) attribute = service::ValidateMemberAttribute{extraData->attributeKey, extraData->attributeValue};
-    return send(service::ValidateMember{std::move(memberId), std::move(attribute), std::move(otp)},
-                handleObjectResponse<LumenoTokenResponse>(std::move(completion)));
+    return call<service::ValidateMember>(std::move(completion), std::move(memberId), std::move(attribute),
+                                         std::move(otp));
 }
 
 Handle LumenoRequest::login(std::string username, std::string password, Completion<MemberResponse> completion) {
@@ -134,20 +127,16 @@ Handle LumenoRequest::login(std::string username, std::string password, Completi
 
 Handle LumenoRequest::getMemberStatus(std::string loginAttribute, std::string username,
                                       Completion<MemberStatus> completion) {
-    return send(service::IfMemberExists{std::move(loginAttribute), std::move(username)},
-                handleObjectResponse<MemberStatus>(std::move(completion)));
+    return call<service::IfMemberExists>(std::move(completion), std::move(loginAttribute), std::move(username));
 }
 
 Handle LumenoRequest::getMemberDetails(const Token& token, Completion<MemberDetails> completion) {
-    return sendTokenRequest(token, handleObjectResponse<MemberDetails>(std::move(completion), "data"),
-                            [](std::string resolved) { return service::GetMemberDetails{std::move(resolved)}; });
+    return tokenCallAt<service::GetMemberDetails>({.keyPath = "data"}, token, std::move(completion));
 }
 
 Handle LumenoRequest::getMemberDetails(const Token& token, std::string memberID, Completion<MemberDetails> completion) {
-    return sendTokenRequest(token, handleObjectResponse<MemberDetails>(std::move(completion), "data"),
-                            [&](std::string resolved) {
-                                return service::GetMemberDetailsUsingMemberID{std::move(memberID), std::move(resolved)};
-                            });
+    return tokenCallAt<service::GetMemberDetailsUsingMemberID>({.keyPath = "data"}, token, std::move(completion),
+                                                               std::move(memberID));
 }
 
 Handle LumenoRequest::getMemberBalances(const Token& token, std::string memberID,
@@ -169,10 +158,7 @@ Handle LumenoRequest::getMemberBalances(const Token& token, std::string memberID
 
 Handle LumenoRequest::getPointBalance(const Token& token, std::string memberID, std::int64_t accountID,
                                       Completion<PendingPointBalance> completion) {
-    return sendTokenRequest(token, handleObjectResponse<PendingPointBalance>(std::move(completion)),
-                            [&](std::string resolved) {
-                                return service::GetPointBalance{std::move(memberID), accountID, std::move(resolved)};
-                            });
+    return tokenCall<service::GetPointBalance>(token, std::move(completion), std::move(memberID), accountID);
 }
 
 }  // namespace lumeno

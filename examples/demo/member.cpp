@@ -1,38 +1,14 @@
-// The library's main road against the sandbox gateway: initialise, check the member, log in,
-// look at the stored session, fetch the profile and balances, and see a refused login.
-#include <cstdlib>
+// Checking the member, logging in, the stored session, the profile and balances.
 #include <iomanip>
-#include <iostream>
-#include <optional>
 
-#include "lumeno/lumeno.hpp"
+#include "demo/demo.hpp"
 #include "sandbox/sandbox_gateway.hpp"
 
-using namespace lumeno;
+namespace lumeno::demo {
+
 using sandbox::SandboxGateway;
 
 namespace {
-
-/// Runs one call and pumps the main queue until its completion has run.
-template <class T, class Call>
-Result<T> await(Call call) {
-    std::optional<Result<T>> result;
-    call([&](Result<T> r) { result = std::move(r); });
-    if (!MainQueue::shared().runUntil([&] { return result.has_value(); }, std::chrono::seconds(10))) {
-        std::cerr << "No reply within 10 seconds.\n";
-        std::exit(1);
-    }
-    return std::move(*result);
-}
-
-template <class T>
-const T& orExit(const Result<T>& result, std::string_view what) {
-    if (!result) {
-        std::cerr << what << " failed: " << result.error().description() << "\n";
-        std::exit(1);
-    }
-    return *result;
-}
 
 std::string fullName(const MemberDetails& member) {
     return member.firstName.value_or("") + " " + member.lastName.value_or("");
@@ -40,38 +16,28 @@ std::string fullName(const MemberDetails& member) {
 
 }  // namespace
 
-int main() {
-    SandboxGateway gateway;
-
-    // The configuration comes from demo.plist next to the executable; the sandbox listens on a
-    // port chosen when it starts, so the gateway URL is pointed at it afterwards.
-    auto& settings = Lumeno::shared();
-    settings.initialize("demo");
-    settings.tenant = gateway.gatewayURL();
-    settings.baseURL = gateway.baseURL();
-    std::cout << "Lumeno demo against the sandbox gateway " << settings.tenant << "\n";
-
+std::string showMember() {
     const std::string user(SandboxGateway::username);
     auto status = await<MemberStatus>(
         [&](auto done) { LumenoRequest::getMemberStatus("email", user, done); });
-    std::cout << std::boolalpha << "1. " << user << " exists: " << orExit(status, "Status").exists
+    step() << std::boolalpha << user << " exists: " << orExit(status, "Status").exists
               << ", validated: " << status->validated << "\n";
 
     auto login = await<MemberResponse>(
         [&](auto done) { LumenoRequest::login(user, std::string(SandboxGateway::password), done); });
     const MemberResponse& session = orExit(login, "Login");
-    std::cout << "2. Logged in as " << fullName(*session.member) << " (member " << session.member->id.value_or("?")
+    step() << "Logged in as " << fullName(*session.member) << " (member " << session.member->id.value_or("?")
               << ")\n";
 
     const auto& credentials = CredentialsManager::shared();
-    std::cout << "3. Stored session: user " << credentials.keychain().string("user").value_or("-") << ", token "
+    step() << "Stored session: user " << credentials.keychain().string("user").value_or("-") << ", token "
               << credentials.token().value_or("-") << ", expiry " << credentials.expiryDateString().value_or("-")
               << "\n";
 
     // No token argument: the calls use the stored one.
     auto profile = await<MemberDetails>([&](auto done) { LumenoRequest::getMemberDetails(std::nullopt, done); });
     const MemberDetails& member = orExit(profile, "Profile");
-    std::cout << "4. Profile: " << fullName(member) << " <" << member.email.value_or("-") << ">, status "
+    step() << "Profile: " << fullName(member) << " <" << member.email.value_or("-") << ">, status "
               << member.status.value_or("-") << ", " << member.favoriteSponsors.size() << " favourite sponsor(s)\n";
 
     const std::string memberId = member.id.value_or("");
@@ -84,17 +50,19 @@ int main() {
     auto points = await<PendingPointBalance>(
         [&](auto done) { LumenoRequest::getPointBalance(std::nullopt, memberId, 1, done); });
     const auto& account = orExit(points, "Point balance");
-    std::cout << "5. Account 1: " << account.totalPoints << " points, " << account.availablePoints << " available, "
+    step() << "Account 1: " << account.totalPoints << " points, " << account.availablePoints << " available, "
               << account.pendingPoints << " pending\n";
 
     auto refused = await<MemberResponse>([&](auto done) { LumenoRequest::login(user, "wrong password", done); });
     if (refused) {
         std::cerr << "A wrong password was accepted.\n";
-        return 1;
+        std::exit(1);
     }
     const auto code = refused.error().loginErrorCode();
-    std::cout << "6. Wrong password refused: " << refused.error().message() << " (login error code "
+    step() << "Wrong password refused: " << refused.error().message() << " (login error code "
               << (code ? rawValue(*code) : "none") << "); the stored session is kept: "
               << (credentials.token() == session.token ? "yes" : "no") << "\n";
-    return 0;
+    return memberId;
 }
+
+}  // namespace lumeno::demo

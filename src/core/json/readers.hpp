@@ -34,12 +34,6 @@ concept DecodableModel = requires(const JsonValue& json, const Decoder& decoder)
     { T::decode(json, decoder) } -> std::same_as<T>;
 };
 
-/// A record that encodes itself: `JsonValue toJson() const`.
-template <class T>
-concept EncodableModel = requires(const T& value) {
-    { value.toJson() } -> std::convertible_to<JsonValue>;
-};
-
 namespace json {
 
 /// The name of a JSON value's kind, for error messages ("a string", "null", ...).
@@ -132,11 +126,6 @@ JsonValue encodeValue(const T& value) {
     }
 }
 
-/// Writes `value` under `key`; an absent value leaves the key out.
-template <class T>
-void putPresent(JsonObject& object, std::string_view key, const std::optional<T>& value) {
-    if (value) object[key] = encodeValue(*value);
-}
 
 }  // namespace json
 

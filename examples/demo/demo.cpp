@@ -1,0 +1,29 @@
+// The library's main road against the sandbox gateway: initialise, then each area's calls.
+#include "demo/demo.hpp"
+#include "sandbox/sandbox_gateway.hpp"
+
+namespace lumeno::demo {
+
+std::ostream& step() {
+    static int number = 0;
+    return std::cout << ++number << ". ";
+}
+
+}  // namespace lumeno::demo
+
+int main() {
+    using namespace lumeno;
+    sandbox::SandboxGateway gateway;
+
+    // The configuration comes from demo.plist next to the executable; the sandbox listens on a
+    // port chosen when it starts, so the gateway URL is pointed at it afterwards.
+    auto& settings = Lumeno::shared();
+    settings.initialize("demo");
+    settings.tenant = gateway.gatewayURL();
+    settings.baseURL = gateway.baseURL();
+    std::cout << "Lumeno demo against the sandbox gateway " << settings.tenant << "\n";
+
+    const std::string memberId = demo::showMember();
+    (void)memberId;
+    return 0;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+// What the call templates of `LumenoRequest` need: the request-body concept and the
+// non-template halves of the generic calls.
+
+#include <concepts>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "lumeno/api/status.hpp"
+#include "lumeno/core/cancellable.hpp"
+#include "lumeno/core/enums.hpp"
+#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/result.hpp"
+#include "lumeno/models/member/member_details.hpp"
+
+namespace lumeno {
+
+/// A request body of the generic calls: a record with `JsonValue toJson() const`, or JSON itself.
+template <class T>
+concept EncodableBody = EncodableModel<T> || std::convertible_to<T, JsonValue>;
+
+using Token = std::optional<std::string>;
+using Handle = std::shared_ptr<Cancellable>;
+
+namespace detail {
+Handle enrollMember(JsonValue memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
+                    std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatus> completion);
+Handle enrollMemberV1(JsonValue memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
+                      std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatusV1> completion);
+Handle patchMember(const Token& token, std::string memberId, JsonValue updateRequest,
+                   Completion<MemberDetails> completion);
+
+template <EncodableBody T>
+JsonValue encodeBody(const T& body) {
+    if constexpr (EncodableModel<T>) return body.toJson();
+    else return JsonValue(body);
+}
+}  // namespace detail
+
+}  // namespace lumeno

@@ -1,0 +1,179 @@
+#pragma once
+
+// A record is its key table. The table lists the record's keys in decoding order, each with
+// its member and rule word, plus the few steps that read no key of their own (a context write,
+// a derived field, a key with a custom reading). The same table decodes the record, encodes it
+// with the record's rule for absent fields, and tells the tests which rule each key follows.
+//
+//   constexpr auto memberResponseKeys = fields<MemberResponse>(
+//       strict("member_data", &MemberResponse::member), lenient("token", &MemberResponse::token), ...);
+//   MemberResponse MemberResponse::decode(const JsonValue& j, const Decoder& d) { return memberResponseKeys.decode(j, d); }
+
+#include <array>
+#include <string_view>
+#include <tuple>
+#include <utility>
+
+#include "core/json/readers.hpp"
+
+namespace lumeno::detail {
+
+enum class Rule {
+    strict,    ///< absent or null keeps the default; a value of another type fails the record
+    lenient,   ///< absent, null or a value of another type keeps the default
+    required,  ///< must be present with a value of the right type; null fails the record
+};
+
+/// How an encoder writes an absent optional field.
+enum class Absent { omit, null };
+
+/// One key: the JSON key, the member it fills and its rule. `presentOnly` keys are looked at
+/// only when the object contains them (it matters for `required`: an absent key then keeps the
+/// default).
+template <class R, class M>
+struct Key {
+    std::string_view key;
+    M R::*member;
+    Rule rule;
+    bool presentOnly = false;
+    bool encoded = true;
+    bool filled = false;
+};
+
+template <class R, class M> constexpr Key<R, M> strict(std::string_view k, M R::*m) { return {k, m, Rule::strict}; }
+template <class R, class M> constexpr Key<R, M> lenient(std::string_view k, M R::*m) { return {k, m, Rule::lenient}; }
+template <class R, class M> constexpr Key<R, M> required(std::string_view k, M R::*m) { return {k, m, Rule::required}; }
+/// The key is looked at only when the object contains it.
+template <class R, class M> constexpr Key<R, M> presentOnly(Key<R, M> key) { key.presentOnly = true; return key; }
+/// An optional member that a strict key fills with its type's default when absent or null.
+template <class R, class M> constexpr Key<R, M> filled(Key<R, M> key) { key.filled = true; return key; }
+/// The key is decoded but never written by the encoder.
+template <class R, class M> constexpr Key<R, M> decodeOnly(Key<R, M> key) { key.encoded = false; return key; }
+
+/// A step with its own reading and, optionally, writing: a key read as something other than
+/// its member's type, a context write, a derived field. `key` names the JSON key it reads, if
+/// any, for the rule tests.
+template <class R>
+struct Step {
+    void (*read)(const KeyedReader& in, R& out);
+    void (*write)(const R& record, JsonObject& out, Absent absent) = nullptr;
+    std::string_view key = {};
+};
+
+/// A step that runs only under a decoding context.
+template <class R>
+struct ContextStep {
+    void (*apply)(R& record, DataTransferModel& context);
+};
+
+/// What the rule tests know of one key.
+struct KeyRule {
+    std::string_view key;
+    Rule rule;
+    bool presentOnly;
+    JsonValue (*mismatch)();  ///< a value of another type than the key's, or null when any value fits
+};
+
+template <class T>
+constexpr JsonValue (*mismatchFor())() {
+    using V = typename std::conditional_t<json::IsOptional<T>::value, T, std::optional<T>>::value_type;
+    if constexpr (std::is_same_v<V, JsonValue>) return nullptr;
+    else if constexpr (std::is_same_v<V, std::string>) return [] { return JsonValue(12); };
+    else return [] { return JsonValue("x"); };
+}
+
+template <class R, class... Steps>
+class Fields {
+public:
+    constexpr explicit Fields(Steps... steps) : steps_(steps...) {}
+
+    R decode(const JsonValue& json, const Decoder& decoder) const {
+        const KeyedReader in(json, decoder);
+        R out{};
+        std::apply([&](const auto&... step) { (read(in, out, step), ...); }, steps_);
+        return out;
+    }
+
+    JsonObject encode(const R& record, Absent absent = Absent::omit) const {
+        return encode(record, absent, [](const auto& value) { return json::encodeValue(value); });
+    }
+
+    /// Encodes with `value` turning each keyed field into JSON.
+    template <class ValueEncoder>
+    JsonObject encode(const R& record, Absent absent, const ValueEncoder& value) const {
+        JsonObject out;
+        std::apply([&](const auto&... step) { (write(record, out, absent, value, step), ...); }, steps_);
+        return out;
+    }
+
+    /// The keys with a rule word, in table order.
+    [[nodiscard]] auto rules() const {
+        std::vector<KeyRule> out;
+        std::apply([&](const auto&... step) { (describe(out, step), ...); }, steps_);
+        return out;
+    }
+
+private:
+    template <class M>
+    static void read(const KeyedReader& in, R& out, const Key<R, M>& key) {
+        if (key.presentOnly && !in.contains(key.key)) return;
+        M& field = out.*key.member;
+        if constexpr (json::IsOptional<M>::value) {
+            using V = typename M::value_type;
+            switch (key.rule) {
+                case Rule::strict:
+                    field = key.filled ? M(in.strict<V>(key.key)) : in.strictOptional<V>(key.key);
+                    break;
+                case Rule::lenient: field = in.lenient<V>(key.key); break;
+                case Rule::required: field = in.required<V>(key.key); break;
+            }
+        } else {
+            switch (key.rule) {
+                case Rule::strict: field = in.strict<M>(key.key, std::move(field)); break;
+                case Rule::lenient:
+                    if (auto value = in.lenient<M>(key.key)) field = std::move(*value);
+                    break;
+                case Rule::required: field = in.required<M>(key.key); break;
+            }
+        }
+    }
+    static void read(const KeyedReader& in, R& out, const Step<R>& step) {
+        if (step.read != nullptr) step.read(in, out);
+    }
+    static void read(const KeyedReader& in, R& out, const ContextStep<R>& step) {
+        if (DataTransferModel* context = in.context()) step.apply(out, *context);
+    }
+
+    template <class M, class ValueEncoder>
+    static void write(const R& record, JsonObject& out, Absent absent, const ValueEncoder& value,
+                      const Key<R, M>& key) {
+        if (!key.encoded) return;
+        const M& field = record.*key.member;
+        if constexpr (json::IsOptional<M>::value) {
+            if (!field && absent == Absent::omit) return;
+        }
+        out[key.key] = value(field);
+    }
+    template <class ValueEncoder>
+    static void write(const R& record, JsonObject& out, Absent absent, const ValueEncoder&, const Step<R>& step) {
+        if (step.write != nullptr) step.write(record, out, absent);
+    }
+    template <class ValueEncoder>
+    static void write(const R&, JsonObject&, Absent, const ValueEncoder&, const ContextStep<R>&) {}
+
+    template <class M>
+    static void describe(std::vector<KeyRule>& out, const Key<R, M>& key) {
+        out.push_back({key.key, key.rule, key.presentOnly, mismatchFor<M>()});
+    }
+    template <class Other>
+    static void describe(std::vector<KeyRule>&, const Other&) {}
+
+    std::tuple<Steps...> steps_;
+};
+
+template <class R, class... Steps>
+constexpr Fields<R, Steps...> fields(Steps... steps) {
+    return Fields<R, Steps...>(steps...);
+}
+
+}  // namespace lumeno::detail

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "core/json/fields.hpp"
+#include "lumeno/models/offers/sponsor_mini_model.hpp"
+
+namespace lumeno::detail {
+
+using SMM = SponsorMiniModel;
+inline constexpr auto sponsorMiniModelKeys = fields<SMM>(
+    filled(strict("id", &SMM::id)), filled(strict("sponsor", &SMM::sponsor)), lenient("sponsor_name", &SMM::name),
+    lenient("sponsor_short_name", &SMM::shortName));
+
+}  // namespace lumeno::detail
