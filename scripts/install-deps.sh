@@ -7,7 +7,8 @@ packages=(
   build-essential cmake pkg-config git openssl ca-certificates
   libboost-json1.81-dev libcurl4-openssl-dev libplist-dev libplist++-dev libicu-dev libssl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev
-  zlib1g-dev libbrotli-dev
+  zlib1g-dev libbrotli-dev libsecret-1-dev
+  dbus-daemon gnome-keyring libglib2.0-bin
   clang-16 libclang-rt-16-dev
 )
 

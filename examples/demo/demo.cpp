@@ -24,6 +24,6 @@ int main() {
     std::cout << "Lumeno demo against the sandbox gateway " << settings.tenant << "\n";
 
     const std::string memberId = demo::showMember();
-    (void)memberId;
+    demo::showFamily(memberId);
     return 0;
 }

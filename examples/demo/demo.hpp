@@ -45,4 +45,7 @@ std::ostream& step();
 /// refused login. Returns the member's id.
 std::string showMember();
 
+/// Shows the member's family summary and how many countries the pick lists offer.
+void showFamily(const std::string& memberId);
+
 }  // namespace lumeno::demo

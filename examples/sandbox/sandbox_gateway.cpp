@@ -1,6 +1,7 @@
 #include "sandbox/sandbox_gateway.hpp"
 
 #include <boost/json.hpp>
+#include <httplib.h>
 
 #include <algorithm>
 
@@ -29,8 +30,17 @@ std::string text(const JsonObject& object, std::string_view key) {
     return value != nullptr && value->is_string() ? std::string(value->get_string()) : std::string();
 }
 
+std::optional<std::string> queryValue(const test::RecordedRequest& request, std::string_view key) {
+    httplib::Params params;
+    httplib::detail::parse_query_text(request.query, params);
+    const auto found = params.find(std::string(key));
+    return found == params.end() ? std::nullopt : std::optional(found->second);
+}
+
 SandboxGateway::SandboxGateway() {
     scriptMember(*this);
+    scriptLookups(*this);
+    scriptFamily(*this);
     server_.otherwise(error(404, "not_found", "Not found."));
 }
 

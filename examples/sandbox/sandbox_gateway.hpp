@@ -58,8 +58,12 @@ test::Reply json(const JsonValue& body, int status = 200);
 JsonObject body(const test::RecordedRequest& request);
 /// The text under `key`, or empty.
 std::string text(const JsonObject& object, std::string_view key);
+/// The value of the URL query parameter `key`, decoded; nullopt when the query has none.
+std::optional<std::string> queryValue(const test::RecordedRequest& request, std::string_view key);
 
 // The areas' routes.
 void scriptMember(SandboxGateway& gateway);
+void scriptLookups(SandboxGateway& gateway);
+void scriptFamily(SandboxGateway& gateway);
 
 }  // namespace lumeno::sandbox

@@ -28,4 +28,5 @@
 #include "lumeno/models/member/member_details.hpp"
 #include "lumeno/models/member/member_response.hpp"
 #include "lumeno/models/member/payment.hpp"
+#include "lumeno/models/offers/lookups.hpp"
 #include "lumeno/models/offers/sponsor_mini_model.hpp"

@@ -2,6 +2,12 @@
 
 #include <charconv>
 
+#ifdef LUMENO_WITH_LIBSECRET
+#include <iostream>
+
+#include "core/secret_service_store.hpp"
+#endif
+
 namespace lumeno {
 
 namespace {
@@ -12,8 +18,19 @@ std::pair<std::string, std::string> itemKey(std::string_view service, std::strin
 
 std::mutex storeMutex;
 
+/// The store of first use when the host set none: the session bus's Secret Service when one
+/// answers, else memory.
+std::shared_ptr<SecretStore> defaultStore() {
+#ifdef LUMENO_WITH_LIBSECRET
+    if (auto store = detail::SecretServiceStore::connect()) return store;
+    std::cerr << "lumeno: no Secret Service answers on the session bus; credentials are kept in memory only"
+              << std::endl;
+#endif
+    return std::make_shared<InMemorySecretStore>();
+}
+
 std::shared_ptr<SecretStore>& currentStore() {
-    static std::shared_ptr<SecretStore> store = std::make_shared<InMemorySecretStore>();
+    static std::shared_ptr<SecretStore> store;  // chosen on first use
     return store;
 }
 
@@ -55,7 +72,9 @@ void KeychainWrapper::setSecretStore(std::shared_ptr<SecretStore> store) {
 
 std::shared_ptr<SecretStore> KeychainWrapper::secretStore() {
     std::lock_guard lock(storeMutex);
-    return currentStore();
+    auto& store = currentStore();
+    if (!store) store = defaultStore();
+    return store;
 }
 
 bool KeychainWrapper::set(std::string_view value, std::string_view key) const {

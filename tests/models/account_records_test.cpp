@@ -71,6 +71,8 @@ TEST(AccountRecords, Samples) {
         // Lenient keys: a value of another type reads as absent, nested records included.
         {attribute, R"({"attribute":"a"})", R"(["a"])"}, {referral, R"({"data":"d"})", R"(["d"])"},
         {upload, R"({"url":"u","signed_request":"s"})", R"(["u","s"])"},
+        {upload, R"({"signedRequest":"a","signed_request":"b"})", R"([null,"a"])"},
+        {upload, R"({"signedRequest":5,"signed_request":"b"})", R"([null,"b"])"},
         {change, R"({"message":"m","auth_key":"k","token":"t","expires_in":"60","status":"ok"})",
          R"(["m","k","t","60","ok"])"},
         {change, R"({"message":1,"auth_key":null,"token":false,"expires_in":60,"status":[]})",

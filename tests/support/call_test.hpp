@@ -31,13 +31,13 @@ struct Call {
     const LumenoError& error() const { return result->error(); }
 };
 
-/// A fixture for call tests: the library pointed at a fake server under "/api", an empty
-/// credential store before and after each test.
+/// A fixture for call tests: the library pointed at a fake server under "/api", a new in-memory
+/// credential store (never the desktop's keyring) emptied again after each test.
 class CallTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        KeychainWrapper::setSecretStore(std::make_shared<InMemorySecretStore>());
         test::useServer(server, "/api");
-        store().removeCredential();
     }
     void TearDown() override {
         store().removeCredential();

@@ -2,6 +2,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,8 +16,10 @@
 #include "lumeno/detail/calls.hpp"
 #include "lumeno/models/member/account_replies.hpp"
 #include "lumeno/models/member/balances.hpp"
+#include "lumeno/models/member/family.hpp"
 #include "lumeno/models/member/member_details.hpp"
 #include "lumeno/models/member/member_response.hpp"
+#include "lumeno/models/offers/lookups.hpp"
 
 namespace lumeno {
 
@@ -95,6 +98,19 @@ public:
 
     // Referral, member look-up, logout and the mobile pass.
 
+    template <EncodableBody T>
+    static Handle memberReferral(const Token& token, const T& request, Completion<MemberReferralResponse> completion) {
+        return detail::memberReferral(token, detail::encodeBody(request), std::move(completion));
+    }
+    /// `params` go as the URL query.
+    static Handle lookupMember(const Token& token, JsonObject params, Completion<MemberDetailsConcise> completion);
+    /// Signs out on the platform and reports its reply, a flat object of texts. The stored
+    /// credentials stay as they are: the host removes them (`CredentialsManager::removeCredential`).
+    static Handle logout(const Token& token, Completion<std::map<std::string, std::string>> completion);
+    /// The member's mobile pass, a flat object of texts.
+    static Handle getMobilePass(const Token& token, std::string memberID,
+                                Completion<std::map<std::string, std::string>> completion);
+
     // Passwords, one-time passwords and devices.
 
     // Cards, privileges and promotions.
@@ -107,7 +123,52 @@ public:
 
     // Reference data and uploads.
 
+    static Handle getLoginAttribute(const Token& token, Completion<LoginAttribute> completion);
+    /// The active look-up values of the list `type`.
+    static Handle getLookUps(const Token& token, std::string type, Completion<std::vector<LookUp>> completion);
+    static Handle getAllLookUps(const Token& token, Completion<std::vector<LookUp>> completion);
+    static Handle getBalanceTagNames(const Token& token, Completion<std::vector<BalanceTag>> completion);
+    /// The active regions of the country named `country`.
+    static Handle getRegion(const Token& token, std::string country, Completion<std::vector<Region>> completion);
+    /// The active regions of the country with the code `countryCode`.
+    static Handle fetchRegion(const Token& token, std::int64_t countryCode, Completion<std::vector<Region>> completion);
+    static Handle getCountries(const Token& token, Completion<std::vector<Country>> completion);
+    /// The cities of a region, those matching `search` when given. Takes no token and sends none.
+    static Handle getCities(std::int64_t regionId, std::optional<std::string> search,
+                            Completion<std::vector<GetCitiesResponse>> completion);
+    /// A signed address for uploading the member's image, named after the member id with six
+    /// random letters or digits. Only the `token` argument counts: without it the completion gets
+    /// `invalidToken` at once, whatever is stored.
+    static Handle getS3ImageUploadURL(const Token& token, std::string memberID, Completion<S3ImageResponse> completion);
+    /// As `getS3ImageUploadURL`, for a receipt image.
+    static Handle getS3ImageUploadReceiptURL(const Token& token, std::string memberID,
+                                             Completion<S3ImageResponse> completion);
+
     // Family groups.
+
+    static Handle getFamilySummary(const Token& token, std::string memberID, Completion<FamilySummary> completion);
+    static Handle getFamilyMembers(const Token& token, std::string memberID,
+                                   Completion<std::vector<MemberDetails>> completion);
+    /// Invites by e-mail address.
+    static Handle createFamilyInvite(const Token& token, std::string memberID, std::string inviteeEmail,
+                                     Completion<FamilyInvite> completion);
+    /// Invites by mobile number.
+    static Handle createFamilyInvite(const Token& token, std::string memberID, std::string inviteeMobile,
+                                     std::string inviteeGivenName, std::string familyHeadRelationship,
+                                     std::string inviterName, Completion<FamilyInvite> completion);
+    /// Invites a minor by e-mail address; `inviteeDOB` goes as the text given.
+    static Handle createFamilyInviteByMinor(const Token& token, std::string memberID, std::string inviteeEmail,
+                                            std::string inviteeDOB, Completion<FamilyInvite> completion);
+    /// Every invitation of the member, or only those it received.
+    static Handle getAllFamilyInvites(const Token& token, std::string memberID, bool onlyReceived,
+                                      Completion<std::vector<FamilyInvite>> completion);
+    static Handle retreiveFamilyMemberInvite(const Token& token, std::string memberID, std::int64_t invitationID,
+                                             Completion<FamilyInvite> completion);
+    /// Accepts (`accepted`) or rejects an invitation.
+    static Handle familyMemberInviteAction(const Token& token, std::string memberID, std::int64_t invitationID,
+                                           bool accepted, Completion<FamilyMemberInviteResponse> completion);
+    static Handle deleteFamily(const Token& token, std::string memberID, Completion<void> completion);
+    static Handle leaveFamily(const Token& token, std::string memberID, Completion<void> completion);
 };
 
 }  // namespace lumeno

@@ -10,8 +10,8 @@
 
 namespace lumeno {
 
-/// Where credential items live. The library ships an in-memory store; a host can plug in
-/// its platform's secret service. Implementations must be safe to call from any thread.
+/// Where credential items live: the desktop's Secret Service, memory, or a store the host
+/// plugs in. Implementations must be safe to call from any thread.
 class SecretStore {
 public:
     virtual ~SecretStore() = default;
@@ -39,8 +39,10 @@ class KeychainWrapper {
 public:
     explicit KeychainWrapper(std::string serviceName);
 
-    /// The store every wrapper uses: an `InMemorySecretStore` unless the host set its own.
-    /// Setting nullptr goes back to a new, empty in-memory store.
+    /// The store every wrapper uses: the host's own once it set one. Otherwise it is chosen on
+    /// first use: the Secret Service when one answers on the session bus, else an
+    /// `InMemorySecretStore` (and one line on stderr says so). Setting nullptr goes back to a
+    /// new, empty in-memory store.
     static void setSecretStore(std::shared_ptr<SecretStore> store);
     static std::shared_ptr<SecretStore> secretStore();
 

@@ -13,6 +13,7 @@
 #include "lumeno/core/enums.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/core/result.hpp"
+#include "lumeno/models/member/account_replies.hpp"
 #include "lumeno/models/member/member_details.hpp"
 
 namespace lumeno {
@@ -31,6 +32,7 @@ Handle enrollMemberV1(JsonValue memberData, EnrollmentType type, std::optional<s
                       std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatusV1> completion);
 Handle patchMember(const Token& token, std::string memberId, JsonValue updateRequest,
                    Completion<MemberDetails> completion);
+Handle memberReferral(const Token& token, JsonValue request, Completion<MemberReferralResponse> completion);
 
 template <EncodableBody T>
 JsonValue encodeBody(const T& body) {

@@ -1,4 +1,5 @@
-// Enrolment, validation, login and the member profile calls.
+// Enrolment, validation, login and the member profile calls; referral, member look-up, logout and
+// the mobile pass.
 
 #include "api/request_road.hpp"
 #include "lumeno/core/credentials_manager.hpp"
@@ -109,6 +110,10 @@ Handle patchMember(const Token& token, std::string memberId, JsonValue updateReq
                                              std::move(memberId), std::move(updateRequest));
 }
 
+Handle memberReferral(const Token& token, JsonValue request, Completion<MemberReferralResponse> completion) {
+    return tokenCall<service::ReferMembers>(token, std::move(completion), std::move(request));
+}
+
 }  // namespace detail
 
 Handle LumenoRequest::validateMember(std::string memberId, std::string otp,
@@ -159,6 +164,19 @@ Handle LumenoRequest::getMemberBalances(const Token& token, std::string memberID
 Handle LumenoRequest::getPointBalance(const Token& token, std::string memberID, std::int64_t accountID,
                                       Completion<PendingPointBalance> completion) {
     return tokenCall<service::GetPointBalance>(token, std::move(completion), std::move(memberID), accountID);
+}
+
+Handle LumenoRequest::lookupMember(const Token& token, JsonObject params, Completion<MemberDetailsConcise> completion) {
+    return tokenCall<service::LookupMember>(token, std::move(completion), std::move(params));
+}
+
+Handle LumenoRequest::logout(const Token& token, Completion<std::map<std::string, std::string>> completion) {
+    return tokenCall<service::Logout>(token, std::move(completion));
+}
+
+Handle LumenoRequest::getMobilePass(const Token& token, std::string memberID,
+                                    Completion<std::map<std::string, std::string>> completion) {
+    return tokenCall<service::GetMobilePass>(token, std::move(completion), std::move(memberID));
 }
 
 }  // namespace lumeno

@@ -12,8 +12,13 @@ inline constexpr auto passwordStatusKeys = fields<PasswordStatus>(strict("exists
 inline constexpr auto socialDelinkResponseKeys = fields<SocialDelinkResponse>(
     strict("social_delink", &SocialDelinkResponse::delinkStatus), strict("logout", &SocialDelinkResponse::logout));
 inline constexpr auto loginAttributeKeys = fields<LoginAttribute>(lenient("attribute", &LoginAttribute::attribute));
-inline constexpr auto s3ImageResponseKeys = fields<S3ImageResponse>(
-    lenient("url", &S3ImageResponse::url), lenient("signed_request", &S3ImageResponse::signedRequest));
+using S3 = S3ImageResponse;
+inline constexpr auto s3ImageResponseKeys = fields<S3>(
+    lenient("url", &S3::url), lenient("signedRequest", &S3::signedRequest),
+    // Replies that spell the key in snake case still give the address.
+    Step<S3>{[](const KeyedReader& in, S3& out) {
+        if (!out.signedRequest) out.signedRequest = in.lenient<std::string>("signed_request");
+    }});
 inline constexpr auto memberReferralResponseKeys =
     fields<MemberReferralResponse>(lenient("data", &MemberReferralResponse::data));
 

@@ -54,7 +54,8 @@ struct LoginAttribute {
 /// The reply of the upload-URL calls.
 struct S3ImageResponse {
     std::optional<std::string> url;            ///< "url", lenient
-    std::optional<std::string> signedRequest;  ///< "signed_request", lenient
+    /// "signedRequest", lenient; when that gives no text, "signed_request", lenient.
+    std::optional<std::string> signedRequest;
 
     static S3ImageResponse decode(const JsonValue& json, const Decoder& decoder);
 };

@@ -1,0 +1,81 @@
+#pragma once
+
+// Reference data for pick lists: programme look-up values, countries, regions and cities.
+//
+// Rule words used below, one per key: strict (absent or null gives the default; a value of
+// another type fails the record, and with it the whole list reply), lenient (absent, null or a
+// value of another type gives the default), required (the key must be present with a value
+// of the right type). None of these records uses the decoding context.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/json.hpp"
+
+namespace lumeno {
+
+/// One programme look-up value. Encodes every key, an absent field as null; `nameLowercased`
+/// is never encoded.
+struct LookUp {
+    /// One translation of a look-up value. Encodes only its present fields.
+    struct Localisation {
+        std::optional<std::string> name;        ///< "name", strict
+        std::optional<std::string> localeCode;  ///< "locale_code", strict
+
+        static Localisation decode(const JsonValue& json, const Decoder& decoder);
+        [[nodiscard]] JsonValue toJson() const;
+    };
+
+    std::int64_t id = 0;                             ///< "id", strict
+    std::optional<std::string> type;                 ///< "type", lenient: the look-up list it belongs to
+    std::optional<std::string> lookupDescription;    ///< "description", lenient
+    std::optional<std::string> code;                 ///< "code", lenient
+    std::optional<std::string> name;                 ///< "name", lenient
+    bool active = false;                             ///< "active", strict
+    /// No key: `name` with every space removed, then lowercased; absent without a name.
+    std::optional<std::string> nameLowercased;
+    /// "localisations": absent or null gives an empty list; a value that is not a list, or a
+    /// translation that fails, gives absent and the look-up value stands.
+    std::optional<std::vector<Localisation>> localisations;
+
+    static LookUp decode(const JsonValue& json, const Decoder& decoder);
+    [[nodiscard]] JsonValue toJson() const;
+};
+
+/// A region of a country. Encodes every key, an absent field as null.
+struct Region {
+    std::int64_t id = 0;                      ///< "id", strict
+    std::optional<std::string> name;          ///< "name", lenient
+    std::optional<std::string> regionCode;    ///< "region_code", lenient
+    std::int64_t country = 0;                 ///< "country", strict
+    std::optional<std::string> countryName;   ///< "country_name", lenient
+
+    static Region decode(const JsonValue& json, const Decoder& decoder);
+    [[nodiscard]] JsonValue toJson() const;
+};
+
+/// A country. Encodes every key, an absent field as null.
+struct Country {
+    std::int64_t id = 0;                  ///< "id", strict
+    std::optional<std::string> name;      ///< "name", lenient
+    std::optional<std::string> isoCode;   ///< "iso_code", lenient
+
+    static Country decode(const JsonValue& json, const Decoder& decoder);
+    [[nodiscard]] JsonValue toJson() const;
+};
+
+/// One city of a region. Encodes only its present fields.
+struct GetCitiesResponse {
+    std::int64_t id = 0;                          ///< "id", required: a city without it fails the reply
+    std::optional<std::string> name;              ///< "name", lenient
+    std::optional<std::string> cityCode;          ///< "city_code", lenient
+    std::optional<std::int64_t> versionCounter;   ///< "version_counter", lenient
+
+    static GetCitiesResponse decode(const JsonValue& json, const Decoder& decoder);
+    [[nodiscard]] JsonValue toJson() const;
+};
+
+}  // namespace lumeno

@@ -1,0 +1,68 @@
+// Reference data: the login attribute, look-ups, balance tags, regions, countries and cities;
+// the upload addresses.
+
+#include "api/request_road.hpp"
+
+namespace lumeno {
+
+using namespace detail;
+
+namespace {
+
+/// The upload-address body: the token argument alone counts, and the file name is drawn only
+/// once a request is going out.
+template <class Case>
+Handle sendUploadURLRequest(const Token& token, std::string memberID, Completion<S3ImageResponse> completion) {
+    return sendWithTokenArgument(token, handlerFor(std::move(completion)), [&](std::string resolved) {
+        std::string fileName = service::imageFileName(memberID);
+        return Case{std::move(memberID), std::move(fileName), std::move(resolved)};
+    });
+}
+
+}  // namespace
+
+Handle LumenoRequest::getLoginAttribute(const Token& token, Completion<LoginAttribute> completion) {
+    return tokenCall<service::GetLoginAttribute>(token, std::move(completion));
+}
+
+Handle LumenoRequest::getLookUps(const Token& token, std::string type, Completion<std::vector<LookUp>> completion) {
+    return tokenCall<service::LookUp>(token, std::move(completion), std::move(type));
+}
+
+Handle LumenoRequest::getAllLookUps(const Token& token, Completion<std::vector<LookUp>> completion) {
+    return tokenCall<service::AllLookUps>(token, std::move(completion));
+}
+
+Handle LumenoRequest::getBalanceTagNames(const Token& token, Completion<std::vector<BalanceTag>> completion) {
+    return tokenCall<service::GetBalanceTagNames>(token, std::move(completion));
+}
+
+Handle LumenoRequest::getRegion(const Token& token, std::string country, Completion<std::vector<Region>> completion) {
+    return tokenCall<service::GetRegion>(token, std::move(completion), std::move(country));
+}
+
+Handle LumenoRequest::fetchRegion(const Token& token, std::int64_t countryCode,
+                                  Completion<std::vector<Region>> completion) {
+    return tokenCall<service::FetchRegion>(token, std::move(completion), countryCode);
+}
+
+Handle LumenoRequest::getCountries(const Token& token, Completion<std::vector<Country>> completion) {
+    return tokenCall<service::GetCountries>(token, std::move(completion));
+}
+
+Handle LumenoRequest::getCities(std::int64_t regionId, std::optional<std::string> search,
+                                Completion<std::vector<GetCitiesResponse>> completion) {
+    return call<service::GetCities>(std::move(completion), regionId, std::move(search));
+}
+
+Handle LumenoRequest::getS3ImageUploadURL(const Token& token, std::string memberID,
+                                          Completion<S3ImageResponse> completion) {
+    return sendUploadURLRequest<service::GetImageUploadURL>(token, std::move(memberID), std::move(completion));
+}
+
+Handle LumenoRequest::getS3ImageUploadReceiptURL(const Token& token, std::string memberID,
+                                                 Completion<S3ImageResponse> completion) {
+    return sendUploadURLRequest<service::GetReceiptImageUploadURL>(token, std::move(memberID), std::move(completion));
+}
+
+}  // namespace lumeno
