@@ -18,6 +18,7 @@
 #include "lumeno/models/member/member_details.hpp"
 #include "lumeno/models/member/member_response.hpp"
 #include "lumeno/models/member/payment.hpp"
+#include "lumeno/models/offers/lookups.hpp"
 #include "lumeno/models/offers/sponsor_mini_model.hpp"
 
 using namespace lumeno;
@@ -91,7 +92,8 @@ constexpr std::array kRecords = {
     decode<FamilySummary>,         decode<FamilyInvite>,        decode<FamilyMemberInviteResponse>,
     decode<MemberBalance>,         decode<MemberDetails>,       decode<MemberDetailsConcise>,
     decode<MemberResponse>,        decode<LumenoTokenResponse>, decode<ChangePasswordResponse>,
-    decode<Payment>,               decode<SponsorMiniModel>,
+    decode<Payment>,               decode<SponsorMiniModel>,    decode<LookUp>,
+    decode<Region>,                decode<Country>,             decode<GetCitiesResponse>,
 };
 
 }  // namespace
