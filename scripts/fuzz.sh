@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
+export PATH=/usr/lib/llvm-16/bin:$PATH  # the symbolizer that reads clang-16's debug information
 
 cmake -S fuzz -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-16 >/dev/null
 cmake --build build-fuzz -j "$(nproc)"

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev
   zlib1g-dev libbrotli-dev libsecret-1-dev
   dbus-daemon gnome-keyring libglib2.0-bin
-  clang-16 libclang-rt-16-dev
+  clang-16 libclang-rt-16-dev llvm-16
 )
 
 missing=()
