@@ -38,6 +38,7 @@ struct Key {
     bool presentOnly = false;
     bool encoded = true;
     bool filled = false;
+    bool nullWhenAbsent = false;
 };
 
 template <class R, class M> constexpr Key<R, M> strict(std::string_view k, M R::*m) { return {k, m, Rule::strict}; }
@@ -49,6 +50,8 @@ template <class R, class M> constexpr Key<R, M> presentOnly(Key<R, M> key) { key
 template <class R, class M> constexpr Key<R, M> filled(Key<R, M> key) { key.filled = true; return key; }
 /// The key is decoded but never written by the encoder.
 template <class R, class M> constexpr Key<R, M> decodeOnly(Key<R, M> key) { key.encoded = false; return key; }
+/// An optional member that the encoder writes as null when absent, whatever the record's rule.
+template <class R, class M> constexpr Key<R, M> nullWhenAbsent(Key<R, M> key) { key.nullWhenAbsent = true; return key; }
 
 /// A step with its own reading and, optionally, writing: a key read as something other than
 /// its member's type, a context write, a derived field. `key` names the JSON key it reads, if
@@ -150,7 +153,7 @@ private:
         if (!key.encoded) return;
         const M& field = record.*key.member;
         if constexpr (json::IsOptional<M>::value) {
-            if (!field && absent == Absent::omit) return;
+            if (!field && absent == Absent::omit && !key.nullWhenAbsent) return;
         }
         out[key.key] = value(field);
     }
