@@ -11,15 +11,7 @@
 
 #include "api/response_decoding.hpp"
 #include "check.hpp"
-#include "lumeno/models/member/account_replies.hpp"
-#include "lumeno/models/member/balances.hpp"
-#include "lumeno/models/member/cards.hpp"
-#include "lumeno/models/member/family.hpp"
-#include "lumeno/models/member/member_details.hpp"
-#include "lumeno/models/member/member_response.hpp"
-#include "lumeno/models/member/payment.hpp"
-#include "lumeno/models/offers/lookups.hpp"
-#include "lumeno/models/offers/sponsor_mini_model.hpp"
+#include "lumeno/lumeno.hpp"
 
 using namespace lumeno;
 using detail::Context;
@@ -83,17 +75,25 @@ void decode(const Input& in) {
     }
 }
 
-// Every record a reply can hold: one row each.
+// Every record a reply can hold, nested ones included: one row each, new ones at the end (a
+// seed names its row by its place).
 constexpr std::array kRecords = {
-    decode<MemberStatus>,          decode<AppleStatus>,         decode<PasswordStatus>,
-    decode<SocialDelinkResponse>,  decode<LoginAttribute>,      decode<S3ImageResponse>,
-    decode<MemberReferralResponse>, decode<PendingPointBalance>, decode<LoyaltyBalance>,
-    decode<BalanceTag>,            decode<CardDetails>,         decode<CardRequestResponse>,
-    decode<FamilySummary>,         decode<FamilyInvite>,        decode<FamilyMemberInviteResponse>,
-    decode<MemberBalance>,         decode<MemberDetails>,       decode<MemberDetailsConcise>,
-    decode<MemberResponse>,        decode<LumenoTokenResponse>, decode<ChangePasswordResponse>,
-    decode<Payment>,               decode<SponsorMiniModel>,    decode<LookUp>,
-    decode<Region>,                decode<Country>,             decode<GetCitiesResponse>,
+    // Member replies, balances, cards, families.
+    decode<MemberStatus>, decode<AppleStatus>, decode<PasswordStatus>, decode<SocialDelinkResponse>,
+    decode<LoginAttribute>, decode<S3ImageResponse>, decode<MemberReferralResponse>, decode<PendingPointBalance>,
+    decode<LoyaltyBalance>, decode<BalanceTag>, decode<CardDetails>, decode<CardRequestResponse>,
+    decode<FamilySummary>, decode<FamilyInvite>, decode<FamilyMemberInviteResponse>, decode<MemberBalance>,
+    decode<MemberDetails>, decode<MemberDetailsConcise>, decode<MemberResponse>, decode<LumenoTokenResponse>,
+    decode<ChangePasswordResponse>, decode<Payment>, decode<SponsorMiniModel>,
+    // Look-ups.
+    decode<LookUp>, decode<Region>, decode<Country>, decode<GetCitiesResponse>,
+    // Activity, receipts, privileges, rates and statistics.
+    decode<RedemptionDetail>, decode<AccrualDetail>, decode<BitHeader>, decode<BitResponse>, decode<LumenoBit>,
+    decode<TransferProfile>, decode<OfferAction>, decode<UploadReceiptRequest>, decode<ReceiptResponse>,
+    decode<Product>, decode<Privilege>, decode<ProductChoice>, decode<ExternalPrivilegeResponse>,
+    decode<SponsorDefaultRateResponse>, decode<SponsorBaseRateResponse>, decode<SponsorConfigResponse>,
+    decode<SponsorStatistics>, decode<SponsorStatisticsResponse>, decode<CategoryStatistics>,
+    decode<CategoryStatisticsResponse>,
 };
 
 }  // namespace
