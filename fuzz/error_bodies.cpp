@@ -1,7 +1,9 @@
 // Error bodies of failed replies: parsing never throws, the error kind follows the body, and
-// every entry writes back as JSON.
+// every entry writes back as JSON. The same bodies go through the network log's masking: JSON
+// stays JSON, and masking twice changes nothing more.
 
 #include "check.hpp"
+#include "core/http/network_logger.hpp"
 #include "lumeno/core/error.hpp"
 
 using namespace lumeno;
@@ -30,5 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)error.changePasswordErrorCode();
     (void)error.resetPasswordErrorCode();
     (void)error.validateOTPErrorCode();
+
+    const std::string masked = detail::maskedBody(response.data);
+    boost::system::error_code before, after;
+    boost::json::parse(response.data, before);
+    boost::json::parse(masked, after);
+    require(before || !after, "a masked JSON body is JSON");
+    require(detail::maskedBody(masked) == masked, "masking twice changes nothing more");
     return 0;
 }
