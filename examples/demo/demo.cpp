@@ -24,6 +24,7 @@ int main() {
     std::cout << "Lumeno demo against the sandbox gateway " << settings.tenant << "\n";
 
     const std::string memberId = demo::showMember();
+    demo::showActivity(memberId);
     demo::showFamily(memberId);
     return 0;
 }

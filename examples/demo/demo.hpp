@@ -45,6 +45,9 @@ std::ostream& step();
 /// refused login. Returns the member's id.
 std::string showMember();
 
+/// Shows the member's latest five activities, sends 100 points to another member and shows
+/// the balance again.
+void showActivity(const std::string& memberId);
 /// Shows the member's family summary and how many countries the pick lists offer.
 void showFamily(const std::string& memberId);
 

@@ -50,18 +50,23 @@ void scriptMember(SandboxGateway& gateway) {
         return json(JsonObject{{"success", true}, {"token", gateway.issueToken()}});
     });
 
-    const auto reply = [](JsonValue value) {
-        return [value = std::move(value)](const test::RecordedRequest&) { return json(value); };
+    // Built on each request: the balance changes during the run.
+    const auto profile = [&gateway](const test::RecordedRequest&) { return json(gateway.profile()); };
+    const auto wrapped = [&gateway](const test::RecordedRequest&) {
+        return json(JsonObject{{"data", gateway.profile()}});
     };
-    gateway.onAuthorised("GET", "/members/details/", reply(JsonObject{{"data", gateway.profile()}}));
-    gateway.onAuthorised("GET", "/members/data/" + member + "/", reply(JsonObject{{"data", gateway.profile()}}));
-    gateway.onAuthorised("GET", "/members/" + member + "/balances/", reply(gateway.profile()));
-    gateway.onAuthorised("GET", "/members/" + member + "/loyaltyaccount/1/",
-                         reply(JsonObject{{"member_id", SandboxGateway::memberId},
-                                          {"loyalty_account_id", "1"},
-                                          {"total_points", 1250},
-                                          {"available_points", 1100},
-                                          {"pending_points", 150}}));
+    gateway.onAuthorised("GET", "/members/details/", wrapped);
+    gateway.onAuthorised("GET", "/members/data/" + member + "/", wrapped);
+    gateway.onAuthorised("GET", "/members/" + member + "/balances/", profile);
+    gateway.onAuthorised("GET", "/members/" + member + "/loyaltyaccount/1/", [&gateway](const test::RecordedRequest&) {
+        constexpr double pending = 150;
+        const double total = gateway.balance();
+        return json(JsonObject{{"member_id", SandboxGateway::memberId},
+                               {"loyalty_account_id", "1"},
+                               {"total_points", total},
+                               {"available_points", total - pending},
+                               {"pending_points", pending}});
+    });
 
     gateway.onAuthorised("PATCH", "/members/update/" + member + "/", [&gateway](const test::RecordedRequest& request) {
         JsonObject updated = gateway.profile();

@@ -39,6 +39,7 @@ std::optional<std::string> queryValue(const test::RecordedRequest& request, std:
 
 SandboxGateway::SandboxGateway() {
     scriptMember(*this);
+    scriptActivity(*this);
     scriptLookups(*this);
     scriptFamily(*this);
     server_.otherwise(error(404, "not_found", "Not found."));
@@ -57,13 +58,23 @@ JsonObject SandboxGateway::profile() const {
         {"date_of_birth", "1815-12-10"},
         {"status", "ACTIVE"},
         {"balances",
-         JsonArray{JsonObject{{"loyalty_account_id", 1}, {"loyalty_account", "Stars"}, {"balance", 1250}},
+         JsonArray{JsonObject{{"loyalty_account_id", 1}, {"loyalty_account", "Stars"}, {"balance", balance()}},
                    JsonObject{{"loyalty_account_id", 2}, {"loyalty_account", "Miles"}, {"balance", 300.5}}}},
         {"favorite_sponsors",
          JsonArray{JsonObject{{"id", 11}, {"sponsor", 3}, {"sponsor_name", "Analytical Coffee"},
                               {"sponsor_short_name", "AnCo"}}}},
         {"extra_data", JsonObject{{"tier", "Gold"}, {"newsletter", true}}},
     };
+}
+
+double SandboxGateway::balance() const {
+    std::lock_guard lock(mutex_);
+    return balance_;
+}
+
+double SandboxGateway::adjustBalance(double points) {
+    std::lock_guard lock(mutex_);
+    return balance_ += points;
 }
 
 std::string SandboxGateway::issueToken() {

@@ -31,8 +31,13 @@ public:
     [[nodiscard]] std::string baseURL() const;
     [[nodiscard]] test::FakeServer& server() noexcept { return server_; }
 
-    /// The member profile as the platform sends it.
+    /// The member profile as the platform sends it, with the current balances.
     [[nodiscard]] JsonObject profile() const;
+    /// Ada's balance of loyalty account 1 ("Stars").
+    [[nodiscard]] double balance() const;
+    /// Changes that balance by `points` (negative lowers it) for the rest of the run; returns
+    /// the new balance.
+    double adjustBalance(double points);
     /// Whether the request carries a token this gateway issued.
     [[nodiscard]] bool authorised(const test::RecordedRequest& request) const;
     [[nodiscard]] std::string issueToken();
@@ -45,6 +50,7 @@ private:
     test::FakeServer server_;
     mutable std::mutex mutex_;
     std::vector<std::string> tokens_;
+    double balance_ = 1250;
 };
 
 // Helpers for the route files.
@@ -63,6 +69,7 @@ std::optional<std::string> queryValue(const test::RecordedRequest& request, std:
 
 // The areas' routes.
 void scriptMember(SandboxGateway& gateway);
+void scriptActivity(SandboxGateway& gateway);
 void scriptLookups(SandboxGateway& gateway);
 void scriptFamily(SandboxGateway& gateway);
 

@@ -4,6 +4,13 @@
 
 namespace lumeno::detail {
 
+namespace {
+
+/// The token argument when given, else the stored "token" item.
+Token argumentOrStored(const Token& token) { return token ? token : CredentialsManager::shared().token(); }
+
+}  // namespace
+
 Handle send(const LumenoService& service, ProviderCompletion handler) {
     return makeProvider().request(service, std::move(handler));
 }
@@ -19,7 +26,7 @@ Handle sendWithTokenArgument(const Token& token, ProviderCompletion handler,
 
 Handle sendTokenRequest(const Token& token, ProviderCompletion handler,
                         const std::function<LumenoService(std::string token)>& makeCase) {
-    return sendWithTokenArgument(token ? token : CredentialsManager::shared().token(), std::move(handler), makeCase);
+    return sendWithTokenArgument(argumentOrStored(token), std::move(handler), makeCase);
 }
 
 Handle sendTokenRequest(const Token& token, JsonObject parameters, std::int64_t pageSize, ProviderCompletion handler,
@@ -28,6 +35,14 @@ Handle sendTokenRequest(const Token& token, JsonObject parameters, std::int64_t 
         parameters["page_size"] = pageSize;
         return makeCase(std::move(parameters), std::move(resolved));
     });
+}
+
+Handle sendTokenRequest(const Token& token, Result<JsonValue> body, ProviderCompletion handler,
+                        const std::function<LumenoService(JsonValue body, std::string token)>& makeCase) {
+    const Token resolved = argumentOrStored(token);
+    if (resolved && !body) return makeProvider().refuse(std::move(body.error()), std::move(handler));
+    return sendWithTokenArgument(resolved, std::move(handler),
+                                 [&](std::string t) { return makeCase(std::move(*body), std::move(t)); });
 }
 
 }  // namespace lumeno::detail

@@ -33,6 +33,12 @@ Handle sendTokenRequest(const Token& token, JsonObject parameters, std::int64_t 
 Handle sendWithTokenArgument(const Token& token, ProviderCompletion handler,
                              const std::function<LumenoService(std::string token)>& makeCase);
 
+/// The road of a call with a request body: as `sendTokenRequest`, and once the token is
+/// resolved a body that could not be encoded is refused, its `encodableMapping` going to the
+/// handler on the main queue with nothing sent.
+Handle sendTokenRequest(const Token& token, Result<JsonValue> body, ProviderCompletion handler,
+                        const std::function<LumenoService(JsonValue body, std::string token)>& makeCase);
+
 template <class T> struct IsPage : std::false_type {};
 template <class T> struct IsPage<PaginatedResponse<std::vector<T>>> : std::true_type { using Element = T; };
 
@@ -64,6 +70,15 @@ Handle tokenCallAt(Decoding how, const Token& token, Completion<T> completion, A
 template <class Case, class T, class... Args>
 Handle tokenCall(const Token& token, Completion<T> completion, Args&&... args) {
     return tokenCallAt<Case>({}, token, std::move(completion), std::forward<Args>(args)...);
+}
+
+/// A call with a token and a request body: `Case{body, token}` is sent and the reply decodes as `T`.
+template <class Case, class T>
+Handle bodyCall(const Token& token, Result<JsonValue> body, Completion<T> completion) {
+    return sendTokenRequest(token, std::move(body), handlerFor<T>(std::move(completion)),
+                            [](JsonValue request, std::string resolved) {
+                                return LumenoService(Case{std::move(request), std::move(resolved)});
+                            });
 }
 
 /// A call without a token: `Case{args...}` is sent and the reply decodes as `T`.

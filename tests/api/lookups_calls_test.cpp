@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <httplib.h>
-
 #include <boost/json.hpp>
 
 #include <algorithm>
@@ -19,6 +17,7 @@ namespace {
 
 using LookupCallsTest = test::CallTest;
 using test::Call;
+using test::parsedQuery;
 using TextMap = std::map<std::string, std::string>;
 
 /// A completion for any result type that keeps only success or the error.
@@ -43,12 +42,6 @@ struct CallRow {
     Reply reply;
     TokenRule rule = TokenRule::standard;
 };
-
-std::multimap<std::string, std::string> parsedQuery(const std::string& query) {
-    httplib::Params params;
-    httplib::detail::parse_query_text(query, params);
-    return {params.begin(), params.end()};
-}
 
 bool wellFormedFileName(std::string_view name, std::string_view memberId) {
     const auto random = name.substr(std::min(name.size(), memberId.size() + 1), 6);

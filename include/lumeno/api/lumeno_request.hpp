@@ -12,14 +12,20 @@
 #include "lumeno/core/cancellable.hpp"
 #include "lumeno/core/enums.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/core/paginated_response.hpp"
 #include "lumeno/core/result.hpp"
 #include "lumeno/detail/calls.hpp"
+#include "lumeno/models/activity/accrual_detail.hpp"
+#include "lumeno/models/activity/bit_response.hpp"
+#include "lumeno/models/activity/lumeno_bit.hpp"
+#include "lumeno/models/activity/receipts.hpp"
 #include "lumeno/models/member/account_replies.hpp"
 #include "lumeno/models/member/balances.hpp"
 #include "lumeno/models/member/family.hpp"
 #include "lumeno/models/member/member_details.hpp"
 #include "lumeno/models/member/member_response.hpp"
 #include "lumeno/models/offers/lookups.hpp"
+#include "lumeno/models/offers/sponsor_config.hpp"
 
 namespace lumeno {
 
@@ -120,6 +126,51 @@ public:
     // Sponsors and locations.
 
     // Activity, transfers and receipts.
+
+    /// A page of the member's activity records of one category ("bit_category") and type
+    /// ("h_bit_type"), newest first. The dates ("date_from", "date_to", texts as given) are sent
+    /// only when both are given; a lone date is not sent.
+    static Handle getBITs(const Token& token, std::string memberID, std::string bitCategory, std::string bitType,
+                          std::int64_t pageSize, std::optional<std::string> dateFrom, std::optional<std::string> dateTo,
+                          Completion<PaginatedResponse<std::vector<LumenoBit>>> completion);
+    /// A page of the member's activity records; `parameters` go as the URL query with
+    /// "page_size" and "member_id" set from the arguments, replacing the caller's values.
+    static Handle getBITs(const Token& token, std::string memberID, JsonObject parameters, std::int64_t pageSize,
+                          Completion<PaginatedResponse<std::vector<LumenoBit>>> completion);
+    /// The page behind a cursor of an earlier activity page.
+    static Handle getBITsFromCursor(const Token& token, std::string cursor,
+                                    Completion<PaginatedResponse<std::vector<LumenoBit>>> completion);
+    static Handle getAccrualDetailsFromBitID(const Token& token, std::int64_t bitId, std::int64_t pageSize,
+                                             Completion<PaginatedResponse<std::vector<AccrualDetail>>> completion);
+
+    /// Creates an activity record from the caller's body. A body that JSON text cannot carry (a
+    /// number that is not finite, a text that is not valid UTF-8) is refused with
+    /// `encodableMapping` on the main queue and nothing is sent.
+    template <EncodableBody T>
+    static Handle performTransaction(const Token& token, const T& request, Completion<BitResponse> completion) {
+        return detail::performTransaction(token, detail::writableBody(request), std::move(completion));
+    }
+
+    /// Moves `transferAmount` points from `senderID` to `recipientID`: an "ACCRUAL" activity of
+    /// type "POINTS_TRANSFER" for sponsor 1 in the programme of `Lumeno::shared()`, dated now
+    /// ("yyyy-MM-dd'T'HH:mm:ssZ" in the programme's time zone). An amount that is not finite is
+    /// refused with `encodableMapping` on the main queue and nothing is sent.
+    static Handle performPointTransfer(const Token& token, std::string senderID, std::string recipientID,
+                                       double transferAmount, Completion<BitResponse> completion);
+
+    /// Uploads a receipt (usually an `UploadReceiptRequest`); a body that JSON text cannot carry
+    /// is refused as by `performTransaction`.
+    template <EncodableBody T>
+    static Handle uploadReciept(const Token& token, const T& request, Completion<ReceiptResponse> completion) {
+        return detail::uploadReciept(token, detail::writableBody(request), std::move(completion));
+    }
+
+    /// The member's receipts; `params` (taken before the token) go as the URL query.
+    static Handle getReceipts(JsonObject params, const Token& token,
+                              Completion<std::vector<ReceiptResponse>> completion);
+    /// The sponsors' receipt configurations; `parameters` go as the URL query.
+    static Handle getSponsorConfigs(const Token& token, JsonObject parameters,
+                                    Completion<std::vector<SponsorConfigResponse>> completion);
 
     // Reference data and uploads.
 

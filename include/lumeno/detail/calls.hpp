@@ -13,6 +13,8 @@
 #include "lumeno/core/enums.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/core/result.hpp"
+#include "lumeno/models/activity/bit_response.hpp"
+#include "lumeno/models/activity/receipts.hpp"
 #include "lumeno/models/member/account_replies.hpp"
 #include "lumeno/models/member/member_details.hpp"
 
@@ -32,12 +34,25 @@ Handle enrollMemberV1(JsonValue memberData, EnrollmentType type, std::optional<s
                       std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatusV1> completion);
 Handle patchMember(const Token& token, std::string memberId, JsonValue updateRequest,
                    Completion<MemberDetails> completion);
+Handle performTransaction(const Token& token, Result<JsonValue> request, Completion<BitResponse> completion);
+Handle uploadReciept(const Token& token, Result<JsonValue> request, Completion<ReceiptResponse> completion);
 Handle memberReferral(const Token& token, JsonValue request, Completion<MemberReferralResponse> completion);
 
 template <EncodableBody T>
 JsonValue encodeBody(const T& body) {
     if constexpr (EncodableModel<T>) return body.toJson();
     else return JsonValue(body);
+}
+
+/// The body as JSON that JSON text can carry, or `encodableMapping` when the record refuses to
+/// encode or the JSON holds a number that is not finite or a text that is not valid UTF-8.
+template <EncodableBody T>
+Result<JsonValue> writableBody(const T& body) {
+    try {
+        return json::writable(encodeBody(body));
+    } catch (const EncodingError& error) {
+        return fail(LumenoError::encodableMapping(error.what()));
+    }
 }
 }  // namespace detail
 

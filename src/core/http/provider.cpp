@@ -78,18 +78,21 @@ private:
 Provider::Provider(RequestHook hook, bool logging) : hook_(std::move(hook)), logging_(logging) {}
 
 std::shared_ptr<Cancellable> Provider::request(const LumenoService& service, ProviderCompletion completion) const {
+    auto request = endpoint(service);
+    if (!request) return refuse(std::move(request.error()), std::move(completion));
     MainQueue::shared();  // exists before the session, so it outlives the session's thread
     auto call = std::make_shared<Call>(std::move(completion), logging_);
-    auto request = endpoint(service);
-    if (!request) {
-        call->finish(fail(std::move(request.error())));
-        return call;
-    }
     if (!hook_) {
         call->send(std::move(*request));
         return call;
     }
     hook_(std::move(*request), [call](HttpRequest ready) { call->send(std::move(ready)); });
+    return call;
+}
+
+std::shared_ptr<Cancellable> Provider::refuse(LumenoError error, ProviderCompletion completion) const {
+    auto call = std::make_shared<Call>(std::move(completion), logging_);
+    call->finish(fail(std::move(error)));
     return call;
 }
 

@@ -28,6 +28,10 @@ public:
     /// `MainQueue`; a case that cannot become a request fails there with `requestMapping`.
     std::shared_ptr<Cancellable> request(const LumenoService& service, ProviderCompletion completion) const;
 
+    /// Sends nothing: the completion runs once on `MainQueue` with `error`. The handle is
+    /// already finished, so cancelling it does nothing.
+    std::shared_ptr<Cancellable> refuse(LumenoError error, ProviderCompletion completion) const;
+
 private:
     RequestHook hook_;
     bool logging_;
