@@ -93,7 +93,7 @@ constexpr std::array kRecords = {
     decode<Product>, decode<Privilege>, decode<ProductChoice>, decode<ExternalPrivilegeResponse>,
     decode<SponsorDefaultRateResponse>, decode<SponsorBaseRateResponse>, decode<SponsorConfigResponse>,
     decode<SponsorStatistics>, decode<SponsorStatisticsResponse>, decode<CategoryStatistics>,
-    decode<CategoryStatisticsResponse>,
+    decode<CategoryStatisticsResponse>, decode<LookUp::Localisation>,
 };
 
 }  // namespace
