@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the library and runs every test. With --sanitize, builds a second tree with
-# AddressSanitizer and UndefinedBehaviorSanitizer and runs the suite there too.
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs the suite there too, then runs every
+# fuzz target for 20 seconds (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -16,4 +17,5 @@ run() {
 run build
 if [ "${1:-}" = "--sanitize" ]; then
   run build-sanitize -DLUMENO_SANITIZE=ON -DLUMENO_BUILD_BENCH=OFF
+  bash scripts/fuzz.sh 20
 fi

@@ -20,7 +20,7 @@ std::optional<double> finiteNumber(std::string_view text) {
     return value;
 }
 
-// A `Date` holds about 292 years either side of 1970; an expiry further out stops at this.
+// A `Date` holds about 292 years either side of 1970; an expiry further out either way stops at this.
 constexpr double kLatestExpirySeconds = 9.2e9;
 
 // Tokens are renewed this long before the platform's expiry.
@@ -104,10 +104,11 @@ Date CredentialsManager::expiryFrom(std::string_view expiresIn) const {
     const auto seconds = finiteNumber(expiresIn);
     if (!seconds) return now;
     using Seconds = std::chrono::duration<double>;
+    // The instant itself is clamped: an offset in range can still reach beyond what a `Date` holds.
     const double nowSeconds = std::chrono::duration_cast<Seconds>(now.time_since_epoch()).count();
-    const double offset = std::clamp(*seconds - kExpiryMarginSeconds, -kLatestExpirySeconds - nowSeconds,
-                                     kLatestExpirySeconds - nowSeconds);
-    return now + std::chrono::duration_cast<Date::duration>(Seconds(offset));
+    const double instant =
+        std::clamp(nowSeconds + *seconds - kExpiryMarginSeconds, -kLatestExpirySeconds, kLatestExpirySeconds);
+    return Date(std::chrono::duration_cast<Date::duration>(Seconds(instant)));
 }
 
 void CredentialsManager::removeCredential() const {

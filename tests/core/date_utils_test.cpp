@@ -36,6 +36,26 @@ TEST(DateUtils, EachFormatParsesItsOwnShapeOnlyAndTheWholeText) {
     }
 }
 
+TEST(DateUtils, DigitRunsLongerThanAFieldTakesAreUnparsable) {
+    const DateUtils utc(std::nullopt);
+    const auto fraction = [](int digits, std::string_view digit = "1") {
+        std::string text = "2024-01-02T10:00:00.";
+        for (int i = 0; i < digits; ++i) text += digit;
+        return text + "+0000";
+    };
+    const std::pair<std::string, std::optional<Date>> cases[] = {
+        {fraction(9), at(2024y / 1 / 2, 10h + 111ms)},
+        {fraction(10), std::nullopt},
+        {fraction(35), std::nullopt},
+        {fraction(35, "\uFF11"), std::nullopt},  // fullwidth digits are digits to ICU too
+        {"00000000000002024-01-02", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(lumeno::toDate(text, utc.dateFormats()), expected) << text;
+    // Abutting fields take as many digits as the pattern has letters.
+    const lumeno::DateFormatter compact("yyyyMMddHHmmss", "en_US_POSIX", "UTC");
+    EXPECT_EQ(compact.date("20240102100000"), at(2024y / 1 / 2, 10h));
+}
+
 TEST(DateUtils, ZonesByAbbreviation) {
     const std::tuple<std::optional<std::string>, const char*, const char*, Date> cases[] = {
         {std::nullopt, "UTC", "2024-01-02T10:00:00", at(2024y / 1 / 2, 10h)},

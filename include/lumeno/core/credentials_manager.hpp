@@ -80,7 +80,7 @@ public:
     /// The expiry of a token that lives `expiresIn` seconds (text): now + that - 120 s, or now
     /// when the text is no finite number in the C locale ("3600", "3600.5", "3.6e3" are;
     /// "", "abc", "3600s", " 3600", "inf", "nan" are not). An expiry beyond what a `Date`
-    /// holds (about 292 years from 1970) stops there.
+    /// holds (about 292 years either side of 1970) stops at its end.
     [[nodiscard]] Date expiryFrom(std::string_view expiresIn) const;
 
     /// Removes every item of the store's service.

@@ -20,7 +20,9 @@ inline constexpr Date kFallbackDate = Date(std::chrono::seconds(1));
 ///
 /// Parsing is ICU's strict (non-lenient) parse, and takes the whole text or nothing: trailing
 /// characters fail it. ICU's own rules stay as they are: "Z" reads "+0000", "+00:00", "+01",
-/// "Z", "UTC" and "GMT+01:00" alike, and leading spaces are skipped.
+/// "Z", "UTC" and "GMT+01:00" alike, and leading spaces are skipped. A text with a run of digits
+/// (of any script) longer than both 9 and the pattern's longest run of abutting fields
+/// ("yyyyMMddHHmmss": 14) parses nothing: ICU misreads longer fractions of seconds, and crashes.
 class DateFormatter {
 public:
     /// `locale` empty means no locale (the root locale); `timeZone` is an ICU zone id.
