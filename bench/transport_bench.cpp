@@ -84,11 +84,12 @@ void Provider(benchmark::State& state) {
 
 int main(int argc, char** argv) {
     server().otherwise(lumeno::test::Reply::json(replyBody));
-    Lumeno& lumeno = Lumeno::shared();
-    lumeno.tenant = server().url();
-    lumeno.baseURL = "https://127.0.0.1";
-    lumeno.apiKey = "bench-key";
-    lumeno.tokenType = "JWT";
+    Lumeno::shared().updateSettings([](LumenoSettings& settings) {
+        settings.tenant = server().url();
+        settings.baseURL = "https://127.0.0.1";
+        settings.apiKey = "bench-key";
+        settings.tokenType = "JWT";
+    });
 
     benchmark::RegisterBenchmark("PlainCurlEasyLoop", PlainCurlEasyLoop)->UseRealTime();
     benchmark::RegisterBenchmark("Provider", Provider)->UseRealTime();

@@ -67,12 +67,14 @@ TEST_F(PasswordCallsTest, SetAndChangeStoreThePasswordSessionOnlyOnSuccess) {
 }
 
 TEST_F(PasswordCallsTest, PasswordPathsAreReadWhenTheRequestIsBuilt) {
-    auto& settings = Lumeno::shared();
-    const std::string defaultPath = settings.changePasswordEndpoint;
-    settings.changePasswordEndpoint = "/v9/password/";
+    const auto setPath = [](std::string path) {
+        Lumeno::shared().updateSettings([&](LumenoSettings& settings) { settings.changePasswordEndpoint = path; });
+    };
+    const std::string defaultPath = Lumeno::shared().settings()->changePasswordEndpoint;
+    setPath("/v9/password/");
     server.otherwise(Reply::json("{}"));
     const Call<ChangePasswordResponse> call([](auto done) { return R::changePassword("t", "o", "n", done); });
-    settings.changePasswordEndpoint = defaultPath;
+    setPath(defaultPath);
     EXPECT_EQ(sent().path, "/api/v9/password/");
 }
 

@@ -13,10 +13,8 @@ namespace {
 /// password ("sessionTypeKey" 0, then "sessionTypePassword"), which the request hook uses for
 /// its next log-in. The token, expiry and user name stay as they were; the reply's are not stored.
 ProviderCompletion handlePasswordResponse(std::string password, Completion<ChangePasswordResponse> completion) {
-    auto store = [password = std::move(password)](const ChangePasswordResponse&) {
-        const auto& keychain = CredentialsManager::shared().keychain();
-        keychain.set(std::int64_t{0}, CredentialsManager::sessionTypeKey);
-        keychain.set(password, CredentialsManager::sessionTypePasswordKey);
+    auto store = [session = CredentialsManager::SessionType::password(std::move(password))](const auto&) {
+        CredentialsManager::shared().setSessionType(session);
     };
     return handleStoringResponse(std::move(completion), std::move(store));
 }

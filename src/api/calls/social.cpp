@@ -23,7 +23,7 @@ void storeToken(const MemberResponse& response) {
 /// stay as they were.
 void storeSocialSession(const MemberResponse& response) {
     storeToken(response);
-    CredentialsManager::shared().keychain().set(std::int64_t{1}, CredentialsManager::sessionTypeKey);
+    CredentialsManager::shared().setSessionType(CredentialsManager::SessionType::social());
 }
 
 /// A Facebook link keeps the kind of session. A reply without a token leaves the working token
