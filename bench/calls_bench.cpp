@@ -356,6 +356,10 @@ void print(std::string_view name, const Figure& figure, std::string_view unit) {
                 plainMedian == 0 ? 0.0 : libraryMedian / plainMedian, std::string(unit).c_str());
 }
 
+void useTenant(std::string tenant) {
+    Lumeno::shared().updateSettings([&](LumenoSettings& settings) { settings.tenant = std::move(tenant); });
+}
+
 long residentKiB(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(status, line);)
@@ -368,9 +372,9 @@ long residentKiB(pid_t pid) {
 int holdCalls(bool library, int port, int count) {
     const std::string base = "http://127.0.0.1:" + std::to_string(port);
     if (library) {
-        Lumeno::shared().tenant = base + "/v1";
+        useTenant(base + "/v1");
         libraryInFlight(1, 1);
-        Lumeno::shared().tenant = base + std::string(heldPrefix);
+        useTenant(base + std::string(heldPrefix));
         std::printf("%ld\n", residentKiB(getpid()));
         std::fflush(stdout);
         libraryInFlight(count, count);
@@ -417,10 +421,11 @@ double heldCallKiB(LoopbackServer& server, bool library, int count) {
 
 int main(int argc, char** argv) {
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    Lumeno& lumeno = Lumeno::shared();
-    lumeno.baseURL = "https://127.0.0.1";
-    lumeno.apiKey = "bench-key";
-    lumeno.tokenType = "JWT";
+    Lumeno::shared().updateSettings([](LumenoSettings& settings) {
+        settings.baseURL = "https://127.0.0.1";
+        settings.apiKey = "bench-key";
+        settings.tokenType = "JWT";
+    });
     if (argc == 5 && std::string_view(argv[1]) == "--hold")
         return holdCalls(std::string_view(argv[2]) == "library", std::atoi(argv[3]), std::atoi(argv[4]));
 
@@ -430,7 +435,7 @@ int main(int argc, char** argv) {
     constexpr int heldCalls = 1000;
 
     LoopbackServer server;
-    lumeno.tenant = server.url("/v1");
+    useTenant(server.url("/v1"));
     const std::string url = server.url("/v1/members/M1/loyaltyaccount/12/");
     libraryInFlight(200, 16);  // warm-up: connections, allocator, first-call set-up
     plainInFlight(url, 200, 16);

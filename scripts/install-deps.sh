@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package the library, its tests, benchmarks and demo need. Idempotent;
-# quiet when everything is already there.
+# Installs every Debian package the library, its tests, fuzzers, benchmarks and demo need.
+# Idempotent; quiet when everything is already there.
 set -euo pipefail
 
 packages=(
@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev
   zlib1g-dev libbrotli-dev libsecret-1-dev
   dbus-daemon gnome-keyring libglib2.0-bin
+  clang-16 libclang-rt-16-dev llvm-16
 )
 
 missing=()

@@ -17,16 +17,18 @@ int main() {
 
     // The configuration comes from demo.plist next to the executable; the sandbox listens on a
     // port chosen when it starts, so the gateway URL is pointed at it afterwards.
-    auto& settings = Lumeno::shared();
-    settings.initialize("demo");
-    settings.tenant = gateway.gatewayURL();
-    settings.baseURL = gateway.baseURL();
-    std::cout << "Lumeno demo against the sandbox gateway " << settings.tenant << "\n";
+    Lumeno::shared().initialize("demo");
+    Lumeno::shared().updateSettings([&](LumenoSettings& settings) {
+        settings.tenant = gateway.gatewayURL();
+        settings.baseURL = gateway.baseURL();
+    });
+    std::cout << "Lumeno demo against the sandbox gateway " << Lumeno::shared().settings()->tenant << "\n";
 
     const std::string memberId = demo::showMember();
     demo::showOffers(memberId);
     demo::showActivity(memberId);
     demo::showCards(memberId);
     demo::showFamily(memberId);
+    Lumeno::shutdown();  // before the sandbox gateway goes
     return 0;
 }

@@ -1,6 +1,6 @@
 #include "api/response_decoding.hpp"
 
-#include <boost/json/parse.hpp>
+#include "core/json/parse.hpp"
 
 namespace lumeno::detail {
 
@@ -13,7 +13,7 @@ Result<const Response*> filterSuccessfulStatusCodes(const ProviderResult& outcom
 JsonValue mapJSON(const Response& response, std::optional<std::string_view> keyPath) {
     if (response.data.empty()) throw DecodingError("The reply has no body.");
     boost::system::error_code ec;
-    JsonValue json = boost::json::parse(response.data, ec);
+    JsonValue json = parseJson(response.data, ec);
     if (ec) throw DecodingError("The reply is not valid JSON: " + ec.message() + ".");
     if (!keyPath) return json;
     JsonValue* value = json.is_object() ? json.get_object().if_contains(*keyPath) : nullptr;

@@ -20,7 +20,7 @@ std::optional<double> finiteNumber(std::string_view text) {
     return value;
 }
 
-// A `Date` holds about 292 years either side of 1970; an expiry further out stops at this.
+// A `Date` holds about 292 years either side of 1970; an expiry further out either way stops at this.
 constexpr double kLatestExpirySeconds = 9.2e9;
 
 // Tokens are renewed this long before the platform's expiry.
@@ -36,7 +36,8 @@ CredentialsManager& CredentialsManager::shared() {
 CredentialsManager::CredentialsManager(KeychainWrapper keychain, std::function<Date()> now)
     : keychain_(std::move(keychain)),
       now_(now ? std::move(now) : [] { return std::chrono::system_clock::now(); }),
-      formatter_("yyyy-MM-dd'T'HH:mm:ss.SSSZ", "en_US_POSIX", programTimeZoneId(Lumeno::shared().programTimeZone)) {}
+      formatter_("yyyy-MM-dd'T'HH:mm:ss.SSSZ", "en_US_POSIX",
+                 programTimeZoneId(Lumeno::shared().settings()->programTimeZone)) {}
 
 void CredentialsManager::writeOrRemove(std::string_view key, const std::optional<std::string>& value) const {
     if (value)
@@ -45,14 +46,24 @@ void CredentialsManager::writeOrRemove(std::string_view key, const std::optional
         keychain_.remove(key);
 }
 
-std::optional<std::string> CredentialsManager::token() const { return keychain_.string(tokenKey); }
+std::optional<std::string> CredentialsManager::lockedRead(std::string_view key) const {
+    std::lock_guard lock(mutex_);
+    return keychain_.string(key);
+}
 
-void CredentialsManager::setToken(const std::optional<std::string>& token) const { writeOrRemove(tokenKey, token); }
+void CredentialsManager::lockedWrite(std::string_view key, const std::optional<std::string>& value) const {
+    std::lock_guard lock(mutex_);
+    writeOrRemove(key, value);
+}
 
-std::optional<std::string> CredentialsManager::expiryDateString() const { return keychain_.string(expiryKey); }
+std::optional<std::string> CredentialsManager::token() const { return lockedRead(tokenKey); }
+
+void CredentialsManager::setToken(const std::optional<std::string>& token) const { lockedWrite(tokenKey, token); }
+
+std::optional<std::string> CredentialsManager::expiryDateString() const { return lockedRead(expiryKey); }
 
 void CredentialsManager::setExpiryDateString(const std::optional<std::string>& text) const {
-    writeOrRemove(expiryKey, text);
+    lockedWrite(expiryKey, text);
 }
 
 std::optional<Date> CredentialsManager::expiryDate() const {
@@ -69,11 +80,23 @@ void CredentialsManager::storeCredential(const std::optional<std::string>& usern
                                          const std::optional<std::string>& token,
                                          const std::optional<std::string>& expiryString,
                                          const SessionType& sessionType) const {
+    const auto expiry = expiryString ? std::optional(formatter_.string(expiryFrom(*expiryString))) : std::nullopt;
+    std::lock_guard lock(mutex_);
     writeOrRemove(userKey, username);
-    setToken(token);
+    writeOrRemove(tokenKey, token);
     keychain_.set(std::int64_t{sessionType.isPassword() ? 0 : 1}, sessionTypeKey);
     if (sessionType.isPassword()) keychain_.set(*sessionType.passwordText(), sessionTypePasswordKey);
-    setExpiryDate(expiryString ? std::optional(expiryFrom(*expiryString)) : std::nullopt);
+    writeOrRemove(expiryKey, expiry);
+}
+
+CredentialsManager::Session CredentialsManager::session() const {
+    std::lock_guard lock(mutex_);
+    const auto expiry = keychain_.string(expiryKey);
+    return {.user = keychain_.string(userKey),
+            .token = keychain_.string(tokenKey),
+            .sessionType = keychain_.integer(sessionTypeKey),
+            .password = keychain_.string(sessionTypePasswordKey),
+            .expiry = expiry ? formatter_.date(*expiry) : std::nullopt};
 }
 
 Date CredentialsManager::expiryFrom(std::string_view expiresIn) const {
@@ -81,12 +104,16 @@ Date CredentialsManager::expiryFrom(std::string_view expiresIn) const {
     const auto seconds = finiteNumber(expiresIn);
     if (!seconds) return now;
     using Seconds = std::chrono::duration<double>;
+    // The instant itself is clamped: an offset in range can still reach beyond what a `Date` holds.
     const double nowSeconds = std::chrono::duration_cast<Seconds>(now.time_since_epoch()).count();
-    const double offset = std::clamp(*seconds - kExpiryMarginSeconds, -kLatestExpirySeconds - nowSeconds,
-                                     kLatestExpirySeconds - nowSeconds);
-    return now + std::chrono::duration_cast<Date::duration>(Seconds(offset));
+    const double instant =
+        std::clamp(nowSeconds + *seconds - kExpiryMarginSeconds, -kLatestExpirySeconds, kLatestExpirySeconds);
+    return Date(std::chrono::duration_cast<Date::duration>(Seconds(instant)));
 }
 
-void CredentialsManager::removeCredential() const { keychain_.removeAll(); }
+void CredentialsManager::removeCredential() const {
+    std::lock_guard lock(mutex_);
+    keychain_.removeAll();
+}
 
 }  // namespace lumeno

@@ -1,6 +1,7 @@
 #include "lumeno/core/date_utils.hpp"
 
 #include <unicode/smpdtfmt.h>
+#include <unicode/uchar.h>
 #include <unicode/timezone.h>
 
 #include <algorithm>
@@ -92,6 +93,23 @@ constexpr double kDateLimitMillis = 9.2e12;
 // No date text is longer; a longer text is not handed to ICU at all.
 constexpr std::size_t kMaxDateText = 256;
 
+// ICU reads a fraction of seconds into 32 bits and scales it by a power of ten in 32 bits:
+// past 9 digits (nanoseconds) the value is wrong, and from 35 digits on the power is zero and
+// the parse divides by it. No field of a date needs a longer run of digits, unless the
+// pattern abuts fields into a longer one.
+constexpr std::int32_t kMaxDigitRun = 9;
+
+/// The longest run of code points that `inRun` takes, fed each one in order.
+std::int32_t longestRun(const icu::UnicodeString& text, auto inRun) {
+    std::int32_t longest = 0;
+    std::int32_t run = 0;
+    for (std::int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) {
+        run = inRun(text.char32At(i)) ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
 std::optional<Date> dateFromMillis(UDate millis) {
     if (!std::isfinite(millis) || std::fabs(millis) > kDateLimitMillis) return std::nullopt;
     return Date(std::chrono::milliseconds(static_cast<std::int64_t>(std::floor(millis))));
@@ -136,6 +154,7 @@ constexpr std::size_t kShortestTimeOfDay = 11;
 struct DateFormatter::Impl {
     std::mutex mutex;
     std::unique_ptr<icu::SimpleDateFormat> format;
+    std::int32_t maxDigitRun = kMaxDigitRun;
 };
 
 DateFormatter::DateFormatter(std::string pattern, std::string locale, std::string timeZone)
@@ -146,6 +165,12 @@ DateFormatter::DateFormatter(std::string pattern, std::string locale, std::strin
     if (U_FAILURE(status)) throw std::runtime_error("No date formatter for the pattern \"" + pattern_ + "\"");
     impl_->format->adoptTimeZone(icu::TimeZone::createTimeZone(unicode(timeZone_)));
     impl_->format->setLenient(false);
+    // Abutting fields ("yyyyMMdd") are pattern letters outside quotes, one digit each.
+    const std::int32_t fieldRun = longestRun(unicode(pattern_), [quoted = false](UChar32 c) mutable {
+        if (c == '\'') quoted = !quoted;
+        return !quoted && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
+    });
+    impl_->maxDigitRun = std::max(kMaxDigitRun, fieldRun);
 }
 
 DateFormatter::~DateFormatter() = default;
@@ -155,6 +180,8 @@ DateFormatter& DateFormatter::operator=(const DateFormatter&) = default;
 std::optional<Date> DateFormatter::date(std::string_view text) const {
     if (text.size() > kMaxDateText) return std::nullopt;
     const icu::UnicodeString input = unicode(text);
+    // Digits of every script count: ICU reads them all as numbers.
+    if (longestRun(input, [](UChar32 c) { return u_isdigit(c); }) > impl_->maxDigitRun) return std::nullopt;
     icu::ParsePosition position(0);
     UDate millis;
     {
@@ -193,9 +220,21 @@ std::string programTimeZoneId(const std::optional<std::string>& abbreviation) {
     return utf8(id);
 }
 
-DateUtils& DateUtils::shared() {
-    static DateUtils instance(Lumeno::shared().programTimeZone);
-    return instance;
+std::shared_ptr<const DateUtils> DateUtils::shared() {
+    static std::mutex mutex;
+    static bool fixed = false;
+    static std::optional<std::string> zone;  // of `current`
+    static std::shared_ptr<const DateUtils> current;
+    const Lumeno& lumeno = Lumeno::shared();
+    std::lock_guard lock(mutex);
+    if (fixed) return current;
+    fixed = lumeno.configurationRead();  // before the settings, which then hold the configuration
+    auto abbreviation = lumeno.settings()->programTimeZone;
+    if (!current || abbreviation != zone) {  // built again only when the zone changed
+        current = std::make_shared<const DateUtils>(abbreviation);
+        zone = std::move(abbreviation);
+    }
+    return current;
 }
 
 DateUtils::DateUtils(const std::optional<std::string>& timeZoneAbbreviation) {

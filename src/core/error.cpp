@@ -1,8 +1,7 @@
 #include "lumeno/core/error.hpp"
 
-#include <boost/json/parse.hpp>
-
 #include "core/json/fields.hpp"
+#include "core/json/parse.hpp"
 
 namespace lumeno {
 
@@ -57,7 +56,7 @@ struct ErrorBody {
 
 std::optional<ErrorBody> parseBody(std::string_view data) {
     boost::system::error_code ec;
-    JsonValue body = boost::json::parse(data, ec);
+    JsonValue body = detail::parseJson(data, ec);
     if (ec) return std::nullopt;
     auto entries = entriesOf(body);
     if (!entries) return std::nullopt;
@@ -161,8 +160,10 @@ LumenoError LumenoError::objectMapping(std::string error, Response response) {
     return {Kind::objectMapping, std::move(error), std::move(response)};
 }
 LumenoError LumenoError::encodableMapping(std::string error) { return {Kind::encodableMapping, std::move(error)}; }
-LumenoError LumenoError::underlying(std::string error, std::optional<Response> response) {
-    return {Kind::underlying, std::move(error), std::move(response)};
+LumenoError LumenoError::underlying(std::string error, std::optional<Response> response, TransportFailure failure) {
+    LumenoError e(Kind::underlying, std::move(error), std::move(response));
+    e.transportFailure_ = failure;
+    return e;
 }
 LumenoError LumenoError::requestMapping(std::string text) { return {Kind::requestMapping, std::move(text)}; }
 LumenoError LumenoError::parameterEncoding(std::string error) { return {Kind::parameterEncoding, std::move(error)}; }
@@ -206,6 +207,11 @@ std::string LumenoError::description() const {
     if (const Response* reply = response()) text += " (status " + std::to_string(reply->statusCode) + ")";
     if (responseError_ && responseError_->error.message) text += ": " + *responseError_->error.message;
     return text;
+}
+
+std::optional<LumenoError::TransportFailure> LumenoError::transportFailure() const noexcept {
+    if (kind_ != Kind::underlying) return std::nullopt;
+    return transportFailure_;
 }
 
 const Response* LumenoError::response() const noexcept {

@@ -10,6 +10,9 @@
 #include <stdexcept>
 
 #include "core/fatal.hpp"
+#include "core/http/provider.hpp"
+#include "core/http/session.hpp"
+#include "lumeno/core/main_queue.hpp"
 
 namespace lumeno {
 
@@ -91,6 +94,8 @@ LumenoConfig LumenoConfig::decodePlist(std::string_view data) {
     };
 }
 
+Lumeno::Lumeno() : settings_(std::make_shared<const LumenoSettings>()) {}
+
 Lumeno& Lumeno::shared() {
     static Lumeno instance;
     return instance;
@@ -111,16 +116,88 @@ void Lumeno::initialize(std::string_view file) {
     }
 }
 
+void Lumeno::apply(const LumenoConfig& config) {
+    updateSettings([&](LumenoSettings& settings) { static_cast<LumenoConfig&>(settings) = config; });
+    std::lock_guard lock(mutex_);
+    configurationRead_ = true;
+}
+
+bool Lumeno::configurationRead() const {
+    std::lock_guard lock(mutex_);
+    return configurationRead_;
+}
+
+std::shared_ptr<const LumenoSettings> Lumeno::settings() const {
+    std::lock_guard lock(mutex_);
+    return settings_;
+}
+
+void Lumeno::updateSettings(const std::function<void(LumenoSettings&)>& change) {
+    // One change at a time, so that two changes never both start from the same snapshot.
+    static std::mutex changing;
+    std::lock_guard changeLock(changing);
+    auto next = std::make_shared<LumenoSettings>(*settings());
+    change(*next);
+    std::lock_guard lock(mutex_);
+    settings_ = std::move(next);
+}
+
 void Lumeno::updateAttributes(std::string apiKey, std::optional<std::string> reCaptchaSiteKey) {
-    this->apiKey = std::move(apiKey);
-    this->reCaptchaSiteKey = std::move(reCaptchaSiteKey);
+    updateSettings([&](LumenoSettings& settings) {
+        settings.apiKey = std::move(apiKey);
+        settings.reCaptchaSiteKey = std::move(reCaptchaSiteKey);
+    });
+}
+
+void Lumeno::setMainBundlePath(std::filesystem::path path) {
+    std::lock_guard lock(mutex_);
+    mainBundlePath_ = std::move(path);
 }
 
 std::filesystem::path Lumeno::mainBundlePath() const {
-    if (!mainBundlePath_.empty()) return mainBundlePath_;
+    {
+        std::lock_guard lock(mutex_);
+        if (!mainBundlePath_.empty()) return mainBundlePath_;
+    }
     std::error_code ec;
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", ec);
     return ec ? std::filesystem::current_path(ec) : executable.parent_path();
+}
+
+void Lumeno::tokenDidRefresh(std::function<void(const std::string& token)> callback) {
+    std::lock_guard lock(mutex_);
+    tokenDidRefresh_ = std::move(callback);
+}
+
+void Lumeno::didUnauthorisedRequest(std::function<void()> callback) {
+    std::lock_guard lock(mutex_);
+    didUnauthorisedRequest_ = std::move(callback);
+}
+
+void Lumeno::setTokenRefresh(std::function<void()> callback) {
+    std::lock_guard lock(mutex_);
+    tokenRefresh_ = std::move(callback);
+}
+
+std::function<void(const std::string&)> Lumeno::tokenDidRefreshCallback() const {
+    std::lock_guard lock(mutex_);
+    return tokenDidRefresh_;
+}
+
+std::function<void()> Lumeno::didUnauthorisedRequestCallback() const {
+    std::lock_guard lock(mutex_);
+    return didUnauthorisedRequest_;
+}
+
+std::function<void()> Lumeno::tokenRefreshCallback() const {
+    std::lock_guard lock(mutex_);
+    return tokenRefresh_;
+}
+
+void Lumeno::shutdown() {
+    detail::shutdownTransport();
+    detail::dropHeldRequests();
+    MainQueue::shared().setExecutor(nullptr);
 }
 
 }  // namespace lumeno

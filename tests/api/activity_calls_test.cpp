@@ -58,7 +58,7 @@ Handle bitsWithDates(std::optional<std::string> from, std::optional<std::string>
 }
 
 TEST_F(ActivityCallsTest, EachCallSendsItsRequest) {
-    Lumeno::shared().programID = 7;
+    Lumeno::shared().updateSettings([](LumenoSettings& settings) { settings.programID = 7; });
     const std::string cursor = server.url("/api/bits/?member_id=M1&page=2");
     const UploadReceiptRequest receipt("R-9", 12, "home", "LDN-017", "2024-01-15", 7.4,
                                        std::vector<std::string>{"https://cdn.example.com/r.jpg"}, "GBP", "M1");
@@ -131,7 +131,7 @@ TEST_F(ActivityCallsTest, EachCallSendsItsRequest) {
             EXPECT_EQ(request.body, "");
         }
     }
-    Lumeno::shared().programID = 0;
+    Lumeno::shared().updateSettings([](LumenoSettings& settings) { settings.programID = 0; });
 }
 
 TEST_F(ActivityCallsTest, DatesAreSentOnlyWhenBothAreGiven) {
@@ -155,7 +155,9 @@ TEST_F(ActivityCallsTest, DatesAreSentOnlyWhenBothAreGiven) {
 
 TEST_F(ActivityCallsTest, TransferIsDatedInTheProgrammesZone) {
     server.on("POST", "/api/bit/", Reply::json("{}"));
-    auto& zone = Lumeno::shared().programTimeZone;
+    const auto zone = [](std::optional<std::string> abbreviation) {
+        Lumeno::shared().updateSettings([&](LumenoSettings& settings) { settings.programTimeZone = abbreviation; });
+    };
     const std::pair<std::optional<std::string>, const char*> cases[] = {
         {std::nullopt, "2024-01-15T23:30:00+0000"},
         {"UTC", "2024-01-15T23:30:00+0000"},
@@ -163,20 +165,20 @@ TEST_F(ActivityCallsTest, TransferIsDatedInTheProgrammesZone) {
         {"EST", "2024-01-15T18:30:00-0500"},
     };
     for (const auto& [abbreviation, date] : cases) {
-        zone = abbreviation;
+        zone(abbreviation);
         Call<BitResponse> call([](auto d) { return detail::performPointTransfer("t", "M1", "M2", 100, kInstant, d); });
         const JsonValue body = parse(sent().body);
         EXPECT_EQ(body.at("h_bit_date"), JsonValue(date)) << abbreviation.value_or("unset");
         EXPECT_EQ(body.at("transfer_amount"), JsonValue(100.0));
     }
-    zone.reset();
+    zone(std::nullopt);
 
     // The public call stamps the current instant, to the second.
     const auto before = floor<seconds>(system_clock::now());
     Call<BitResponse> call([](auto d) { return L::performPointTransfer("t", "M1", "M2", 100, d); });
     const auto after = system_clock::now();
     const JsonValue body = parse(sent().body);
-    const auto stamped = DateUtils::shared().dateFormats().front().date(body.at("h_bit_date").as_string());
+    const auto stamped = DateUtils::shared()->dateFormats().front().date(body.at("h_bit_date").as_string());
     ASSERT_TRUE(stamped);
     EXPECT_GE(*stamped, before);
     EXPECT_LE(*stamped, after);

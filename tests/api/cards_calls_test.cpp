@@ -20,11 +20,14 @@ class CardsCallsTest : public test::CallTableTest {
 protected:
     void SetUp() override {
         CallTableTest::SetUp();
-        Lumeno::shared().defaultPageLimit = 7;
+        setPageLimit(7);
     }
     void TearDown() override {
-        Lumeno::shared().defaultPageLimit = 50;
+        setPageLimit(50);
         CallTableTest::TearDown();
+    }
+    static void setPageLimit(std::int64_t limit) {
+        Lumeno::shared().updateSettings([&](LumenoSettings& settings) { settings.defaultPageLimit = limit; });
     }
 };
 
@@ -105,7 +108,7 @@ TEST_F(CardsCallsTest, LookUpTakesTheFirstExactMatchOfOnePage) {
         EXPECT_EQ(call.error().response()->data, row.reply);
     }
     // The page size is the default page limit when the call is made.
-    Lumeno::shared().defaultPageLimit = 3;
+    setPageLimit(3);
     const Call<Promotion> call([](auto done) { return R::getPrivilege("t", "M1", "P1", done); });
     EXPECT_EQ(test::parsedQuery(sent().query).find("page_size")->second, "3");
 }

@@ -238,7 +238,7 @@ TEST_F(MemberCallsTest, EnrollMemberV1ReadsTheStatus) {
 }
 
 TEST_F(MemberCallsTest, EnrolmentPathsAndReCaptchaHeaders) {
-    Lumeno::shared().tenant = server.url("/api/v1");
+    Lumeno::shared().updateSettings([&](LumenoSettings& settings) { settings.tenant = server.url("/api/v1"); });
     server.otherwise(Reply::json(kProfile, 201));
     const struct {
         EnrollmentType type;
@@ -253,8 +253,10 @@ TEST_F(MemberCallsTest, EnrolmentPathsAndReCaptchaHeaders) {
         {EnrollmentType::facebook, true, true, std::nullopt, "/api/v1/members/social/facebook/", false},
     };
     for (const auto& c : cases) {
-        Lumeno::shared().usev2Signup = c.v2;
-        Lumeno::shared().isReCaptchaEnabled = c.reCaptcha;
+        Lumeno::shared().updateSettings([&](LumenoSettings& settings) {
+            settings.usev2Signup = c.v2;
+            settings.isReCaptchaEnabled = c.reCaptcha;
+        });
         Call<MemberRegistrationStatusV1> call(
             [&](auto done) { return LumenoRequest::enrollMemberV1(Enrolment{"e"}, c.type, "captcha", c.siteKey, done); });
         EXPECT_EQ(sent().path, c.path);

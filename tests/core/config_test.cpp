@@ -95,7 +95,8 @@ TEST(LumenoDeathTest, InitializeReadsTheBundlesPlistOrStops) {
     lumeno.setMainBundlePath(bundle);
     for (const auto& [file, message] : faults) EXPECT_DEATH(lumeno.initialize(file), message);
     lumeno.initialize("Config");
-    EXPECT_EQ(std::tie(lumeno.tenant, lumeno.programID, lumeno.programTimeZone),
+    const auto settings = lumeno.settings();
+    EXPECT_EQ(std::tie(settings->tenant, settings->programID, settings->programTimeZone),
               std::tuple("https://gw.example.com/v1", 42, "IST"));
     lumeno.apply(LumenoConfig{});
     lumeno.setMainBundlePath({});

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "lumeno/core/credentials_manager.hpp"
 #include "lumeno/core/lumeno.hpp"
 #include "support/recording_store.hpp"
@@ -16,7 +19,8 @@ constexpr Date kNow = sys_days(2024y / 1 / 2) + 10h;
 class Credentials : public ::testing::Test {
 protected:
     void SetUp() override {
-        lumeno::Lumeno::shared().programTimeZone.reset();  // the store's formatter then writes UTC
+        // The store's formatter then writes UTC.
+        lumeno::Lumeno::shared().updateSettings([](auto& settings) { settings.programTimeZone.reset(); });
         lumeno::KeychainWrapper::setSecretStore(store);
     }
     void TearDown() override { lumeno::KeychainWrapper::setSecretStore(nullptr); }
@@ -52,14 +56,16 @@ TEST_F(Credentials, StoreWritesItsItemsInOrderAndRemoveClearsOnlyItsService) {
 }
 
 TEST_F(Credentials, ExpiryArithmeticToTheSecond) {
-    const std::pair<const char*, duration<double>> numbers[] = {{"3600.5", 3480.5s}, {"3.6e3", 3480s}, {"-60", -180s}};
-    for (const auto& [text, offset] : numbers)
-        EXPECT_EQ(manager.expiryFrom(text), kNow + duration_cast<Date::duration>(offset)) << text;
+    // Beyond what a Date holds, the instant stops at 9.2e9 s either side of 1970.
+    constexpr Date latest(seconds(9'200'000'000)), earliest(seconds(-9'200'000'000));
+    const std::pair<const char*, Date> numbers[] = {
+        {"3600.5", kNow + 3480500ms}, {"3.6e3", kNow + 3480s}, {"-60", kNow - 180s},
+        {"-1e10", Date(seconds(-8'295'810'520))},  // kNow - 1e10 s - 120 s: in range, the offset alone is not
+        {"1e300", latest}, {"-1e300", earliest}, {"-1.7e308", earliest},
+    };
+    for (const auto& [text, expected] : numbers) EXPECT_EQ(manager.expiryFrom(text), expected) << text;
     for (const char* text : {"", "3600s", " 3600", "inf", "nan", "0x10"})
         EXPECT_EQ(manager.expiryFrom(text), kNow) << text;
-    // Far beyond what a Date holds: stops near its end instead of overflowing.
-    EXPECT_GT(manager.expiryFrom("1e300"), kNow + years(200));
-    EXPECT_LT(manager.expiryFrom("-1e300"), kNow - years(200));
 }
 
 TEST_F(Credentials, UnreadableExpiryReadsAsAbsent) {
@@ -77,4 +83,25 @@ TEST_F(Credentials, IntegerItemsReadOnlyWholeNumbers) {
         manager.keychain().set(std::string_view(text), "n");
         EXPECT_EQ(manager.keychain().integer("n"), value) << text;
     }
+}
+
+TEST_F(Credentials, ASessionIsReadWholeWhileAnotherIsWritten) {
+    std::atomic<int> stored = 0;
+    std::jthread writer([&](std::stop_token stop) {
+        for (int i = 0; !stop.stop_requested(); ++i, ++stored) {
+            const std::string user = i % 2 ? "bob" : "ann";
+            manager.storeCredential(user, "t-" + user, "3600", SessionType::password("pw-" + user));
+        }
+    });
+    int mismatched = 0;
+    while (stored < 2000) {
+        const auto session = manager.session();
+        if (session.user && ("pw-" + *session.user != session.password || "t-" + *session.user != session.token))
+            ++mismatched;
+    }
+    writer.request_stop();
+    writer.join();
+    EXPECT_EQ(mismatched, 0);
+    const auto last = manager.session();
+    EXPECT_EQ(std::tie(last.sessionType, last.expiry), std::tuple(0, kNow + 3480s));
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "lumeno/core/date_utils.hpp"
+#include "lumeno/core/lumeno.hpp"
 
 using namespace std::chrono;
 using lumeno::Date;
@@ -35,6 +36,26 @@ TEST(DateUtils, EachFormatParsesItsOwnShapeOnlyAndTheWholeText) {
     }
 }
 
+TEST(DateUtils, DigitRunsLongerThanAFieldTakesAreUnparsable) {
+    const DateUtils utc(std::nullopt);
+    const auto fraction = [](int digits, std::string_view digit = "1") {
+        std::string text = "2024-01-02T10:00:00.";
+        for (int i = 0; i < digits; ++i) text += digit;
+        return text + "+0000";
+    };
+    const std::pair<std::string, std::optional<Date>> cases[] = {
+        {fraction(9), at(2024y / 1 / 2, 10h + 111ms)},
+        {fraction(10), std::nullopt},
+        {fraction(35), std::nullopt},
+        {fraction(35, "\uFF11"), std::nullopt},  // fullwidth digits are digits to ICU too
+        {"00000000000002024-01-02", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(lumeno::toDate(text, utc.dateFormats()), expected) << text;
+    // Abutting fields take as many digits as the pattern has letters.
+    const lumeno::DateFormatter compact("yyyyMMddHHmmss", "en_US_POSIX", "UTC");
+    EXPECT_EQ(compact.date("20240102100000"), at(2024y / 1 / 2, 10h));
+}
+
 TEST(DateUtils, ZonesByAbbreviation) {
     const std::tuple<std::optional<std::string>, const char*, const char*, Date> cases[] = {
         {std::nullopt, "UTC", "2024-01-02T10:00:00", at(2024y / 1 / 2, 10h)},
@@ -63,4 +84,27 @@ TEST(DateFormatter, FormatsInItsZoneToTheMillisecond) {
     const lumeno::DateFormatter kolkata("yyyy-MM-dd'T'HH:mm:ss.SSSZ", "en_US_POSIX", "Asia/Kolkata");
     const Date instant = at(2024y / 1 / 2, 10h + 250ms);
     EXPECT_EQ(kolkata.string(instant), "2024-01-02T15:30:00.250+0530");
+}
+
+/// Reads "2024-01-02T10:00:00" with the shared formats under the zones the settings hold in turn:
+/// true when each use before the configuration is read follows the settings, and the first use
+/// after it fixes the zone.
+bool sharedZoneFollowsTheConfiguration() {
+    auto& lumeno = lumeno::Lumeno::shared();
+    const auto tenOClock = [&](const char* zone) {
+        lumeno.updateSettings([&](lumeno::LumenoSettings& settings) { settings.programTimeZone = zone; });
+        return lumeno::toDate("2024-01-02T10:00:00", DateUtils::shared()->dateFormats());
+    };
+    const auto kolkata = tenOClock("IST"), singapore = tenOClock("SGT");
+    lumeno::LumenoConfig config;
+    config.programTimeZone = "JST";
+    lumeno.apply(config);
+    const auto tokyo = tenOClock("JST"), fixed = tenOClock("UTC");
+    return kolkata == at(2024y / 1 / 2, 4h + 30min) && singapore == at(2024y / 1 / 2, 2h) &&
+           tokyo == at(2024y / 1 / 2, 1h) && fixed == tokyo;
+}
+
+TEST(DateUtilsDeathTest, TheSharedZoneIsFixedOnlyOnceTheConfigurationHasBeenRead) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: no configuration read yet
+    EXPECT_EXIT(std::exit(sharedZoneFollowsTheConfiguration() ? 0 : 1), testing::ExitedWithCode(0), "");
 }

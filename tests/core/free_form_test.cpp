@@ -6,6 +6,8 @@
 #include "core/json/readers.hpp"
 
 using boost::json::parse;
+using lumeno::JsonValue;
+using lumeno::json::decodeValue;
 
 TEST(FreeForm, MapDropsNullsAndKeepsKinds) {
     const auto map =
@@ -23,4 +25,28 @@ TEST(FreeForm, RenderText) {
         {"18446744073709551615", "18446744073709551615"},
     };
     for (const auto& [json, text] : cases) EXPECT_EQ(lumeno::json::renderText(parse(json)), text) << json;
+}
+
+TEST(Readers, NumbersBeyondTheDoubleRangeAreMismatches) {
+    // The parser reads them as infinity ("1e400", "-1e400") or NaN ("0e400"); "N" stands for the number.
+    using Read = void (*)(const JsonValue&);
+    const std::pair<const char*, Read> cases[] = {
+        {"N", [](const JsonValue& j) { (void)decodeValue<double>(j, {}); }},
+        {"N", [](const JsonValue& j) { (void)decodeValue<float>(j, {}); }},
+        {"N", [](const JsonValue& j) { (void)decodeValue<std::int64_t>(j, {}); }},
+        {"[1,N]", [](const JsonValue& j) { (void)decodeValue<std::vector<double>>(j, {}); }},
+        {R"({"a":{"b":N}})", [](const JsonValue& j) { (void)lumeno::json::anyMap(j); }},
+        {"[1,N]", [](const JsonValue& j) { (void)lumeno::json::anyList(j); }},
+        {R"({"a":[N]})", [](const JsonValue& j) { (void)decodeValue<lumeno::JsonObject>(j, {}); }},
+        {"[[N]]", [](const JsonValue& j) { (void)decodeValue<lumeno::JsonArray>(j, {}); }},
+        {"N", [](const JsonValue& j) { (void)decodeValue<JsonValue>(j, {}); }},
+    };
+    const auto with = [](std::string shape, std::string_view number) {
+        return parse(shape.replace(shape.find('N'), 1, number));
+    };
+    for (const auto& [shape, read] : cases) {
+        EXPECT_NO_THROW(read(with(shape, "12"))) << shape;
+        for (const char* number : {"1e400", "-1e400", "0e400"})
+            EXPECT_THROW(read(with(shape, number)), lumeno::DecodingError) << shape << " with " << number;
+    }
 }

@@ -10,9 +10,10 @@ using namespace lumeno::detail;
 namespace {
 
 TEST(NetworkLogger, MasksEverySecretHeaderAndMember) {
-    const char* const secretHeaders[] = {"authorization", "X-API-KEY", "Recaptcha-Token"};
+    const char* const secretHeaders[] = {"authorization", "X-API-KEY", "Recaptcha-Token", "Cookie", "set-cookie"};
     const char* const secretMembers[] = {"password", "current_password", "new_password", "otp", "reset_key",
-                                         "access_token", "id_token", "token", "code"};
+                                         "access_token", "id_token", "token", "code", "Password", "confirm_password",
+                                         "pin", "PIN", "refresh_token", "refreshToken", "IDToken", "auth_key"};
     // Each secret member holds an object, deep in the body: the whole value goes.
     boost::json::object member{{"user", "ann"}};
     for (const char* name : secretMembers) member[name] = boost::json::object{{"nested", "s3cret"}};
@@ -39,7 +40,23 @@ TEST(NetworkLogger, MasksEverySecretHeaderAndMember) {
     EXPECT_TRUE(entries[1].starts_with("<-- 200 POST " + request.url)) << entries[1];
     EXPECT_TRUE(entries[2].starts_with("<-- FAILED GET " + request.url)) << entries[2];
     EXPECT_NE(entries[2].find("Timeout was reached"), std::string::npos);
-    EXPECT_EQ(maskedBody("plain text, not JSON"), "plain text, not JSON");
+}
+
+TEST(NetworkLogger, MasksBodiesThatAreNoJsonAndKeepsTheRestAsItCame) {
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"token":"t0k","success":true,)", R"({"token":"***","success":true,)"},  // one byte short
+        {R"({"user":"ann","password":"s3cr)", R"({"user":"ann","password":"***")"},
+        {R"({"token":{"a":"}]","b":[1,{"c":2}]},"next":1})", R"({"token":"***","next":1})"},
+        {R"({ "otp" : 123456 , "x" : "y" })", R"({ "otp" : "***" , "x" : "y" })"},
+        {R"([{"password":"p"}])", R"([{"password":"***"}])"},
+        {R"({"note":"say "token": x","expires_in":3600,"country_code":"IN"})",
+         R"({"note":"say "token": x","expires_in":3600,"country_code":"IN"})"},
+        {R"({"token":)", R"({"token":)"},
+        {"plain text, not JSON", "plain text, not JSON"},
+        {std::string(64 * 1024, 'x'), std::string(64 * 1024, 'x')},
+        {std::string(64 * 1024 + 1, 'x'), "(65537 bytes)"},
+    };
+    for (const auto& [body, logged] : cases) EXPECT_EQ(maskedBody(body), logged) << body.substr(0, 80);
 }
 
 }  // namespace

@@ -348,9 +348,11 @@ TEST(ActivityRecords, DatesIgnoreTheDefaultLocale) {
         }
     }
     // The programme's zone is read at each use.
-    auto& zone = Lumeno::shared().programTimeZone;
-    zone = "IST";
+    const auto zone = [](std::optional<std::string> abbreviation) {
+        Lumeno::shared().updateSettings([&](LumenoSettings& settings) { settings.programTimeZone = abbreviation; });
+    };
+    zone("IST");
     EXPECT_EQ(TransferTransaction::pointTransfer("s", "r", 1, instant).date, "2024-01-02T15:30:00+0530");
-    zone.reset();
+    zone(std::nullopt);
     EXPECT_EQ(TransferTransaction::pointTransfer("s", "r", 1, instant).date, "2024-01-02T10:00:00+0000");
 }

@@ -97,7 +97,7 @@ JsonValue dates(const JsonValue& json, const Decoder& decoder) {
 TEST_F(OfferDates, EachRecordKeepsTheTextAndParsesTheInstant) {
     const std::int64_t fallback = 1000, end = 2505643200000;  // 2024-06-01T12:00Z + 788,400,000 s
     // Zone-less texts read in the programme's zone, whichever the process configured first.
-    const auto local = [](const char* text) { return epochMillis(*toDate(text, DateUtils::shared().dateFormats())); };
+    const auto local = [](const char* text) { return epochMillis(*toDate(text, DateUtils::shared()->dateFormats())); };
     const std::pair<const char*, JsonValue> cases[] = {
         {"{}", {nullptr, fallback, nullptr, end}},
         {R"({"start_date":"2024-02-29T10:00:00+0000","end_date":"2024-03-01T09:30:00.250+0100"})",
@@ -303,7 +303,7 @@ TEST_F(OfferDates, ARealisticOfferFieldByField) {
     // The dates and the nested records.
     const Offer o = Offer::decode(json, decoder);
     EXPECT_EQ(std::tuple(epochMillis(o.startDate), epochMillis(o.endDate), o.launchDate),
-              std::tuple(JsonValue(1709222400000), JsonValue(1735660799000), *DateUtils::shared().date("2024-02-25")));
+              std::tuple(JsonValue(1709222400000), JsonValue(1735660799000), *DateUtils::shared()->date("2024-02-25")));
     const Sponsor& sponsor = *o.primarySponsorData;
     EXPECT_EQ(std::tuple(sponsor.id, sponsor.name, sponsor.nameLowercased, sponsor.rank, sponsor.isHost, sponsor.country,
                          sponsor.city, sponsor.cityName, sponsor.endDate, sponsor.timings.size(), sponsor.timings[1].day),

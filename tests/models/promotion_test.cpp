@@ -68,7 +68,7 @@ TEST(Promotion, Samples) {
     test::checkSamples(samples, Decoder::withFreshContext());
 
     const auto dateOnly = Promotion::decode(parse(R"({"usageDate":"2024-03-01"})"), Decoder());
-    EXPECT_EQ(dateOnly.usageDate, toDate("2024-03-01", DateUtils::shared().dateFormats()));
+    EXPECT_EQ(dateOnly.usageDate, toDate("2024-03-01", DateUtils::shared()->dateFormats()));
 }
 
 TEST(Promotion, EveryKeyFollowsItsRule) { test::checkRules(promotionKeys); }

@@ -51,7 +51,8 @@ protected:
     }
     void TearDown() override {
         store().removeCredential();
-        Lumeno::shared().isReCaptchaEnabled = Lumeno::shared().usev2Signup = false;
+        Lumeno::shared().updateSettings(
+            [](LumenoSettings& settings) { settings.isReCaptchaEnabled = settings.usev2Signup = false; });
         test::resetTransport();
     }
     static const CredentialsManager& store() { return CredentialsManager::shared(); }

@@ -83,9 +83,11 @@ int portOf(const sockaddr_storage& address) {  // the server listens on IPv4 onl
     return address.ss_family == AF_INET ? ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port) : -1;
 }
 
-/// Shuts down the server's accepted sockets on `localPort` (only the one from `peerPort`
-/// when given). httplib keeps the descriptors to itself, so they are found by address.
-void shutDownConnections(int localPort, int peerPort = -1) {
+/// Calls `visit(fd, peerPort)` for each socket of the process bound to `localPort`: the
+/// listener (peer port -1) and the accepted connections. httplib keeps the descriptors to
+/// itself, so they are found by address.
+template <class Visit>
+void forEachSocket(int localPort, Visit visit) {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
         const int fd = std::stoi(entry.path().filename().string());
@@ -93,9 +95,18 @@ void shutDownConnections(int localPort, int peerPort = -1) {
         socklen_t localSize = sizeof local, peerSize = sizeof peer;
         if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0 || portOf(local) != localPort)
             continue;
-        if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0) continue;  // the listener
-        if (peerPort < 0 || portOf(peer) == peerPort) ::shutdown(fd, SHUT_RDWR);
+        visit(fd, getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) == 0 ? portOf(peer) : -1);
     }
+}
+
+/// Writes `bytes` to the server's accepted sockets on `localPort` (only the one from `peerPort`
+/// when given) and shuts them down.
+void shutDownConnections(int localPort, int peerPort = -1, std::string_view bytes = {}) {
+    forEachSocket(localPort, [&](int fd, int peer) {
+        if (peer < 0 || (peerPort >= 0 && peer != peerPort)) return;
+        if (!bytes.empty()) ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        ::shutdown(fd, SHUT_RDWR);
+    });
 }
 
 FakeServer::Responder always(Reply reply) {
@@ -110,9 +121,11 @@ Reply Reply::json(std::string body, int status) {
     return Reply(status, std::move(body), {{"Content-Type", "application/json"}});
 }
 
-Reply Reply::dropped() {
+Reply Reply::dropped() { return cut(""); }
+
+Reply Reply::cut(std::string bytes) {
     Reply reply;
-    reply.drop = true;
+    reply.raw = std::move(bytes);
     return reply;
 }
 
@@ -156,7 +169,7 @@ FakeServer::FakeServer(Scheme scheme) : scheme_(scheme), fallback_(always(Reply(
         stopping_.wait_for(lock, reply.delay, [this] { return stopped_; });
         lock.unlock();
 
-        if (reply.drop) return shutDownConnections(port_, request.remote_port);
+        if (reply.raw) return shutDownConnections(port_, request.remote_port, *reply.raw);
         response.status = reply.status;
         for (const auto& [name, value] : reply.headers.fields()) response.headers.emplace(name, value);
         response.body = reply.body;
@@ -167,6 +180,10 @@ FakeServer::FakeServer(Scheme scheme) : scheme_(scheme), fallback_(always(Reply(
 
     port_ = server_->bind_to_any_port("127.0.0.1");
     if (port_ <= 0) throw std::runtime_error("fake server: no port");
+    // httplib listens with a backlog of 5; a burst of connections would then wait for SYN retries.
+    forEachSocket(port_, [](int fd, int peer) {
+        if (peer < 0) ::listen(fd, SOMAXCONN);
+    });
     thread_ = std::thread([this] { server_->listen_after_bind(); });
     // A stop that comes before the accept loop runs would be lost: wait for the loop.
     while (!server_->is_running()) std::this_thread::yield();

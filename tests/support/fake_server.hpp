@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -35,7 +36,7 @@ struct Reply {
     HttpHeaders headers;
     std::string body;
     std::chrono::milliseconds delay{0};  ///< wait before answering (cut short when the server stops)
-    bool drop = false;                   ///< close the connection instead of answering
+    std::optional<std::string> raw;      ///< instead of the reply: these bytes, then the connection closes
 
     Reply() = default;
     Reply(int status, std::string body = {}, HttpHeaders headers = {})
@@ -45,6 +46,8 @@ struct Reply {
     static Reply json(std::string body, int status = 200);
     /// The connection closes without a reply.
     static Reply dropped();
+    /// `bytes` go out as they are, then the connection closes: a reply cut short or malformed.
+    static Reply cut(std::string bytes);
     /// The same reply, sent after `wait`.
     Reply after(std::chrono::milliseconds wait) &&;
 };

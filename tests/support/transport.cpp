@@ -1,5 +1,7 @@
 #include "support/transport.hpp"
 
+#include <gtest/gtest.h>
+
 #include "core/http/session.hpp"
 #include "lumeno/core/lumeno.hpp"
 #include "lumeno/core/main_queue.hpp"
@@ -8,20 +10,24 @@
 namespace lumeno::test {
 
 void useServer(const FakeServer& server, std::string_view gateway, std::string_view pinnedHost) {
-    Lumeno& lumeno = Lumeno::shared();
-    lumeno.tenant = server.url(gateway);
-    lumeno.baseURL = "https://" + std::string(pinnedHost) + "/";
-    lumeno.apiKey = "key";
-    lumeno.tokenType = "JWT";
+    detail::guardConnectionsForTesting();
+    Lumeno::shared().updateSettings([&](LumenoSettings& settings) {
+        settings.tenant = server.url(gateway);
+        settings.baseURL = "https://" + std::string(pinnedHost) + "/";
+        settings.apiKey = "key";
+        settings.tokenType = "JWT";
+    });
     detail::setPinnedRootsForTesting(TestPki::shared().rootPem);
 }
 
 void resetTransport() {
+    EXPECT_EQ(detail::refusedConnectionsForTesting(), 0u) << "a transfer tried to leave loopback";
     detail::setPinnedRootsForTesting(std::nullopt);
     detail::setTransportTimeouts({});
     Lumeno& lumeno = Lumeno::shared();
-    lumeno.tokenRefreshMandatory = false;
-    lumeno.apiLogsEnabled = false;
+    lumeno.updateSettings([](LumenoSettings& settings) {
+        settings.tokenRefreshMandatory = settings.apiLogsEnabled = false;
+    });
     lumeno.tokenDidRefresh(nullptr);
     lumeno.didUnauthorisedRequest(nullptr);
     lumeno.setTokenRefresh(nullptr);
@@ -48,7 +54,7 @@ std::shared_ptr<Delivery> sendAndWait(const detail::LumenoService& service) {
 Result<Response> transfer(const std::string& url, const HttpHeaders& headers) {
     auto outcome = std::make_shared<std::optional<Result<Response>>>();
     detail::HttpRequest request{.method = detail::HttpMethod::get, .url = url, .headers = headers, .body = {}};
-    detail::startTransfer(std::move(request), [outcome](Result<Response> result) {
+    detail::startTransfer(std::move(request), Lumeno::shared().settings()->baseURL, [outcome](Result<Response> result) {
         MainQueue::shared().post([outcome, result = std::move(result)] { *outcome = result; });
     });
     if (!waitFor([&] { return outcome->has_value(); })) return fail(LumenoError::underlying("no outcome in time"));

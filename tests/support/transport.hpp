@@ -13,10 +13,12 @@
 namespace lumeno::test {
 
 /// Points the library at `server`: the gateway is `server.url(gateway)`, the pinned host is
-/// `pinnedHost`, and the pinned roots are the test root. Token type "JWT", API key "key".
+/// `pinnedHost`, and the pinned roots are the test root. Token type "JWT", API key "key". Turns
+/// the connect guard on for the rest of the process.
 void useServer(const FakeServer& server, std::string_view gateway = "/v1", std::string_view pinnedHost = "127.0.0.1");
 
-/// Puts back what `useServer` and the tests change: roots, timeouts, refresh flag, callbacks.
+/// Puts back what `useServer` and the tests change: roots, timeouts, refresh and logging flags,
+/// callbacks. Fails the test when the connect guard refused a socket.
 void resetTransport();
 
 /// What the completion of one request saw.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +17,9 @@ namespace lumeno {
 /// Items: "user", "token", "expiry" (text, "yyyy-MM-dd'T'HH:mm:ss.SSSZ"), "sessionTypeKey"
 /// (integer: 0 password, 1 social) and "sessionTypePassword" (the password of a password
 /// session, clear text: the request hook needs it to log in again).
+///
+/// Every read and write through the manager holds one lock, so that `session()` never sees
+/// half of a session that `storeCredential` is writing.
 class CredentialsManager {
 public:
     /// The kind of session the stored token belongs to.
@@ -42,7 +47,19 @@ public:
     /// A store around its own wrapper; `now` is the clock of expiry arithmetic.
     explicit CredentialsManager(KeychainWrapper keychain, std::function<Date()> now = nullptr);
 
+    /// The items of a session, read together.
+    struct Session {
+        std::optional<std::string> user;
+        std::optional<std::string> token;
+        std::optional<std::int64_t> sessionType;  ///< 0 password, 1 social
+        std::optional<std::string> password;      ///< of a password session
+        std::optional<Date> expiry;               ///< nullopt when absent or unreadable
+    };
+
     [[nodiscard]] const KeychainWrapper& keychain() const noexcept { return keychain_; }
+
+    /// The stored session as one snapshot.
+    [[nodiscard]] Session session() const;
 
     [[nodiscard]] std::optional<std::string> token() const;
     void setToken(const std::optional<std::string>& token) const;
@@ -63,7 +80,7 @@ public:
     /// The expiry of a token that lives `expiresIn` seconds (text): now + that - 120 s, or now
     /// when the text is no finite number in the C locale ("3600", "3600.5", "3.6e3" are;
     /// "", "abc", "3600s", " 3600", "inf", "nan" are not). An expiry beyond what a `Date`
-    /// holds (about 292 years from 1970) stops there.
+    /// holds (about 292 years either side of 1970) stops at its end.
     [[nodiscard]] Date expiryFrom(std::string_view expiresIn) const;
 
     /// Removes every item of the store's service.
@@ -71,7 +88,10 @@ public:
 
 private:
     void writeOrRemove(std::string_view key, const std::optional<std::string>& value) const;
+    [[nodiscard]] std::optional<std::string> lockedRead(std::string_view key) const;
+    void lockedWrite(std::string_view key, const std::optional<std::string>& value) const;
 
+    mutable std::mutex mutex_;
     KeychainWrapper keychain_;
     std::function<Date()> now_;
     DateFormatter formatter_;

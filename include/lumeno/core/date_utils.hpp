@@ -20,7 +20,9 @@ inline constexpr Date kFallbackDate = Date(std::chrono::seconds(1));
 ///
 /// Parsing is ICU's strict (non-lenient) parse, and takes the whole text or nothing: trailing
 /// characters fail it. ICU's own rules stay as they are: "Z" reads "+0000", "+00:00", "+01",
-/// "Z", "UTC" and "GMT+01:00" alike, and leading spaces are skipped.
+/// "Z", "UTC" and "GMT+01:00" alike, and leading spaces are skipped. A text with a run of digits
+/// (of any script) longer than both 9 and the pattern's longest run of abutting fields
+/// ("yyyyMMddHHmmss": 14) parses nothing: ICU misreads longer fractions of seconds, and crashes.
 class DateFormatter {
 public:
     /// `locale` empty means no locale (the root locale); `timeZone` is an ICU zone id.
@@ -59,8 +61,11 @@ std::string programTimeZoneId(const std::optional<std::string>& abbreviation);
 /// The shared date formats of the models.
 class DateUtils {
 public:
-    /// Created on first use with the zone of `Lumeno::shared().programTimeZone`.
-    static DateUtils& shared();
+    /// The formats in the programme's zone ("program_time_zone"). The first use after the
+    /// configuration has been read (`Lumeno::initialize` or `apply`) fixes them for the rest of
+    /// the process. A use before that gets formats for the zone the settings hold at that
+    /// moment, and fixes nothing.
+    static std::shared_ptr<const DateUtils> shared();
 
     /// A separate instance for another zone abbreviation (the shared one is untouched).
     explicit DateUtils(const std::optional<std::string>& timeZoneAbbreviation);

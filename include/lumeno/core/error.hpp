@@ -62,6 +62,18 @@ public:
         invalidToken,
     };
 
+    /// Why a transfer failed: the code an `underlying` error carries.
+    enum class TransportFailure {
+        cancelled,           ///< the call's handle was cancelled, or the library shut down
+        timedOut,
+        couldNotConnect,
+        tls,                 ///< the TLS handshake failed, the pinned roots included
+        destinationRefused,  ///< a host or scheme the session does not go to, a redirect included
+        tooManyRedirects,
+        replyTooLarge,
+        other,
+    };
+
     /// Code vocabularies, matched against the first error entry's code (lowercased).
     /// Raw values are the snake_case forms of the case names:
     /// login: "user_locked_out", "authentication_failed", "invalid_credentials", "login_disabled";
@@ -83,7 +95,8 @@ public:
     static LumenoError objectMapping(std::string error, Response response);
     static LumenoError encodableMapping(std::string error);
     static LumenoError statusCode(LumenoResponseError error);
-    static LumenoError underlying(std::string error, std::optional<Response> response = std::nullopt);
+    static LumenoError underlying(std::string error, std::optional<Response> response = std::nullopt,
+                                  TransportFailure failure = TransportFailure::other);
     static LumenoError requestMapping(std::string text);
     static LumenoError parameterEncoding(std::string error);
     static LumenoError lumenoErrorMapping(Response response);
@@ -103,6 +116,10 @@ public:
     /// The wrapped error's text (`objectMapping`, `encodableMapping`, `underlying`,
     /// `parameterEncoding`) or the refused text (`requestMapping`); empty otherwise.
     [[nodiscard]] const std::string& detail() const noexcept { return detail_; }
+    /// The transport failure an `underlying` error stands for; nullopt for the other kinds.
+    [[nodiscard]] std::optional<TransportFailure> transportFailure() const noexcept;
+    /// Whether the call was cancelled (its handle, or `Lumeno::shutdown`) rather than failed.
+    [[nodiscard]] bool isCancellation() const noexcept { return transportFailure() == TransportFailure::cancelled; }
     /// The parsed error body of a `statusCode` failure.
     [[nodiscard]] const LumenoResponseError* responseError() const noexcept { return responseError_.get(); }
 
@@ -115,6 +132,7 @@ private:
     LumenoError(Kind kind, std::string detail = {}, std::optional<Response> response = std::nullopt);
 
     Kind kind_;
+    TransportFailure transportFailure_ = TransportFailure::other;
     std::string detail_;
     std::shared_ptr<const Response> response_;
     std::shared_ptr<const LumenoResponseError> responseError_;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,10 +35,21 @@ struct LumenoConfig {
     static LumenoConfig decodePlist(std::string_view data);
 };
 
-/// The entry object of the library: the settings every call reads (the configuration's values
-/// and the ones below) and the host's callbacks. Initialise it once, before the first call,
-/// from the main thread.
-class Lumeno : public LumenoConfig {
+/// Everything a request reads from the entry object: the configuration and the settings below.
+struct LumenoSettings : LumenoConfig {
+    /// The page size of the list calls that take none.
+    std::int64_t defaultPageLimit = 50;
+
+    std::string choosePasswordEndpoint = "/accounts/choose-password/";
+    std::string changePasswordEndpoint = "/accounts/change-password/";
+    std::string resetPasswordEndpoint = "/accounts/reset-password/";
+    std::string doResetPasswordEndpoint = "/accounts/do-reset-password/";
+};
+
+/// The entry object of the library: the settings every call reads and the host's callbacks.
+/// Initialise it once, before the first call. Safe from any thread: each request reads one
+/// immutable snapshot of the settings, and a change replaces the snapshot in one step.
+class Lumeno {
 public:
     static Lumeno& shared();
 
@@ -45,43 +58,56 @@ public:
     /// a missing or mistyped key with the decoder's own message.
     void initialize(std::string_view file);
 
+    /// Takes every setting of a configuration (the other settings stay); like `initialize`,
+    /// this counts as reading the configuration.
+    void apply(const LumenoConfig& config);
+
+    /// Whether a configuration has been read (`initialize` or `apply`).
+    [[nodiscard]] bool configurationRead() const;
+
+    /// The settings as they stand: an immutable snapshot, to keep and read on any thread.
+    [[nodiscard]] std::shared_ptr<const LumenoSettings> settings() const;
+
+    /// Changes the settings: `change` edits a copy of the current ones, which then replaces
+    /// them in one step. Requests already under way keep the snapshot they started with.
+    void updateSettings(const std::function<void(LumenoSettings&)>& change);
+
     /// Replaces the API key and the reCAPTCHA site key.
     void updateAttributes(std::string apiKey, std::optional<std::string> reCaptchaSiteKey);
 
     /// The folder that stands for the host's main bundle: the executable's folder unless set
     /// (an empty path goes back to that).
-    void setMainBundlePath(std::filesystem::path path) { mainBundlePath_ = std::move(path); }
+    void setMainBundlePath(std::filesystem::path path);
     [[nodiscard]] std::filesystem::path mainBundlePath() const;
 
     /// Told after the request hook renewed an expired password session; gets the new token.
-    void tokenDidRefresh(std::function<void(const std::string& token)> callback) {
-        tokenDidRefresh_ = std::move(callback);
-    }
+    void tokenDidRefresh(std::function<void(const std::string& token)> callback);
     /// Told when the request hook's re-login is refused (401 or 403): the stored session can
     /// no longer be renewed and the member has to sign in again.
-    void didUnauthorisedRequest(std::function<void()> callback) { didUnauthorisedRequest_ = std::move(callback); }
+    void didUnauthorisedRequest(std::function<void()> callback);
     /// Told when a request leaves with an expired token that the hook cannot renew itself
     /// (a social session, or no stored password), so the host can renew it its own way.
-    void setTokenRefresh(std::function<void()> callback) { tokenRefresh_ = std::move(callback); }
+    void setTokenRefresh(std::function<void()> callback);
 
-    [[nodiscard]] const auto& tokenDidRefreshCallback() const noexcept { return tokenDidRefresh_; }
-    [[nodiscard]] const auto& didUnauthorisedRequestCallback() const noexcept { return didUnauthorisedRequest_; }
-    [[nodiscard]] const auto& tokenRefreshCallback() const noexcept { return tokenRefresh_; }
+    /// The callbacks as set now (empty when none).
+    [[nodiscard]] std::function<void(const std::string&)> tokenDidRefreshCallback() const;
+    [[nodiscard]] std::function<void()> didUnauthorisedRequestCallback() const;
+    [[nodiscard]] std::function<void()> tokenRefreshCallback() const;
 
-    /// Copies every setting of a configuration into the entry object.
-    void apply(const LumenoConfig& config) { static_cast<LumenoConfig&>(*this) = config; }
-
-    /// The page size of the list calls that take none.
-    std::int64_t defaultPageLimit = 50;
-
-    std::string choosePasswordEndpoint = "/accounts/choose-password/";
-    std::string changePasswordEndpoint = "/accounts/change-password/";
-    std::string resetPasswordEndpoint = "/accounts/reset-password/";
-    std::string doResetPasswordEndpoint = "/accounts/do-reset-password/";
+    /// Stops the library before the host tears down what its completions use: no call is
+    /// accepted any more (each new one fails with a cancelled `underlying` error, left on the
+    /// main queue), the calls in flight are abandoned and their completions dropped, not run,
+    /// the I/O thread ends, and the main queue's executor is dropped. Completions already on
+    /// the main queue stay there. The library does the same at static destruction when the
+    /// host did not.
+    static void shutdown();
 
 private:
-    Lumeno() = default;
+    Lumeno();
 
+    mutable std::mutex mutex_;
+    std::shared_ptr<const LumenoSettings> settings_;
+    bool configurationRead_ = false;
     std::filesystem::path mainBundlePath_;
     std::function<void(const std::string&)> tokenDidRefresh_;
     std::function<void()> didUnauthorisedRequest_;

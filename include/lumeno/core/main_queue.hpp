@@ -2,9 +2,12 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <thread>
 
 namespace lumeno {
 
@@ -20,24 +23,45 @@ public:
 
     static MainQueue& shared();
 
-    /// Queues a task; safe from any thread.
+    MainQueue() = default;
+    ~MainQueue();
+    MainQueue(const MainQueue&) = delete;
+    MainQueue& operator=(const MainQueue&) = delete;
+
+    /// Queues a task; safe from any thread. Never calls host code: it queues and wakes whoever
+    /// takes the tasks (a pumping thread, or the executor's hand-over thread).
     void post(Task task);
 
-    /// Runs the tasks queued so far (not those they queue); returns how many ran.
+    /// Runs the tasks queued so far (not those they queue); returns how many ran. When a task
+    /// throws, the ones after it go back to the front of the queue, in order, before the
+    /// exception leaves. Runs nothing while an executor is set.
     std::size_t runPending();
 
     /// Runs tasks as they arrive until `done()` holds or `timeout` passes; returns `done()`.
+    /// While an executor is set it runs nothing and only waits for `done()`, which it checks
+    /// after each task the executor takes.
     bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
     /// From now on tasks go to `executor` instead of the queue (nullptr restores the queue).
-    /// Tasks already queued are handed over at once, in order.
+    /// A thread of the queue's own calls the executor, one task at a time, in the order of
+    /// posting, the tasks already queued first, so that neither a blocking nor a throwing
+    /// executor holds up a transfer. An exception from the executor is reported once on stderr;
+    /// the task it was given is lost. When this returns, the executor it replaced is no longer
+    /// in use (unless this is called from inside it): an executor must therefore not wait for
+    /// the thread that replaces it.
     void setExecutor(Executor executor);
 
 private:
+    void handOver();
+
     std::mutex mutex_;
-    std::condition_variable ready_;
+    std::condition_variable changed_;  ///< a task queued or handed over, the executor changed
     std::deque<Task> tasks_;
-    Executor executor_;
+    std::shared_ptr<const Executor> executor_;
+    bool handingOver_ = false;   ///< the hand-over thread is inside the executor
+    std::uint64_t handOvers_ = 0;  ///< hand-overs finished so far
+    bool stopping_ = false;
+    std::thread handOverThread_;  ///< started with the first executor
 };
 
 }  // namespace lumeno

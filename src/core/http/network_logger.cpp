@@ -1,22 +1,107 @@
 #include "core/http/network_logger.hpp"
 
 #include <boost/json/parse.hpp>
-#include <boost/json/serialize.hpp>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <mutex>
+#include <ranges>
+#include <string>
 
+#include "core/host_code.hpp"
 #include "lumeno/core/json/json.hpp"
 
 namespace lumeno {
 namespace {
 
 constexpr std::string_view mask = "***";
-constexpr std::array<std::string_view, 3> secretHeaders = {"Authorization", "x-api-key", "Recaptcha-Token"};
-constexpr std::array<std::string_view, 9> secretMembers = {
-    "password", "current_password", "new_password", "otp", "reset_key", "access_token", "id_token", "token", "code"};
+
+// A name is secret when one of its words is a secret word, or when its words make a secret
+// name: "Password", "confirm_password", "refreshToken", "PIN", "Set-Cookie", "X-API-Key",
+// "auth_key" are; "Recaptcha-SiteKey", "expires_in" and "country_code" are not.
+constexpr std::array<std::string_view, 8> secretWords = {"authorization", "cookie",  "otp",    "passwd",
+                                                         "password",      "pin",     "secret", "token"};
+constexpr std::array<std::string_view, 7> secretNames = {"api_key",   "auth_code",         "auth_key", "code",
+                                                         "reset_key", "verification_code", "x_api_key"};
+
+// A body longer than this is logged as its size only.
+constexpr std::size_t maxLoggedBody = 64 * 1024;
+
+bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
+bool isLower(char c) { return c >= 'a' && c <= 'z'; }
+
+/// The lower-case words of a name joined by "_". A word ends at "_", "-", ".", a space, and
+/// before a capital that follows a small letter or digit ("refreshToken") or that starts a
+/// word after an acronym ("IDToken").
+std::string wordsOf(std::string_view name) {
+    std::string words;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        const char previous = i > 0 ? name[i - 1] : '_';
+        const char next = i + 1 < name.size() ? name[i + 1] : '_';
+        const bool separator = c == '_' || c == '-' || c == '.' || c == ' ';
+        const bool afterSmall = isLower(previous) || (previous >= '0' && previous <= '9');
+        const bool capitalStart = isUpper(c) && (afterSmall || (isUpper(previous) && isLower(next)));
+        if ((separator || capitalStart) && !words.empty() && words.back() != '_') words += '_';
+        if (!separator) words += isUpper(c) ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return words;
+}
+
+bool isSecretName(std::string_view name) {
+    const std::string words = wordsOf(name);
+    if (std::ranges::find(secretNames, words) != secretNames.end()) return true;
+    for (const auto word : std::views::split(words, '_'))
+        if (std::ranges::find(secretWords, std::string_view(word)) != secretWords.end()) return true;
+    return false;
+}
+
+/// The index just past the string that opens at `start`, or the end of a text cut short.
+std::size_t stringEnd(std::string_view text, std::size_t start) {
+    for (std::size_t i = start + 1; i < text.size(); ++i) {
+        if (text[i] == '\\')
+            ++i;
+        else if (text[i] == '"')
+            return i + 1;
+    }
+    return text.size();
+}
+
+std::size_t skipSpace(std::string_view text, std::size_t i) {
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
+    return i;
+}
+
+/// The index just past the value that starts at `start`: a string, a whole object or list,
+/// or a bare word up to the next delimiter; the end of a text cut short.
+std::size_t valueEnd(std::string_view text, std::size_t start) {
+    if (text[start] == '"') return stringEnd(text, start);
+    if (text[start] != '{' && text[start] != '[') {
+        const std::size_t end = text.find_first_of(",}] \t\r\n", start);
+        return end == std::string_view::npos ? text.size() : end;
+    }
+    std::size_t depth = 0;
+    for (std::size_t i = start; i < text.size();) {
+        const char c = text[i];
+        if (c == '"') {
+            i = stringEnd(text, i);
+            continue;
+        }
+        ++i;
+        if (c == '{' || c == '[') ++depth;
+        if ((c == '}' || c == ']') && --depth == 0) return i;
+    }
+    return text.size();
+}
+
+/// The text of a member name as written (escapes read), or its raw characters when it does not read.
+std::string nameOf(std::string_view quoted) {
+    boost::system::error_code error;
+    const JsonValue name = boost::json::parse(quoted, error);
+    if (!error && name.is_string()) return std::string(name.get_string());
+    return std::string(quoted.substr(1, quoted.size() - 2));
+}
 
 struct Log {
     std::mutex mutex;
@@ -27,31 +112,18 @@ struct Log {
         return log;
     }
     void write(std::string_view entry) {
+        static std::atomic_flag reported;
         std::lock_guard lock(mutex);
         if (sink)
-            sink(entry);
+            detail::callHost(reported, "the network-log sink", [&] { sink(entry); });
         else
             std::fprintf(stderr, "%.*s\n", static_cast<int>(entry.size()), entry.data());
     }
 };
 
-void maskMembers(JsonValue& json) {
-    if (auto* object = json.if_object()) {
-        for (auto& [key, value] : *object) {
-            if (std::ranges::find(secretMembers, std::string_view(key)) != secretMembers.end())
-                value = mask;
-            else
-                maskMembers(value);
-        }
-    } else if (auto* array = json.if_array()) {
-        for (auto& element : *array) maskMembers(element);
-    }
-}
-
 void appendHeadersAndBody(std::string& entry, const HttpHeaders& headers, std::string_view body) {
     for (const auto& [name, value] : headers.fields()) {
-        const bool secret = std::ranges::any_of(secretHeaders, [&](auto s) { return HttpHeaders::sameName(name, s); });
-        entry.append("\n").append(name).append(": ").append(secret ? mask : std::string_view(value));
+        entry.append("\n").append(name).append(": ").append(isSecretName(name) ? mask : std::string_view(value));
     }
     if (!body.empty()) entry.append("\n\n").append(detail::maskedBody(body));
 }
@@ -66,11 +138,29 @@ void setNetworkLogSink(NetworkLogSink sink) {
 namespace detail {
 
 std::string maskedBody(std::string_view body) {
-    boost::system::error_code error;
-    JsonValue json = boost::json::parse(body, error);
-    if (error) return std::string(body);
-    maskMembers(json);
-    return boost::json::serialize(json);
+    if (body.size() > maxLoggedBody) return "(" + std::to_string(body.size()) + " bytes)";
+    // A lexical pass over "name": value pairs, so that a body cut short or otherwise no JSON is
+    // masked as well, and the rest stays as it came.
+    std::string out;
+    out.reserve(body.size());
+    for (std::size_t i = 0; i < body.size();) {
+        if (body[i] != '"') {
+            out += body[i++];
+            continue;
+        }
+        const std::size_t nameEnd = stringEnd(body, i);
+        const std::size_t colon = skipSpace(body, nameEnd);
+        const bool secret =
+            colon < body.size() && body[colon] == ':' && isSecretName(nameOf(body.substr(i, nameEnd - i)));
+        const std::size_t valueStart = secret ? skipSpace(body, colon + 1) : nameEnd;
+        out.append(body.substr(i, valueStart - i));
+        i = valueStart;
+        if (secret && i < body.size()) {
+            out.append("\"").append(mask).append("\"");
+            i = valueEnd(body, i);
+        }
+    }
+    return out;
 }
 
 void logRequest(const HttpRequest& request) {

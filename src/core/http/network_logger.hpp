@@ -15,8 +15,10 @@ void logRequest(const HttpRequest& request);
 /// Logs the outcome of a request: status, headers and body of the reply, or the failure.
 void logOutcome(HttpMethod method, std::string_view url, const Result<Response>& outcome);
 
-/// The body with the values of secret members replaced by "***" at any depth; a body that is
-/// no JSON comes back unchanged.
+/// The body with the value of every secret member ("name": value, at any depth, in JSON or in
+/// a body that is no JSON or cut short) replaced by "***", the rest unchanged; a body over
+/// 64 KiB becomes its size, "(70000 bytes)". Header and member names are secret by their
+/// words, whatever their case ("Password", "confirm_password", "refreshToken", "Set-Cookie").
 std::string maskedBody(std::string_view body);
 
 }  // namespace lumeno::detail

@@ -5,27 +5,40 @@
 
 #include "core/http/network_logger.hpp"
 #include "core/http/session.hpp"
-#include "lumeno/core/lumeno.hpp"
 #include "lumeno/core/main_queue.hpp"
 
 namespace lumeno::detail {
 namespace {
 
+/// What the network log says of a request that left.
+struct SentRequest {
+    HttpMethod method;
+    std::string url;
+};
+
 /// One request of a provider, from its case to its one completion. The first outcome wins:
 /// the reply or transport failure from the session, a refusal, or a cancel.
 class Call final : public Cancellable, public std::enable_shared_from_this<Call> {
 public:
-    Call(ProviderCompletion completion, bool logging) : completion_(std::move(completion)), logging_(logging) {}
+    /// `settings`: the snapshot the request was built under; null for a call refused unsent.
+    Call(ProviderCompletion completion, std::shared_ptr<const LumenoSettings> settings)
+        : completion_(std::move(completion)), settings_(std::move(settings)) {}
 
     /// Hands the request, as the hook let it go, to the session.
     void send(HttpRequest request) {
+        {
+            std::lock_guard lock(mutex_);
+            if (finished_) return;  // cancelled while the hook held it
+            if (settings_->apiLogsEnabled) sent_ = SentRequest{request.method, request.url};
+        }
+        if (settings_->apiLogsEnabled) logRequest(request);
+        // Outside the lock: after a shutdown the session fails the transfer on this thread.
+        const TransferId transfer =
+            startTransfer(std::move(request), settings_->baseURL,
+                          [self = shared_from_this()](ProviderResult result) { self->finish(std::move(result)); });
         std::lock_guard lock(mutex_);
-        if (finished_) return;  // cancelled while the hook held it
-        if (logging_) logRequest(request);
-        method_ = request.method;
-        url_ = request.url;
-        transfer_ = startTransfer(std::move(request),
-                                  [self = shared_from_this()](ProviderResult result) { self->finish(std::move(result)); });
+        transfer_ = transfer;
+        if (cancelled_) cancelTransfer(transfer);  // cancelled while the transfer started
     }
 
     void finish(ProviderResult result) {
@@ -46,7 +59,8 @@ public:
             transfer = transfer_;
         }
         if (transfer) cancelTransfer(*transfer);
-        deliver(fail(LumenoError::underlying("Request explicitly cancelled.")));
+        deliver(fail(LumenoError::underlying("Request explicitly cancelled.", std::nullopt,
+                                             LumenoError::TransportFailure::cancelled)));
     }
 
     [[nodiscard]] bool isCancelled() const override {
@@ -55,10 +69,12 @@ public:
     }
 
 private:
-    /// Runs once, for the outcome that won; logs it when a request was sent.
+    /// Runs once, for the outcome that won. The outcome of a request that left is logged on
+    /// the main queue, never on the I/O thread, where the log sink must not run.
     void deliver(ProviderResult result) {
-        if (logging_ && transfer_) logOutcome(method_, url_, result);
-        MainQueue::shared().post([completion = std::move(completion_), result = std::move(result)]() mutable {
+        MainQueue::shared().post([completion = std::move(completion_), result = std::move(result),
+                                  sent = std::move(sent_)]() mutable {
+            if (sent) logOutcome(sent->method, sent->url, result);
             completion(std::move(result));
         });
     }
@@ -67,35 +83,30 @@ private:
     bool finished_ = false;
     bool cancelled_ = false;
     std::optional<TransferId> transfer_;
+    std::optional<SentRequest> sent_;
     ProviderCompletion completion_;
-    bool logging_;
-    HttpMethod method_ = HttpMethod::get;
-    std::string url_;
+    std::shared_ptr<const LumenoSettings> settings_;
 };
 
 }  // namespace
 
-Provider::Provider(RequestHook hook, bool logging) : hook_(std::move(hook)), logging_(logging) {}
+Provider::Provider(RequestHook hook) : hook_(std::move(hook)) {}
 
 std::shared_ptr<Cancellable> Provider::request(const LumenoService& service, ProviderCompletion completion) const {
-    auto request = endpoint(service);
+    auto settings = Lumeno::shared().settings();
+    auto request = endpoint(service, *settings);
     if (!request) return refuse(std::move(request.error()), std::move(completion));
-    MainQueue::shared();  // exists before the session, so it outlives the session's thread
-    auto call = std::make_shared<Call>(std::move(completion), logging_);
-    if (!hook_) {
-        call->send(std::move(*request));
-        return call;
-    }
-    hook_(std::move(*request), [call](HttpRequest ready) { call->send(std::move(ready)); });
+    auto call = std::make_shared<Call>(std::move(completion), settings);
+    hook_(std::move(*request), *settings, [call](HttpRequest ready) { call->send(std::move(ready)); });
     return call;
 }
 
 std::shared_ptr<Cancellable> Provider::refuse(LumenoError error, ProviderCompletion completion) const {
-    auto call = std::make_shared<Call>(std::move(completion), logging_);
+    auto call = std::make_shared<Call>(std::move(completion), nullptr);
     call->finish(fail(std::move(error)));
     return call;
 }
 
-Provider makeProvider() { return Provider(refreshCompletion, Lumeno::shared().apiLogsEnabled); }
+Provider makeProvider() { return Provider(refreshCompletion); }
 
 }  // namespace lumeno::detail

@@ -6,6 +6,7 @@
 #include "core/service/http_request.hpp"
 #include "core/service/lumeno_service.hpp"
 #include "lumeno/core/cancellable.hpp"
+#include "lumeno/core/lumeno.hpp"
 #include "lumeno/core/result.hpp"
 
 namespace lumeno::detail {
@@ -15,17 +16,22 @@ namespace lumeno::detail {
 using ProviderResult = Result<Response>;
 using ProviderCompletion = std::move_only_function<void(ProviderResult)>;
 
-/// Looks at a request before it leaves; calls `proceed` exactly once, possibly later and
-/// from another thread, with the request to send.
-using RequestHook = std::function<void(HttpRequest request, std::function<void(HttpRequest)> proceed)>;
+/// Lets a request go on, possibly later and from another thread.
+using Proceed = std::function<void(HttpRequest)>;
+
+/// Looks at a request, built under `settings`, before it leaves; calls `proceed` exactly once
+/// with the request to send.
+using RequestHook = std::function<void(HttpRequest request, const LumenoSettings& settings, Proceed proceed)>;
 
 /// Sends service cases through the one pinned session and delivers each outcome on the main queue.
 class Provider {
 public:
-    Provider(RequestHook hook, bool logging);
+    explicit Provider(RequestHook hook);
 
-    /// Builds the case's request, runs the hook, sends it. The completion runs once on
-    /// `MainQueue`; a case that cannot become a request fails there with `requestMapping`.
+    /// Builds the case's request from one snapshot of the settings, runs the hook, sends it.
+    /// The completion runs once on `MainQueue`; a case that cannot become a request fails there
+    /// with `requestMapping`. When API logging is on, the request and its outcome are logged,
+    /// the outcome on the main queue.
     std::shared_ptr<Cancellable> request(const LumenoService& service, ProviderCompletion completion) const;
 
     /// Sends nothing: the completion runs once on `MainQueue` with `error`. The handle is
@@ -34,14 +40,15 @@ public:
 
 private:
     RequestHook hook_;
-    bool logging_;
 };
 
-/// A new provider over the shared session, with the library's request hook and, when API
-/// logging is on, the network logger.
+/// A new provider over the shared session, with the library's request hook.
 Provider makeProvider();
 
 /// The library's request hook: renews an expired password session before the request leaves.
-void refreshCompletion(HttpRequest request, std::function<void(HttpRequest)> proceed);
+void refreshCompletion(HttpRequest request, const LumenoSettings& settings, Proceed proceed);
+
+/// Drops the requests the hook holds while a renewal runs; their completions never run.
+void dropHeldRequests();
 
 }  // namespace lumeno::detail

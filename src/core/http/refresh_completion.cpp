@@ -8,14 +8,11 @@
 #include "api/response_decoding.hpp"
 #include "core/http/provider.hpp"
 #include "lumeno/core/credentials_manager.hpp"
-#include "lumeno/core/lumeno.hpp"
 #include "lumeno/core/main_queue.hpp"
 #include "lumeno/models/member/member_response.hpp"
 
 namespace lumeno::detail {
 namespace {
-
-using Proceed = std::function<void(HttpRequest)>;
 
 struct HeldRequest {
     HttpRequest request;
@@ -45,23 +42,26 @@ std::string_view authorizationScheme(const HttpRequest& request) {
     return value.substr(0, value.find(' '));
 }
 
-bool tokenHasExpired() {
-    const auto expiry = CredentialsManager::shared().expiryDate();
-    return expiry && *expiry <= std::chrono::system_clock::now();
+/// Whether the stored token has expired and, for a password session, its user and password.
+struct ExpiredSession {
+    bool expired = false;
+    std::optional<StoredLogin> login;  ///< of an expired password session
+};
+
+/// Reads the stored session in one snapshot: a login finishing meanwhile cannot pair one
+/// member's name with another's password.
+ExpiredSession storedSession() {
+    auto session = CredentialsManager::shared().session();
+    ExpiredSession result;
+    result.expired = session.expiry && *session.expiry <= std::chrono::system_clock::now();
+    if (result.expired && session.sessionType == 0 && session.user && session.password)
+        result.login = StoredLogin{std::move(*session.user), std::move(*session.password)};
+    return result;
 }
 
-/// The stored user and password of a password session.
-std::optional<StoredLogin> storedPasswordLogin() {
-    const KeychainWrapper& keychain = CredentialsManager::shared().keychain();
-    if (keychain.integer(CredentialsManager::sessionTypeKey) != 0) return std::nullopt;
-    auto user = keychain.string(CredentialsManager::userKey);
-    auto password = keychain.string(CredentialsManager::sessionTypePasswordKey);
-    if (!user || !password) return std::nullopt;
-    return StoredLogin{std::move(*user), std::move(*password)};
-}
-
-/// Runs on the main queue when the re-login ends: stores the new credentials, tells the host,
-/// and lets the held requests go, with the new token when there is one.
+/// Runs on the main queue when the re-login ends: stores the new credentials, lets the held
+/// requests go (with the new token when there is one), then tells the host in tasks of their
+/// own, so that a callback that throws cannot hold up a request.
 void reloggedIn(const StoredLogin& login, const ProviderResult& result) {
     // Read as the login call reads it, without a decoding context. A reply without a token
     // renews nothing: storing it would erase the token the held requests carry.
@@ -78,51 +78,54 @@ void reloggedIn(const StoredLogin& login, const ProviderResult& result) {
         held.swap(Renewal::shared().held);
         Renewal::shared().running = false;
     }
-    const Lumeno& lumeno = Lumeno::shared();
-    if (token && lumeno.tokenDidRefreshCallback()) lumeno.tokenDidRefreshCallback()(*token);
-    if (const int status = result ? result->statusCode : 0;
-        (status == 401 || status == 403) && lumeno.didUnauthorisedRequestCallback())
-        lumeno.didUnauthorisedRequestCallback()();
     for (auto& [request, proceed] : held) {
         if (token) request.headers.set("Authorization", std::string(authorizationScheme(request)) + " " + *token);
         proceed(std::move(request));
     }
+    const Lumeno& lumeno = Lumeno::shared();
+    if (auto refreshed = lumeno.tokenDidRefreshCallback(); token && refreshed)
+        MainQueue::shared().post([refreshed = std::move(refreshed), token = *token] { refreshed(token); });
+    if (auto unauthorised = lumeno.didUnauthorisedRequestCallback();
+        unauthorised && result && (result->statusCode == 401 || result->statusCode == 403))
+        MainQueue::shared().post(std::move(unauthorised));
 }
 
 }  // namespace
 
-void refreshCompletion(HttpRequest request, Proceed proceed) {
+void refreshCompletion(HttpRequest request, const LumenoSettings& settings, Proceed proceed) {
     const auto scheme = authorizationScheme(request);
-    if (!Lumeno::shared().tokenRefreshMandatory || (scheme != "JWT" && scheme != "Bearer"))
-        return proceed(std::move(request));
+    if (!settings.tokenRefreshMandatory || (scheme != "JWT" && scheme != "Bearer")) return proceed(std::move(request));
 
     Renewal& renewal = Renewal::shared();
-    std::optional<StoredLogin> login;
-    bool unrenewable = false;
+    ExpiredSession session;
     {
         // Under the lock, so that a request either sees the renewed expiry or joins the renewal.
         std::lock_guard lock(renewal.mutex);
-        const bool expired = tokenHasExpired();
-        if (expired && renewal.running) {
+        session = storedSession();
+        if (session.expired && (renewal.running || session.login)) {
             renewal.held.push_back({std::move(request), std::move(proceed)});
-            return;
-        }
-        if (expired) login = storedPasswordLogin();
-        if (login) {
+            if (renewal.running) return;
             renewal.running = true;
-            renewal.held.push_back({std::move(request), std::move(proceed)});
         }
-        unrenewable = expired && !login;
     }
-    if (login) {
-        makeProvider().request(service::Login{login->user, login->password},
-                               [login = *login](ProviderResult result) { reloggedIn(login, result); });
+    if (session.login) {
+        makeProvider().request(service::Login{session.login->user, session.login->password},
+                               [login = *session.login](ProviderResult result) { reloggedIn(login, result); });
         return;
     }
     // A social session, or no stored password: not ours to renew, the host may do it.
-    if (unrenewable && Lumeno::shared().tokenRefreshCallback())
-        MainQueue::shared().post(Lumeno::shared().tokenRefreshCallback());
+    if (auto refresh = Lumeno::shared().tokenRefreshCallback(); session.expired && refresh)
+        MainQueue::shared().post(std::move(refresh));
     proceed(std::move(request));
+}
+
+void dropHeldRequests() {
+    std::vector<HeldRequest> dropped;
+    {
+        std::lock_guard lock(Renewal::shared().mutex);
+        dropped.swap(Renewal::shared().held);
+        Renewal::shared().running = false;
+    }
 }
 
 }  // namespace lumeno::detail

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <curl/curl.h>
+#include <sys/socket.h>
 
 #include <array>
 #include <atomic>
@@ -14,10 +15,12 @@
 
 #include "core/fatal.hpp"
 #include "core/resources.hpp"
-#include "lumeno/core/lumeno.hpp"
+#include "lumeno/core/main_queue.hpp"
 
 namespace lumeno::detail {
 namespace {
+
+using Failure = LumenoError::TransportFailure;
 
 constexpr int maxRedirects = 5;
 constexpr std::array pinnedRootNames = {"AmazonRootCA1", "AmazonRootCA2", "AmazonRootCA3", "AmazonRootCA4",
@@ -55,6 +58,8 @@ struct Settings {
     std::mutex mutex;
     TransportTimeouts timeouts;
     std::shared_ptr<const std::string> roots;  ///< null until first needed: the embedded roots
+    std::atomic<bool> guardConnections{false};
+    std::atomic<std::size_t> refusedConnections{0};
 
     static Settings& shared() {
         static Settings settings;
@@ -131,13 +136,33 @@ std::optional<std::string> redirectRefusal(const std::string& from, const std::s
 }
 
 /// The host of the configured base URL; a base URL without one is a configuration fault.
-std::string pinnedHost() {
-    auto destination = destinationOf(Lumeno::shared().baseURL);
+std::string pinnedHostOf(std::string_view baseURL) {
+    auto destination = destinationOf(std::string(baseURL));
     if (!destination) fatal("Invalid base URL: no host");
     return std::move(destination->host);
 }
 
+/// The connect guard of the tests: a socket only to 127.0.0.0/8 or ::1.
+curl_socket_t openLoopbackSocket(void*, curlsocktype, curl_sockaddr* address) {
+    bool loopback = false;
+    if (address->family == AF_INET)
+        loopback = (ntohl(reinterpret_cast<const sockaddr_in&>(address->addr).sin_addr.s_addr) >> 24) == 127;
+    else if (address->family == AF_INET6)
+        loopback = IN6_IS_ADDR_LOOPBACK(&reinterpret_cast<const sockaddr_in6&>(address->addr).sin6_addr);
+    if (!loopback) {
+        ++Settings::shared().refusedConnections;
+        return CURL_SOCKET_BAD;
+    }
+    return ::socket(address->family, address->socktype, address->protocol);
+}
+
 // ---- transfers ----------------------------------------------------------------------------
+
+/// Why a callback stopped its transfer.
+struct Abort {
+    Failure failure;
+    std::string message;
+};
 
 struct Transfer {
     TransferId id = 0;
@@ -146,10 +171,13 @@ struct Transfer {
     TransferDone done;
     std::shared_ptr<const std::string> roots;
     TransportTimeouts timeouts;
+    bool guardConnections = false;
 
     CURL* easy = nullptr;
     curl_slist* headerList = nullptr;
     Response response;
+    bool headersEnded = false;  ///< the current reply's header block reached its empty line
+    std::optional<Abort> abort;
     int redirects = 0;
     char error[CURL_ERROR_SIZE] = {};
 
@@ -162,9 +190,30 @@ struct Transfer {
     }
 };
 
-std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
-    static_cast<Transfer*>(user)->response.data.append(data, size * count);
-    return size * count;
+/// Runs a libcurl callback's work. Nothing may be thrown through libcurl's C frames: an
+/// exception aborts the transfer instead (a returned size other than `size` does that).
+template <class Work>
+std::size_t guarded(Transfer& transfer, std::size_t size, Work work) noexcept {
+    try {
+        work();
+        return size;
+    } catch (const std::exception& error) {
+        transfer.abort = Abort{Failure::other, std::string("The reply could not be read: ") + error.what()};
+    } catch (...) {
+        transfer.abort = Abort{Failure::other, "The reply could not be read"};
+    }
+    return 0;
+}
+
+std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) noexcept {
+    auto& transfer = *static_cast<Transfer*>(user);
+    const std::size_t length = size * count;
+    std::string& body = transfer.response.data;
+    if (length > maxReplyBody - body.size()) {
+        transfer.abort = Abort{Failure::replyTooLarge, "The reply body is larger than 64 MiB"};
+        return 0;
+    }
+    return guarded(transfer, length, [&] { body.append(data, length); });
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -173,15 +222,37 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
-    auto& response = static_cast<Transfer*>(user)->response;
+std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) noexcept {
+    auto& transfer = *static_cast<Transfer*>(user);
     const std::string_view line(data, size * count);
-    if (line.starts_with("HTTP/")) {
-        response.headers = {};  // a new reply begins (after an interim 1xx one)
-    } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
-        response.headers.add(std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
+    return guarded(transfer, line.size(), [&] {
+        auto& headers = transfer.response.headers;
+        if (line.starts_with("HTTP/")) {
+            headers = {};  // a new reply begins (after an interim 1xx one)
+            transfer.headersEnded = false;
+        } else if (trimmed(line).empty()) {
+            transfer.headersEnded = true;
+        } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
+            headers.add(std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
+        }
+    });
+}
+
+Failure failureOf(CURLcode code) {
+    switch (code) {
+        case CURLE_OPERATION_TIMEDOUT: return Failure::timedOut;
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_COULDNT_RESOLVE_HOST: return Failure::couldNotConnect;
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_INVALIDCERTSTATUS: return Failure::tls;
+        default: return Failure::other;
     }
-    return size * count;
 }
 
 /// Sets up the transfer's easy handle for its current request.
@@ -190,6 +261,7 @@ void configure(Transfer& t) {
     const HttpRequest& request = t.request;
     t.response = Response{};
     t.response.url = request.url;
+    t.headersEnded = false;
     t.error[0] = '\0';
 
     curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
@@ -204,6 +276,7 @@ void configure(Transfer& t) {
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.timeouts.connect.count()));
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(t.timeouts.total.count()));
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);  // followed here, under the same rules
+    if (t.guardConnections) curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, openLoopbackSocket);
 
     curl_blob roots{.data = const_cast<char*>(t.roots->data()), .len = t.roots->size(), .flags = CURL_BLOB_NOCOPY};
     curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &roots);
@@ -263,16 +336,39 @@ public:
         transfer->id = nextId_++;
         const TransferId id = transfer->id;
         {
-            std::lock_guard lock(mutex_);
+            std::unique_lock lock(mutex_);
+            if (stopping_) {
+                lock.unlock();
+                transfer->done(fail(LumenoError::underlying("The library has shut down.", std::nullopt,
+                                                            Failure::cancelled)));
+                return id;
+            }
             starting_.push_back(std::move(transfer));
         }
         curl_multi_wakeup(multi_);
         return id;
     }
 
+    /// Stops the I/O thread for good and drops every transfer without running its `done`.
+    void shutdown() {
+        std::vector<std::unique_ptr<Transfer>> starting;
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_) return;
+            stopping_ = true;
+            starting.swap(starting_);
+            cancelling_.clear();
+        }
+        curl_multi_wakeup(multi_);
+        thread_.join();
+        for (auto& [id, transfer] : active_) curl_multi_remove_handle(multi_, transfer->easy);
+        active_.clear();
+    }
+
     void cancel(TransferId id) {
         {
             std::lock_guard lock(mutex_);
+            if (stopping_) return;
             cancelling_.push_back(id);
         }
         curl_multi_wakeup(multi_);
@@ -280,20 +376,14 @@ public:
 
 private:
     Session() {
+        MainQueue::shared();  // exists before the session, so it outlives the I/O thread
         curl_global_init(CURL_GLOBAL_DEFAULT);
         multi_ = curl_multi_init();
         thread_ = std::thread([this] { run(); });
     }
 
     ~Session() {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        curl_multi_wakeup(multi_);
-        thread_.join();
-        for (auto& [id, transfer] : active_) curl_multi_remove_handle(multi_, transfer->easy);
-        active_.clear();
+        shutdown();
         curl_multi_cleanup(multi_);
         curl_global_cleanup();
     }
@@ -331,9 +421,11 @@ private:
     }
 
     void begin(std::unique_ptr<Transfer> transfer) {
-        auto refused = refusal(transfer->request.url, transfer->pinnedHost);
-        if (!refused) refused = malformedHeader(transfer->request.headers);
-        if (refused) return transfer->done(fail(LumenoError::underlying(std::move(*refused))));
+        if (auto refused = refusal(transfer->request.url, transfer->pinnedHost))
+            return transfer->done(fail(LumenoError::underlying(std::move(*refused), std::nullopt,
+                                                               Failure::destinationRefused)));
+        if (auto malformed = malformedHeader(transfer->request.headers))
+            return transfer->done(fail(LumenoError::underlying(std::move(*malformed))));
         transfer->easy = curl_easy_init();
         configure(*transfer);
         curl_multi_add_handle(multi_, transfer->easy);
@@ -353,22 +445,27 @@ private:
         curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
         Response& response = owned->response;
         response.statusCode = static_cast<int>(status);
+        const auto failed = [&](std::string message, Failure failure) {
+            std::optional<Response> reply;
+            if (status != 0 && owned->headersEnded) reply = std::move(response);
+            owned->done(fail(LumenoError::underlying(std::move(message), std::move(reply), failure)));
+        };
+        if (owned->abort) return failed(std::move(owned->abort->message), owned->abort->failure);
         if (code != CURLE_OK) {
             std::string message = curl_easy_strerror(code);
             if (owned->error[0] != '\0') message += std::string(": ") + owned->error;
-            std::optional<Response> reply;
-            if (status != 0) reply = std::move(response);
-            return owned->done(fail(LumenoError::underlying(std::move(message), std::move(reply))));
+            return failed(std::move(message), failureOf(code));
         }
+        // libcurl takes a connection closed inside the header block for a whole reply.
+        if (!owned->headersEnded) return failed("The connection closed before the reply's headers ended", Failure::other);
 
         char* location = nullptr;
         curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &location);
         if (!isRedirect(status) || location == nullptr) return owned->done(std::move(response));
         if (owned->redirects == maxRedirects)
-            return owned->done(fail(LumenoError::underlying(
-                "Too many redirects: more than " + std::to_string(maxRedirects), std::move(response))));
+            return failed("Too many redirects: more than " + std::to_string(maxRedirects), Failure::tooManyRedirects);
         if (auto refused = redirectRefusal(owned->request.url, location, owned->pinnedHost))
-            return owned->done(fail(LumenoError::underlying(std::move(*refused), std::move(response))));
+            return failed(std::move(*refused), Failure::destinationRefused);
         ++owned->redirects;
         owned->request = redirected(std::move(owned->request), status, location);
         curl_easy_reset(easy);
@@ -391,9 +488,9 @@ private:
 
 }  // namespace
 
-TransferId startTransfer(HttpRequest request, TransferDone done) {
+TransferId startTransfer(HttpRequest request, std::string_view baseURL, TransferDone done) {
     auto transfer = std::make_unique<Transfer>();
-    transfer->pinnedHost = pinnedHost();
+    transfer->pinnedHost = pinnedHostOf(baseURL);
     transfer->request = std::move(request);
     transfer->done = std::move(done);
     {
@@ -402,11 +499,14 @@ TransferId startTransfer(HttpRequest request, TransferDone done) {
         if (!settings.roots) settings.roots = std::make_shared<const std::string>(embeddedRootsPem());
         transfer->roots = settings.roots;
         transfer->timeouts = settings.timeouts;
+        transfer->guardConnections = settings.guardConnections;
     }
     return Session::shared().start(std::move(transfer));
 }
 
 void cancelTransfer(TransferId id) { Session::shared().cancel(id); }
+
+void shutdownTransport() { Session::shared().shutdown(); }
 
 void setTransportTimeouts(TransportTimeouts timeouts) {
     std::lock_guard lock(Settings::shared().mutex);
@@ -417,5 +517,9 @@ void setPinnedRootsForTesting(std::optional<std::string> pem) {
     std::lock_guard lock(Settings::shared().mutex);
     Settings::shared().roots = pem ? std::make_shared<const std::string>(std::move(*pem)) : nullptr;
 }
+
+void guardConnectionsForTesting() { Settings::shared().guardConnections = true; }
+
+std::size_t refusedConnectionsForTesting() { return Settings::shared().refusedConnections; }
 
 }  // namespace lumeno::detail

@@ -3,10 +3,11 @@
 // The one HTTP session of the process: a libcurl multi handle driven by one I/O thread,
 // created on first use. It keeps connections alive and shares them between requests, speaks
 // HTTP/2 where the server offers it, and goes only where the library may go:
-//   - TLS only to the host of `Lumeno::shared().baseURL`, trusting only the pinned roots;
+//   - TLS only to the host of the base URL, trusting only the pinned roots;
 //   - plain HTTP only to loopback addresses (a local sandbox, the tests);
 //   - redirects (at most five) only along the same rules.
-// A refused destination fails with `underlying` before anything is sent.
+// A refused destination fails with `underlying` before anything is sent. The I/O thread runs
+// libcurl and nothing else: a transfer's `done` hands its outcome on and returns.
 
 #include <chrono>
 #include <cstdint>
@@ -24,13 +25,22 @@ using TransferId = std::uint64_t;
 /// carrying the reply when one had arrived.
 using TransferDone = std::move_only_function<void(Result<Response>)>;
 
-/// Sends `request`. `done` runs exactly once, on the I/O thread, unless the transfer is
-/// cancelled first. A base URL without a host stops the process.
-TransferId startTransfer(HttpRequest request, TransferDone done);
+/// The largest reply body the session takes; a longer one fails the transfer.
+inline constexpr std::size_t maxReplyBody = std::size_t{64} << 20;
+
+/// Sends `request`, pinned to the host of `baseURL`. `done` runs exactly once, on the I/O
+/// thread, unless the transfer is cancelled first; after `shutdownTransport` it runs at once,
+/// on the calling thread, with a cancelled `underlying` failure. A base URL without a host
+/// stops the process.
+TransferId startTransfer(HttpRequest request, std::string_view baseURL, TransferDone done);
 
 /// Abandons a transfer: it leaves the multi handle and its `done` never runs. Unknown or
 /// finished transfers are ignored.
 void cancelTransfer(TransferId id);
+
+/// Ends the session for good: the I/O thread stops and joins, and the transfers in flight are
+/// dropped without their `done` running.
+void shutdownTransport();
 
 struct TransportTimeouts {
     std::chrono::milliseconds connect{30'000};
@@ -43,5 +53,12 @@ void setTransportTimeouts(TransportTimeouts timeouts);
 /// Replaces the pinned roots by `pem` (one or more PEM certificates) for the transfers started
 /// from now on; nullopt restores the embedded roots. Tests only.
 void setPinnedRootsForTesting(std::optional<std::string> pem);
+
+/// From now on, for the life of the process, transfers refuse to open a socket to any address
+/// outside 127.0.0.0/8 and ::1, and count each refusal. Tests only: whatever the code under
+/// test does, nothing leaves the machine.
+void guardConnectionsForTesting();
+/// The sockets the guard refused so far.
+std::size_t refusedConnectionsForTesting();
 
 }  // namespace lumeno::detail

@@ -14,13 +14,13 @@ namespace {
 JsonValue anyElement(const JsonValue& value, bool inList) {
     if (value.is_object()) return anyMap(value);
     if (value.is_array()) return anyList(value);
-    if (inList && value.is_number()) return *toDouble(value);
-    if (!inList && value.is_number()) {
-        // An integral number (3, 3.0, 1e1) reads as an integer; anything else as another number.
-        if (auto v = toInt64(value)) return *v;
-        return *toDouble(value);
-    }
-    return value;
+    if (!value.is_number()) return value;
+    const auto number = toDouble(value);
+    if (!number) throwMismatch("Double", value);
+    if (inList) return *number;
+    // An integral number (3, 3.0, 1e1) reads as an integer; anything else as another number.
+    if (auto v = toInt64(value)) return *v;
+    return *number;
 }
 
 }  // namespace

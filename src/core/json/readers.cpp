@@ -24,8 +24,9 @@ std::string_view kindName(const JsonValue& json) noexcept {
         case boost::json::kind::null: return "null";
         case boost::json::kind::bool_: return "a flag";
         case boost::json::kind::int64:
-        case boost::json::kind::uint64:
-        case boost::json::kind::double_: return "a number";
+        case boost::json::kind::uint64: return "a number";
+        // The parser reads a number beyond the double range as infinity ("1e400") or NaN ("0e400").
+        case boost::json::kind::double_: return std::isfinite(json.get_double()) ? "a number" : "a non-finite number";
         case boost::json::kind::string: return "a string";
         case boost::json::kind::array: return "an array";
         case boost::json::kind::object: return "an object";
@@ -61,9 +62,19 @@ std::optional<double> toDouble(const JsonValue& json) noexcept {
     switch (json.kind()) {
         case boost::json::kind::int64: return static_cast<double>(json.get_int64());
         case boost::json::kind::uint64: return static_cast<double>(json.get_uint64());
-        case boost::json::kind::double_: return json.get_double();
+        case boost::json::kind::double_:
+            if (std::isfinite(json.get_double())) return json.get_double();
+            return std::nullopt;
         default: return std::nullopt;
     }
+}
+
+void requireFinite(std::string_view expected, const JsonValue& json) {
+    if (json.is_double() && !std::isfinite(json.get_double())) throwMismatch(expected, json);
+    if (const auto* object = json.if_object())
+        for (const auto& member : *object) requireFinite(expected, member.value());
+    if (const auto* array = json.if_array())
+        for (const auto& value : *array) requireFinite(expected, value);
 }
 
 std::optional<float> toFloat(const JsonValue& json) noexcept {

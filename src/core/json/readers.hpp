@@ -3,7 +3,9 @@
 // Typed reads with the rules of the platform's JSON decoder:
 // - integers take a number with an exact integral value in range (12, 12.0, 1e1); 12.5, an
 //   out-of-range number, true and "12" are mismatches;
-// - double takes any number, float any number within its range;
+// - double takes any finite number, float any number within its range; the parser reads a
+//   number beyond the double range ("1e400", "0e400") as infinity or NaN, a mismatch for every
+//   reader, free-form values at any depth included;
 // - bool takes only true and false; text takes only strings;
 // - a list is all-or-nothing.
 // Models decode through `KeyedReader`, one rule word per key:
@@ -43,6 +45,9 @@ std::optional<std::int64_t> toInt64(const JsonValue& json) noexcept;
 std::optional<double> toDouble(const JsonValue& json) noexcept;
 std::optional<float> toFloat(const JsonValue& json) noexcept;
 
+/// Throws the mismatch of `expected` when a number at any depth of `json` is not finite.
+void requireFinite(std::string_view expected, const JsonValue& json);
+
 template <class T> struct IsVector : std::false_type {};
 template <class T> struct IsVector<std::vector<T>> : std::true_type {};
 template <class T> struct IsOptional : std::false_type {};
@@ -68,12 +73,15 @@ T decodeValue(const JsonValue& json, const Decoder& decoder) {
         const auto& s = json.get_string();
         return std::string(s.data(), s.size());
     } else if constexpr (std::is_same_v<T, JsonValue>) {
+        requireFinite("JSON", json);
         return json;
     } else if constexpr (std::is_same_v<T, JsonObject>) {
         if (!json.is_object()) throwMismatch("Dictionary", json);
+        requireFinite("Dictionary", json);
         return json.get_object();
     } else if constexpr (std::is_same_v<T, JsonArray>) {
         if (!json.is_array()) throwMismatch("Array", json);
+        requireFinite("Array", json);
         return json.get_array();
     } else if constexpr (std::is_same_v<T, std::map<std::string, std::string>>) {
         if (!json.is_object()) throwMismatch("Dictionary", json);

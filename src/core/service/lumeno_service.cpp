@@ -5,7 +5,6 @@
 #include "lumeno/core/utils.hpp"
 #include "core/service/target.hpp"
 #include "core/service/url_encoding.hpp"
-#include "lumeno/core/lumeno.hpp"
 
 namespace lumeno::detail {
 
@@ -118,21 +117,21 @@ Target target(const Login& c) {
 
 // Passwords and devices.
 
-Target target(const ChoosePassword& c) {
-    return {.method = post, .path = Lumeno::shared().choosePasswordEndpoint,
+Target target(const ChoosePassword& c, const LumenoSettings& settings) {
+    return {.method = post, .path = settings.choosePasswordEndpoint,
             .body = json(JsonObject{{"password", c.password}}), .token = c.token};
 }
-Target target(const ChangePassword& c) {
+Target target(const ChangePassword& c, const LumenoSettings& settings) {
     const JsonObject body{{"current_password", c.oldPassword}, {"password", c.newPassword}};
-    return {.method = put, .path = Lumeno::shared().changePasswordEndpoint, .body = json(body), .token = c.token};
+    return {.method = put, .path = settings.changePasswordEndpoint, .body = json(body), .token = c.token};
 }
-Target target(const ResetPassword& c) {
-    return {.method = post, .path = Lumeno::shared().resetPasswordEndpoint, .body = json(c.request),
+Target target(const ResetPassword& c, const LumenoSettings& settings) {
+    return {.method = post, .path = settings.resetPasswordEndpoint, .body = json(c.request),
             .reCaptchaToken = orEmpty(c.reCaptchaToken), .reCaptchaSiteKey = orEmpty(c.reCaptchaSiteKey)};
 }
-Target target(const DoResetPassword& c) {
+Target target(const DoResetPassword& c, const LumenoSettings& settings) {
     const JsonObject body{{c.loginAttribute, c.username}, {"new_password", c.password}, {"reset_key", c.resetKey}};
-    return {.method = post, .path = Lumeno::shared().doResetPasswordEndpoint, .body = json(body)};
+    return {.method = post, .path = settings.doResetPasswordEndpoint, .body = json(body)};
 }
 Target target(const RegisterDevice& c) {
     const JsonObject body{{"member", c.memberID}, {"device", c.id}, {"platform", c.platform}};
@@ -264,8 +263,8 @@ Target target(const GetPromotions& c) {
             .query = urlQuery(newestFirst(c.pageSize)), .token = c.token};
 }
 Target target(const GetPromotionsFrom& c) { return cursorTarget(c); }
-Target target(const GetCardDetailsUsingMemberID& c) {
-    auto query = newestFirst(Lumeno::shared().defaultPageLimit);
+Target target(const GetCardDetailsUsingMemberID& c, const LumenoSettings& settings) {
+    auto query = newestFirst(settings.defaultPageLimit);
     query["member_id"] = c.memberID;
     return {.path = "/cards/", .query = urlQuery(query), .token = c.token};
 }
@@ -400,8 +399,16 @@ Target target(const LeaveFamily& c) {
 
 }  // namespace service
 
-Result<HttpRequest> endpoint(const LumenoService& service) {
-    return std::visit([](const auto& c) { return service::makeRequest(service::target(c)); }, service);
+Result<HttpRequest> endpoint(const LumenoService& service, const LumenoSettings& settings) {
+    return std::visit(
+        [&](const auto& c) {
+            // The few cases whose target depends on a setting take the settings too.
+            if constexpr (requires { service::target(c, settings); })
+                return service::makeRequest(service::target(c, settings), settings);
+            else
+                return service::makeRequest(service::target(c), settings);
+        },
+        service);
 }
 
 }  // namespace lumeno::detail

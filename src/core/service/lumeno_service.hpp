@@ -15,6 +15,7 @@
 #include "core/service/http_request.hpp"
 #include "lumeno/core/enums.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/core/lumeno.hpp"
 #include "lumeno/core/result.hpp"
 
 namespace lumeno::detail {
@@ -231,9 +232,9 @@ using LumenoService = std::variant<
     service::GetAllSponsorConfigs, service::UploadReceipt, service::LookupMember, service::GetMemberOffers,
     service::Logout, service::GetMobilePass>;
 
-/// The request of a case: URL (query included), method, headers and JSON body, from the
-/// settings of `Lumeno::shared()`. No I/O. Fails with `requestMapping` when the gateway or
-/// cursor text gives no valid URL, or a header value would hold a line break or NUL byte.
-Result<HttpRequest> endpoint(const LumenoService& service);
+/// The request of a case: URL (query included), method, headers and JSON body, under
+/// `settings`. No I/O. Fails with `requestMapping` when the gateway or cursor text gives no
+/// valid URL, or a header value would hold a line break or NUL byte.
+Result<HttpRequest> endpoint(const LumenoService& service, const LumenoSettings& settings);
 
 }  // namespace lumeno::detail

@@ -1,13 +1,14 @@
 #include "core/service/target.hpp"
 
+#include <ranges>
+
 #include "core/service/url_encoding.hpp"
-#include "lumeno/core/lumeno.hpp"
 
 namespace lumeno::detail::service {
 
 namespace {
 
-std::string urlOf(const Target& target, const Lumeno& settings) {
+std::string urlOf(const Target& target, const LumenoSettings& settings) {
     std::string url;
     if (target.cursor) {
         url = *target.cursor;
@@ -19,7 +20,7 @@ std::string urlOf(const Target& target, const Lumeno& settings) {
     return url;
 }
 
-HttpHeaders headersOf(const Target& target, const Lumeno& settings) {
+HttpHeaders headersOf(const Target& target, const LumenoSettings& settings) {
     HttpHeaders headers{{"x-api-key", settings.apiKey}};
     if (target.token && !target.token->empty())
         headers.add("Authorization", settings.tokenType + ' ' + std::string(*target.token));
@@ -29,6 +30,16 @@ HttpHeaders headersOf(const Target& target, const Lumeno& settings) {
     }
     if (!target.body.empty()) headers.add("Content-Type", "application/json");
     return headers;
+}
+
+/// Whether a path holds a segment "." or "..": libcurl folds those, so that a path value such
+/// as ".." would reach another endpoint with the member's token.
+bool hasDotSegment(std::string_view path) {
+    for (const auto segment : std::views::split(path, '/')) {
+        const std::string_view text(segment.begin(), segment.end());
+        if (text == "." || text == "..") return true;
+    }
+    return false;
 }
 
 /// A line break or NUL in a header value would end the field early and let the rest of the
@@ -41,8 +52,9 @@ const HttpHeaders::Field* unsafeField(const HttpHeaders& headers) {
 
 }  // namespace
 
-Result<HttpRequest> makeRequest(Target target) {
-    const Lumeno& settings = Lumeno::shared();
+Result<HttpRequest> makeRequest(Target target, const LumenoSettings& settings) {
+    if (hasDotSegment(target.path))
+        return fail(LumenoError::requestMapping("path segment \".\" or \"..\": " + target.path));
     HttpRequest request{.method = target.method, .url = urlOf(target, settings),
                         .headers = headersOf(target, settings), .body = std::move(target.body)};
     if (!isValidURL(request.url)) return fail(LumenoError::requestMapping(request.url));

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/service/http_request.hpp"
+#include "lumeno/core/lumeno.hpp"
 #include "lumeno/core/result.hpp"
 
 namespace lumeno::detail::service {
@@ -23,7 +24,7 @@ struct Target {
     bool signup = false;  ///< normal enrolment: the "/v2" gateway when v2 sign-up is on
 };
 
-/// The whole request of a target under the settings of `Lumeno::shared()`.
-Result<HttpRequest> makeRequest(Target target);
+/// The whole request of a target under `settings`.
+Result<HttpRequest> makeRequest(Target target, const LumenoSettings& settings);
 
 }  // namespace lumeno::detail::service

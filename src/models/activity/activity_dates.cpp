@@ -15,7 +15,7 @@ std::vector<DateFormatter> activityDateFormats() {
     static std::mutex mutex;
     static std::string zone;
     static std::vector<DateFormatter> formats;
-    std::string current = programTimeZoneId(Lumeno::shared().programTimeZone);
+    std::string current = programTimeZoneId(Lumeno::shared().settings()->programTimeZone);
     std::lock_guard lock(mutex);
     if (formats.empty() || zone != current) {
         formats = {DateFormatter("yyyy-MM-dd'T'HH:mm:ssZ", "en_US_POSIX", current),

@@ -8,7 +8,7 @@ namespace lumeno::detail {
 TransferTransaction TransferTransaction::pointTransfer(std::string senderID, std::string recipientID,
                                                        double transferAmount, Date now) {
     return {std::move(senderID), "ACCRUAL", activityDateText(now), "POINTS_TRANSFER", std::move(recipientID),
-            Lumeno::shared().programID, 1, transferAmount};
+            Lumeno::shared().settings()->programID, 1, transferAmount};
 }
 
 TransferTransaction TransferTransaction::decode(const JsonValue& json, const Decoder& decoder) {

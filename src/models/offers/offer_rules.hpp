@@ -27,7 +27,7 @@ constexpr Step<R> dateRule() {
     return {[](const KeyedReader&, R& out) {
         const std::optional<std::string>& received = out.*text;
         if (!received || received->empty()) return;
-        if (auto parsed = DateUtils::shared().date(*received)) out.*date = *parsed;
+        if (auto parsed = DateUtils::shared()->date(*received)) out.*date = *parsed;
     }};
 }
 

@@ -4,5 +4,5 @@
 int main() {
     const lumeno::DateUtils dates(std::nullopt);
     const bool parsed = lumeno::toDate("2024-01-02", dates.dateFormats()).has_value();
-    return parsed && lumeno::Lumeno::shared().defaultPageLimit == 50 ? 0 : 1;
+    return parsed && lumeno::Lumeno::shared().settings()->defaultPageLimit == 50 ? 0 : 1;
 }

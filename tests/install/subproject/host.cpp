@@ -1,0 +1,1 @@
+#include <lumeno/lumeno.hpp>
