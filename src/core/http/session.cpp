@@ -431,6 +431,15 @@ private:
         curl_multi_add_handle(multi_, transfer->easy);
         const TransferId id = transfer->id;
         active_.emplace(id, std::move(transfer));
+        keepConnectionsFor(active_.size());
+    }
+
+    /// Lets the multi keep as many idle connections as calls have been in flight at once, so a
+    /// finished transfer's connection waits for the next call instead of being closed.
+    void keepConnectionsFor(std::size_t inFlight) {
+        if (inFlight <= keptConnections_) return;
+        keptConnections_ = inFlight;
+        curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, static_cast<long>(inFlight));
     }
 
     void completed(CURL* easy, CURLcode code) {
@@ -484,6 +493,7 @@ private:
     std::vector<TransferId> cancelling_;
 
     std::unordered_map<TransferId, std::unique_ptr<Transfer>> active_;  // the I/O thread's own
+    std::size_t keptConnections_ = 0;                                     // the I/O thread's own
 };
 
 }  // namespace
