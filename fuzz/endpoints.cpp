@@ -103,7 +103,7 @@ std::optional<std::string> urlPart(const std::string& url, CURLUPart part, bool 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
-    Lumeno& settings = Lumeno::shared();
+    LumenoSettings settings;
     settings.tenant = std::string(kGateway);
     settings.apiKey = "key";
     settings.tokenType = "JWT";
@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.isReCaptchaEnabled = in.ConsumeBool();
     const LumenoService service = makeCase(in, std::make_index_sequence<std::variant_size_v<LumenoService>>());
 
-    const auto request = detail::endpoint(service);
+    const auto request = detail::endpoint(service, settings);
     if (!request) {
         require(request.error().kind() == LumenoError::Kind::requestMapping, "a refused case is requestMapping");
         return 0;
