@@ -94,6 +94,11 @@ constexpr std::array kRecords = {
     decode<SponsorDefaultRateResponse>, decode<SponsorBaseRateResponse>, decode<SponsorConfigResponse>,
     decode<SponsorStatistics>, decode<SponsorStatisticsResponse>, decode<CategoryStatistics>,
     decode<CategoryStatisticsResponse>, decode<LookUp::Localisation>,
+    // Offers, sponsors, locations and promotions.
+    decode<Offer>, decode<RecommendedOffer>, decode<OfferBooking>, decode<OfferPresentment>, decode<MemberAction>,
+    decode<OfferId>, decode<WishlistUpdateResponse>, decode<MemberOffer>, decode<Sponsor>, decode<TrimSponsor>,
+    decode<LocationTiming>, decode<LocationCompact>, decode<SponsorLocation>, decode<OfferParams>,
+    decode<LocationOffer>, decode<Promotion>,
 };
 
 }  // namespace
