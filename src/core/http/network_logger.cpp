@@ -138,7 +138,10 @@ void setNetworkLogSink(NetworkLogSink sink) {
 namespace detail {
 
 std::string maskedBody(std::string_view body) {
-    if (body.size() > maxLoggedBody) return "(" + std::to_string(body.size()) + " bytes)";
+    if (body.size() > maxLoggedBody) {
+        std::string size = "(";
+        return size.append(std::to_string(body.size())).append(" bytes)");
+    }
     // A lexical pass over "name": value pairs, so that a body cut short or otherwise no JSON is
     // masked as well, and the rest stays as it came.
     std::string out;

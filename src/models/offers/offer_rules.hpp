@@ -44,8 +44,8 @@ struct Literal {
 template <class R, Literal prefix, Literal linkPrefix = "">
 inline constexpr ContextStep<R> writeIds{[](R& record, DataTransferModel& context) {
     context.transferId = std::to_string(record.id);
-    context.prefixExtraData = prefix.text;
-    if constexpr (sizeof linkPrefix.text > 1) context.prefixLocationUrls = linkPrefix.text;
+    context.prefixExtraData.emplace(prefix.text);
+    if constexpr (sizeof linkPrefix.text > 1) context.prefixLocationUrls.emplace(linkPrefix.text);
 }};
 
 /// An offer's context values: its id, "o" and "lu".
