@@ -53,9 +53,11 @@ class Lumeno {
 public:
     static Lumeno& shared();
 
-    /// Reads `<file>.plist` from the main bundle and takes its settings. A missing file stops
-    /// the process with "Configuration plist missing", an unreadable one with "Invalid plist",
-    /// a missing or mistyped key with the decoder's own message.
+    /// Reads `<file>.plist` from the main bundle (`file` as it is when it already ends in
+    /// ".plist"; an absolute path as it is, wherever the main bundle lies) and takes its
+    /// settings. A missing file stops the process with "Configuration plist missing", after a
+    /// line on stderr with the path looked at; an unreadable one with "Invalid plist", a missing
+    /// or mistyped key with the decoder's own message.
     void initialize(std::string_view file);
 
     /// Takes every setting of a configuration (the other settings stay); like `initialize`,
