@@ -321,6 +321,9 @@ bool isRedirect(long status) {
 
 // ---- the session --------------------------------------------------------------------------
 
+/// Set for good by the session's shutdown; read without creating the session.
+constinit std::atomic<bool> transportStopped{false};
+
 class Session {
 public:
     static Session& shared() {
@@ -351,7 +354,7 @@ public:
         {
             std::lock_guard lock(mutex_);
             if (stopping_) return;
-            stopping_ = true;
+            stopping_ = transportStopped = true;
             starting.swap(starting_);
             cancelling_.clear();
         }
@@ -359,11 +362,6 @@ public:
         thread_.join();
         for (auto& [id, transfer] : active_) curl_multi_remove_handle(multi_, transfer->easy);
         active_.clear();
-    }
-
-    bool stopped() {
-        std::lock_guard lock(mutex_);
-        return stopping_;
     }
 
     void cancel(TransferId id) {
@@ -519,7 +517,7 @@ void cancelTransfer(TransferId id) { Session::shared().cancel(id); }
 
 void shutdownTransport() { Session::shared().shutdown(); }
 
-bool transportShutDown() { return Session::shared().stopped(); }
+bool transportShutDown() { return transportStopped; }
 
 void setTransportTimeouts(TransportTimeouts timeouts) {
     std::lock_guard lock(Settings::shared().mutex);
