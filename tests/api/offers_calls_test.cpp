@@ -2,7 +2,6 @@
 
 #include <boost/json.hpp>
 
-#include <functional>
 #include <limits>
 #include <map>
 
@@ -36,9 +35,9 @@ TEST_F(OffersCallsTest, EveryCallSendsItsCase) {
         {"getOffers location",
          [](auto& t, auto d) { return R::getOffers(t, Coordinate{51.5, -0.12}, std::nullopt, 7, d); }, "GET",
          "/api/offers/", {{"latitude", "51.5"}, {"longitude", "-0.12"}, {"page_size", "7"}}, nullptr, kPage},
-        {"getOffers location radius", [](auto& t, auto d) { return R::getOffers(t, Coordinate{51.5, -0.12}, 2.5, 7, d); },
-         "GET", "/api/offers/", {{"latitude", "51.5"}, {"longitude", "-0.12"}, {"page_size", "7"}, {"radius", "2.5"}},
-         nullptr, kPage},
+        {"getOffers location radius",
+         [](auto& t, auto d) { return R::getOffers(t, Coordinate{51.5, -0.12}, 2.5, 7, d); }, "GET", "/api/offers/",
+         {{"latitude", "51.5"}, {"longitude", "-0.12"}, {"page_size", "7"}, {"radius", "2.5"}}, nullptr, kPage},
         {"getOffersByCategory", [](auto& t, auto d) { return R::getOffersByCategory(t, "food", 7, d); }, "GET",
          "/api/offers/", {{"category", "food"}, {"ordering", "-created_ts"}, {"page_size", "7"}}, nullptr, kPage},
         {"getOffersByLocationCode", [](auto& t, auto d) { return R::getOffersByLocationCode(t, "food", 7, d); }, "GET",

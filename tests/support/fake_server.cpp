@@ -148,7 +148,8 @@ std::multimap<std::string, std::string> parsedQuery(std::string_view query) {
         const auto end = std::min(query.find('&', start), query.size());
         const auto item = query.substr(start, end - start);
         const auto equals = std::min(item.find('='), item.size());
-        items.emplace(percentDecoded(item.substr(0, equals)), percentDecoded(item.substr(std::min(equals + 1, item.size()))));
+        const auto value = item.substr(std::min(equals + 1, item.size()));
+        items.emplace(percentDecoded(item.substr(0, equals)), percentDecoded(value));
         if (end == query.size()) break;
         start = end + 1;
     }
