@@ -1,5 +1,7 @@
 #include "support/call_table.hpp"
 
+#include <thread>
+
 namespace lumeno::test {
 
 namespace {
@@ -20,6 +22,7 @@ std::optional<std::string> expectedToken(TokenRule rule, const Token& argument, 
 struct Outcome {
     int completions = 0;
     std::optional<Seen> seen;
+    std::thread::id thread;
 };
 
 /// The five items of the store, in a fixed order.
@@ -53,6 +56,7 @@ void CallTableTest::checkEachCall(const std::vector<CallRow>& rows) {
             const Handle handle = row.start(argument, [outcome](Seen s) {
                 ++outcome->completions;
                 outcome->seen = std::move(s);
+                outcome->thread = std::this_thread::get_id();
             });
             if ((row.rule == TokenRule::standard || row.rule == TokenRule::argumentRequired) && !token) {
                 EXPECT_FALSE(handle);
@@ -86,7 +90,10 @@ void CallTableTest::checkEachCall(const std::vector<CallRow>& rows) {
         }
     }
     test::settle();  // a second completion or a late request would show by now
-    for (const auto& [name, outcome] : outcomes) EXPECT_EQ(outcome->completions, 1) << name;
+    for (const auto& [name, outcome] : outcomes) {
+        EXPECT_EQ(outcome->completions, 1) << name;
+        EXPECT_EQ(outcome->thread, std::this_thread::get_id()) << name;  // the main queue runs here
+    }
     EXPECT_EQ(server.requestCount(), first + sends);
 }
 

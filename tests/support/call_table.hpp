@@ -79,7 +79,8 @@ protected:
     /// is the row's: method, path, query, JSON body with "Content-Type: application/json" (no body,
     /// no type), "x-api-key" and the "Authorization" of its rule (none for an empty token).
     /// Where its rule needs a token and has none, the completion sees `invalidToken` before the
-    /// call returns nullptr, and nothing is sent. Every completion runs exactly once.
+    /// call returns nullptr, and nothing is sent. Every completion runs exactly once, on the main
+    /// queue (this thread).
     void checkEachCall(const std::vector<CallRow>& rows);
 
     /// Replaces the stored items with `session` ("old@example.com", "old-token", "pw0").
