@@ -32,7 +32,8 @@ using Changes = std::vector<KeychainWrapper::Change>;
 /// "sessionTypeKey", then "sessionTypePassword" for a password session only.
 void addSessionType(Changes& changes, const CredentialsManager::SessionType& sessionType) {
     changes.push_back({CredentialsManager::sessionTypeKey, sessionType.isPassword() ? "0" : "1"});
-    if (sessionType.isPassword()) changes.push_back({CredentialsManager::sessionTypePasswordKey, sessionType.passwordText()});
+    if (sessionType.isPassword())
+        changes.push_back({CredentialsManager::sessionTypePasswordKey, sessionType.passwordText()});
 }
 
 }  // namespace
