@@ -207,6 +207,54 @@ TEST_F(OffersCallsTest, CursorThatIsNoURLIsRefusedAndNothingSent) {
     EXPECT_EQ(server.requestCount(), 0u);
 }
 
+TEST_F(OffersCallsTest, CursorIsFollowedWithTheTokenOnlyOnTheGatewaysOrigin) {
+    test::FakeServer pinned(test::FakeServer::Scheme::https), elsewhere;
+    const auto upper = [](std::string url) { return url.replace(0, 4, "HTTP"); };
+    const auto withUser = [](std::string url) { return url.insert(url.find("//") + 2, "evil.example@"); };
+    const auto plain = [](std::string url) { return url.erase(4, 1); };
+    const std::string steal = "/steal?page=2", page = "/api/offers/?page=2";
+    const struct {
+        const test::FakeServer& gateway;
+        const char* gatewayHost;
+        std::string cursor;
+        bool followed;
+    } rows[] = {
+        {server, "127.0.0.1", elsewhere.url(steal, "localhost"), false},
+        {server, "127.0.0.1", elsewhere.url(steal), false},
+        {server, "127.0.0.1", upper(elsewhere.url(steal)), false},
+        {server, "127.0.0.1", withUser(elsewhere.url(steal)), false},
+        {server, "127.0.0.1", elsewhere.url(steal, "127.0.0.2"), false},
+        {server, "127.0.0.1", elsewhere.url(steal, "[::1]"), false},
+        {server, "127.0.0.1", withUser(server.url(page)), false},
+        {server, "127.0.0.1", server.url(page, "localhost"), false},
+        {pinned, "127.0.0.1", elsewhere.url(steal, "localhost"), false},
+        {pinned, "127.0.0.1", plain(pinned.url(page)), false},
+        {server, "127.0.0.1", server.url(page), true},
+        {server, "127.0.0.1", upper(server.url(page)), true},
+        {server, "localhost", server.url(page, "LocalHost"), true},
+        {pinned, "127.0.0.1", pinned.url(page), true},
+    };
+    for (auto* gateway : {&server, &pinned}) gateway->on("GET", "/api/offers/", kPage);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.gateway.url("/api", row.gatewayHost) + " then " + row.cursor);
+        test::useServer(row.gateway, "/api");
+        Lumeno::shared().updateSettings(
+            [&](LumenoSettings& settings) { settings.tenant = row.gateway.url("/api", row.gatewayHost); });
+        const std::size_t before = row.gateway.requestCount();
+        const Call<OfferPage> offers([&](auto d) { return R::getOffersFromCursor("t0ken-s3cret", row.cursor, d); });
+        ASSERT_EQ(offers.result->has_value(), row.followed);
+        if (!row.followed) {
+            EXPECT_EQ(offers.error().kind(), Kind::requestMapping);
+            continue;
+        }
+        ASSERT_EQ(row.gateway.requestCount(), before + 1);
+        EXPECT_EQ(row.gateway.requests().back().headers.find("Authorization"), "JWT t0ken-s3cret");
+    }
+    test::settle();
+    EXPECT_EQ(elsewhere.connectionCount(), 0u);
+    EXPECT_EQ(server.requestCount() + pinned.requestCount(), 4u);  // the followed rows only
+}
+
 TEST_F(OffersCallsTest, OneBadOfferFailsThePageAndTheErrorKeepsTheReply) {
     const std::string body = "[" + kOffer + R"(,{"id":"13"}])";
     server.on("GET", "/api/offers/", Reply::json(body));
