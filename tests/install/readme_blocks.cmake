@@ -3,7 +3,7 @@
 #   LUMENO_README_PROGRAMS   one source per ```cpp block that has its own main;
 #   LUMENO_README_FRAGMENTS  one source per other ```cpp block: <lumeno/lumeno.hpp> and the
 #                            block's #include lines at the top, the rest as the body of a
-#                            function, and an empty main.
+#                            function; and one more source with an empty main.
 # The text is searched as one string, never split into a CMake list (C++ is full of ';').
 function(lumeno_readme_blocks README DIR)
   file(READ ${README} text)
@@ -43,13 +43,15 @@ function(lumeno_readme_blocks README DIR)
         string(REGEX MATCHALL "#include [^\n]*\n" includes "${block}")
         string(REGEX REPLACE "#include [^\n]*\n" "" body "${block}")
         string(CONCAT includes ${includes})
-        file(WRITE ${source} "#include <lumeno/lumeno.hpp>\n${includes}\nvoid readme_${number}() {\n${body}}\n\nint main() { return 0; }\n")
+        file(WRITE ${source} "#include <lumeno/lumeno.hpp>\n${includes}\nvoid readme_${number}() {\n${body}}\n")
         list(APPEND fragments ${source})
       endif()
     elseif(NOT language STREQUAL "sh")
       message(FATAL_ERROR "${README}: a code block in '${language}', which no test builds")
     endif()
   endwhile()
+  file(WRITE ${DIR}/readme_main.cpp "int main() { return 0; }\n")
+  list(APPEND fragments ${DIR}/readme_main.cpp)
   set(LUMENO_README_CMAKE ${cmake_blocks} PARENT_SCOPE)
   set(LUMENO_README_PROGRAMS ${programs} PARENT_SCOPE)
   set(LUMENO_README_FRAGMENTS ${fragments} PARENT_SCOPE)

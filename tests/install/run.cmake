@@ -60,7 +60,8 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pc_dir} pkg-co
                 OUTPUT_VARIABLE pkg_config OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pc_dir} pkg-config --modversion lumeno
                 OUTPUT_VARIABLE version OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-separate_arguments(pkg_config UNIX_COMMAND "${pkg_config} -DLUMENO_PACKAGE_VERSION=\"${version}\"")
+separate_arguments(pkg_config UNIX_COMMAND "${pkg_config}")
+list(APPEND pkg_config "-DLUMENO_PACKAGE_VERSION=\"${version}\"")
 separate_arguments(flags UNIX_COMMAND "${FLAGS}")
 execute_process(COMMAND ${CXX} -std=c++23 ${flags} ${SOURCE}/main.cpp -o ${WORK}/pkg-config-host ${pkg_config} ${rpath}
                 COMMAND_ERROR_IS_FATAL ANY)
