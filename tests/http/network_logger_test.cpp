@@ -57,6 +57,7 @@ TEST(NetworkLogger, MasksBodiesCutShortAndKeepsTheRestAsItCame) {
          R"({"note":"say \"token\": x","expires_in":3600,"country_code":"IN"})"},
         {R"({"pass_type":"gold","pass":"p")", R"({"pass_type":"gold","pass":"***")"},
         {R"({"token":)", R"({"token":)"},
+        {"\n {\"pwd\": \"p\"}\r\n", "\n {\"pwd\": \"***\"}\r\n"},
         {'"' + std::string(64 * 1024 - 2, 'x') + '"', '"' + std::string(64 * 1024 - 2, 'x') + '"'},
         {std::string(64 * 1024 + 1, 'x'), "(65537 bytes)"},
     };
