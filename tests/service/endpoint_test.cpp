@@ -316,7 +316,8 @@ TEST(Endpoint, RefusesEachCallerValueThatCannotGoWhereItBelongs) {
         {LeaveFamily{"", tok}, requestMapping, emptyValue + "/family//leave/"},
         // A number that is not finite has no text in a query, at any depth.
         {GetOffers{{{"latitude", nan}, {"longitude", 2.0}}, tok}, requestMapping, notFinite + "latitude"},
-        {GetOffers{{{"latitude", 1.0}, {"longitude", 2.0}, {"radius", inf}}, tok}, requestMapping, notFinite + "radius"},
+        {GetOffers{{{"latitude", 1.0}, {"longitude", 2.0}, {"radius", inf}}, tok}, requestMapping,
+         notFinite + "radius"},
         {GetLocationBasedOffers{{{"radius", -inf}, {"sponsor_id", 7}}, tok}, requestMapping, notFinite + "radius"},
         {GetSponsors{{{"near", JsonObject{{"lat", nan}}}}, tok}, requestMapping, notFinite + "near[lat]"},
         {GetTrimmedSponsors{{{"r", JsonArray{1, inf}}}, tok}, requestMapping, notFinite + "r[]"},
@@ -342,6 +343,37 @@ TEST(Endpoint, AnUploadIsNamedOnlyAfterAMemberIdThatStaysInItsFolder) {
             const auto request = endpoint(service, settingsFor({}));
             EXPECT_EQ(!request && request.error().kind() == LumenoError::Kind::requestMapping, refused) << id;
         }
+    }
+}
+
+TEST(Endpoint, FollowsACursorOnlyOnTheGatewaysOrigin) {
+    const struct {
+        const char* tenant;
+        const char* cursor;
+        bool followed;
+    } rows[] = {
+        {"https://api.example.com/v1", "https://API.Example.COM/v1/offers/?page=2", true},
+        {"https://api.example.com/v1", "HTTPS://api.example.com:443/v1/offers/", true},
+        {"https://api.example.com/v1", "https://api.example.com:/v1/offers/", true},
+        {"https://api.example.com:443/v1", "https://api.example.com/v2/offers/", true},
+        {"http://localhost:8080/v1", "http://LOCALHOST:8080/offers/", true},
+        {"https://api.example.com/v1", "https://api.example.com:8443/v1/offers/", false},
+        {"https://api.example.com/v1", "http://api.example.com/v1/offers/", false},
+        {"https://api.example.com/v1", "http://api.example.com:443/v1/offers/", false},
+        {"https://api.example.com/v1", "https://member@api.example.com/v1/offers/", false},
+        {"https://api.example.com/v1", "https://:@api.example.com/v1/offers/", false},
+        {"https://api.example.com/v1", "https://api.example.com.evil.example/v1/offers/", false},
+        {"https://api.example.com/v1", "http://localhost:8080/steal?page=2", false},
+        {"http://localhost:8080/v1", "http://127.0.0.1:8080/offers/", false},
+        {"http://localhost:8080/v1", "http://localhost:8081/offers/", false},
+        {"not a gateway", "https://api.example.com/v1/offers/", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.tenant) + " " + row.cursor);
+        const auto request = endpoint(GetOffersFrom{row.cursor, tok}, settingsFor({.tenant = row.tenant}));
+        ASSERT_EQ(request.has_value(), row.followed);
+        if (row.followed) EXPECT_EQ(request->url, row.cursor);
+        else EXPECT_EQ(request.error().kind(), LumenoError::Kind::requestMapping);
     }
 }
 

@@ -80,9 +80,10 @@ std::optional<std::string> appendComponents(std::string& query, const std::strin
     switch (value.kind()) {
         case boost::json::kind::null: return std::nullopt;
         case boost::json::kind::object:
-            for (const auto* member : sortedMembers(value.get_object()))
-                if (auto refused = appendComponents(query, key + '[' + std::string(member->key()) + ']', member->value()))
-                    return refused;
+            for (const auto* member : sortedMembers(value.get_object())) {
+                const auto memberKey = key + '[' + std::string(member->key()) + ']';
+                if (auto refused = appendComponents(query, memberKey, member->value())) return refused;
+            }
             return std::nullopt;
         case boost::json::kind::array:
             for (const auto& element : value.get_array())
