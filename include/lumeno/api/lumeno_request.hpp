@@ -16,6 +16,7 @@
 #include "lumeno/core/paginated_response.hpp"
 #include "lumeno/core/result.hpp"
 #include "lumeno/detail/calls.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/activity/accrual_detail.hpp"
 #include "lumeno/models/activity/bit_response.hpp"
 #include "lumeno/models/activity/lumeno_bit.hpp"
@@ -53,7 +54,7 @@ namespace lumeno {
 /// finite, fail the call with `requestMapping`. A text that is not valid UTF-8 in a body
 /// fails it with `encodableMapping`. In each case the completion gets the failure on the main
 /// queue and nothing is sent.
-class LumenoRequest {
+class LUMENO_EXPORT LumenoRequest {
 public:
     LumenoRequest() = delete;
 

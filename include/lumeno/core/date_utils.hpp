@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lumeno/export.hpp"
+
 namespace lumeno {
 
 using Date = std::chrono::system_clock::time_point;
@@ -23,7 +25,7 @@ inline constexpr Date kFallbackDate = Date(std::chrono::seconds(1));
 /// "Z", "UTC" and "GMT+01:00" alike, and leading spaces are skipped. A text with a run of digits
 /// (of any script) longer than both 9 and the pattern's longest run of abutting fields
 /// ("yyyyMMddHHmmss": 14) parses nothing: ICU misreads longer fractions of seconds, and crashes.
-class DateFormatter {
+class LUMENO_EXPORT DateFormatter {
 public:
     /// `locale` empty means no locale (the root locale); `timeZone` is an ICU zone id.
     /// ICU checks the pattern only while parsing or formatting: a pattern it cannot read parses
@@ -52,14 +54,14 @@ private:
 /// (Kolkata), ICT, WIB/WITA/WIT, MYT, SGT, PHT/PHST, HKT, KST, JST; Oceania AWST, ACST/ACDT,
 /// AEST/AEDT, NZST/NZDT; South America COT, PET, CLT, ART, BRT. AST (Atlantic or Arabia) is
 /// ambiguous and left out.
-std::optional<std::string> timeZoneForAbbreviation(std::string_view abbreviation);
+LUMENO_EXPORT std::optional<std::string> timeZoneForAbbreviation(std::string_view abbreviation);
 
 /// The zone of the programme: the zone of `abbreviation`, "UTC" when absent, the process's
 /// default zone when the abbreviation is unknown.
-std::string programTimeZoneId(const std::optional<std::string>& abbreviation);
+LUMENO_EXPORT std::string programTimeZoneId(const std::optional<std::string>& abbreviation);
 
 /// The shared date formats of the models.
-class DateUtils {
+class LUMENO_EXPORT DateUtils {
 public:
     /// The formats in the programme's zone ("program_time_zone"). The first use after the
     /// configuration has been read (`Lumeno::initialize` or `apply`) fixes them for the rest of
@@ -85,6 +87,6 @@ private:
 };
 
 /// The instant of the first formatter, in order, that parses the whole text; nullopt when none does.
-std::optional<Date> toDate(std::string_view text, std::span<const DateFormatter> formats);
+LUMENO_EXPORT std::optional<Date> toDate(std::string_view text, std::span<const DateFormatter> formats);
 
 }  // namespace lumeno

@@ -10,11 +10,12 @@
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/core/response.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// One entry of a platform error body.
-struct LumenoErrorResponse {
+struct LUMENO_EXPORT LumenoErrorResponse {
     std::optional<std::string> field;
     std::optional<std::string> message;
     std::optional<std::string> code;
@@ -35,7 +36,7 @@ struct LumenoErrorResponse {
 /// "status_code"). A list of entries is non-empty and holds only objects (one other element
 /// and the list does not count). Anything else, an empty or non-JSON body included, is not an
 /// error body.
-struct LumenoResponseError {
+struct LUMENO_EXPORT LumenoResponseError {
     std::vector<LumenoErrorResponse> errors;  ///< every entry, in order
     LumenoErrorResponse error;                ///< the first entry
     Response response;                        ///< the reply
@@ -46,7 +47,7 @@ struct LumenoResponseError {
 };
 
 /// The error of every failed call.
-class LumenoError {
+class LUMENO_EXPORT LumenoError {
 public:
     enum class Kind {
         imageMapping,
@@ -138,9 +139,9 @@ private:
     std::shared_ptr<const LumenoResponseError> responseError_;
 };
 
-std::string_view rawValue(LumenoError::LoginErrorCode code);
-std::string_view rawValue(LumenoError::ChangePasswordErrorCode code);
-std::string_view rawValue(LumenoError::ResetPasswordErrorCode code);
-std::string_view rawValue(LumenoError::ValidateOTP code);
+LUMENO_EXPORT std::string_view rawValue(LumenoError::LoginErrorCode code);
+LUMENO_EXPORT std::string_view rawValue(LumenoError::ChangePasswordErrorCode code);
+LUMENO_EXPORT std::string_view rawValue(LumenoError::ResetPasswordErrorCode code);
+LUMENO_EXPORT std::string_view rawValue(LumenoError::ValidateOTP code);
 
 }  // namespace lumeno

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "lumeno/export.hpp"
+
 namespace lumeno {
 
 /// The configuration read from the host's property list.
@@ -17,7 +19,7 @@ namespace lumeno {
 /// "program_id" (integer). Optional keys: "program_time_zone", "recaptcha_site_key" (strings;
 /// absent when missing) and "token_refresh_mandatory", "api_logs_enabled", "use_v2_signup",
 /// "is_recaptcha_enabled" (booleans; false when missing).
-struct LumenoConfig {
+struct LUMENO_EXPORT LumenoConfig {
     std::string tenant;   ///< the API gateway URL ("api_gateway")
     std::string baseURL;  ///< the pinned host's base URL ("base_url")
     std::string apiKey;
@@ -36,7 +38,7 @@ struct LumenoConfig {
 };
 
 /// Everything a request reads from the entry object: the configuration and the settings below.
-struct LumenoSettings : LumenoConfig {
+struct LUMENO_EXPORT LumenoSettings : LumenoConfig {
     /// The page size of the list calls that take none.
     std::int64_t defaultPageLimit = 50;
 
@@ -49,7 +51,7 @@ struct LumenoSettings : LumenoConfig {
 /// The entry object of the library: the settings every call reads and the host's callbacks.
 /// Initialise it once, before the first call. Safe from any thread: each request reads one
 /// immutable snapshot of the settings, and a change replaces the snapshot in one step.
-class Lumeno {
+class LUMENO_EXPORT Lumeno {
 public:
     static Lumeno& shared();
 

@@ -9,12 +9,14 @@
 #include <mutex>
 #include <thread>
 
+#include "lumeno/export.hpp"
+
 namespace lumeno {
 
 /// The host's main queue. Every completion and every reply handler of the library runs here,
 /// in order, one at a time. The host either pumps the queue from its main thread
 /// (`runPending`, `runUntil`) or hands each task to its own event loop (`setExecutor`).
-class MainQueue {
+class LUMENO_EXPORT MainQueue {
 public:
     /// Move-only, like the completions it carries: an executor that keeps tasks in copyable
     /// wrappers holds each one through a `std::shared_ptr`.

@@ -6,6 +6,8 @@
 #include <concepts>
 #include <stdexcept>
 
+#include "lumeno/export.hpp"
+
 namespace lumeno {
 
 using JsonValue = boost::json::value;
@@ -20,7 +22,7 @@ concept EncodableModel = requires(const T& value) {
 
 /// An encoding failure: the record holds a value that JSON text cannot carry. A record's
 /// `toJson()` throws it rather than write "NaN", "Infinity" or broken bytes.
-class EncodingError : public std::runtime_error {
+class LUMENO_EXPORT EncodingError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -29,7 +31,7 @@ namespace json {
 
 /// `json` unchanged when JSON text can carry it; throws `EncodingError` when it holds, at any
 /// depth, a number that is not finite or a text (key or value) that is not valid UTF-8.
-JsonValue writable(JsonValue json);
+LUMENO_EXPORT JsonValue writable(JsonValue json);
 
 }  // namespace json
 

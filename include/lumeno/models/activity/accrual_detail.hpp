@@ -19,11 +19,12 @@
 #include "lumeno/core/date_utils.hpp"
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// One redemption of points from an accrual.
-struct RedemptionDetail {
+struct LUMENO_EXPORT RedemptionDetail {
     std::int64_t id = 0;                             ///< "id"
     std::int64_t accountId = 0;                      ///< "account_id"
     Date redemptionDate = kFallbackDate;             ///< parsed from `redemptionDateString`
@@ -42,7 +43,7 @@ struct RedemptionDetail {
 };
 
 /// One accrual of points produced by an activity record.
-struct AccrualDetail {
+struct LUMENO_EXPORT AccrualDetail {
     std::int64_t id = 0;                                ///< "id"
     std::optional<std::string> accrualDateString;       ///< "accrual_date"
     Date accrualDate = kFallbackDate;                   ///< parsed from `accrualDateString`

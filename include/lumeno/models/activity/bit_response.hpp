@@ -6,6 +6,7 @@
 
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/activity/lumeno_bit.hpp"
 #include "lumeno/models/activity/offer_action.hpp"
 #include "lumeno/models/member/balances.hpp"
@@ -26,7 +27,7 @@ namespace lumeno {
 /// and flags in the order of the fields. The reply itself leaves the decoding context alone,
 /// but the record is read before the member: the record's id names its header, lines and
 /// payments, and the member then writes its own id for its own parts.
-struct BitResponse {
+struct LUMENO_EXPORT BitResponse {
     std::optional<LumenoBit> originalBit;          ///< "original_bit", lenient
     std::optional<MemberDetails> member;           ///< "member", lenient
     std::vector<OfferAction> offerActions;         ///< "offer_actions", strict

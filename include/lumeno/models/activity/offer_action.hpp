@@ -13,11 +13,12 @@
 
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// The short profile of the sender or the receiver of a point transfer. Every key lenient.
-struct TransferProfile {
+struct LUMENO_EXPORT TransferProfile {
     std::optional<std::string> firstName;     ///< "first_name"
     std::optional<std::string> lastName;      ///< "last_name"
     std::optional<std::string> profileImage;  ///< "profile_image"
@@ -37,7 +38,7 @@ struct TransferProfile {
 /// before "offer_mobile_image"; the lists and numbers always, "subject" and "offer_id" as null
 /// when absent, every other absent field left out. Decoding what the
 /// encoder wrote gives back an equal value.
-struct OfferAction {
+struct LUMENO_EXPORT OfferAction {
     std::optional<std::string> offerDesktopImage;  ///< "offer_desktop_image", lenient
     std::optional<std::string> offerMobileImage;   ///< "offer_mobile_image", lenient
     std::optional<std::string> subjectType;        ///< "subject_type", lenient

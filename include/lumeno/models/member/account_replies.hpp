@@ -11,11 +11,12 @@
 
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// The reply of the member-status query.
-struct MemberStatus {
+struct LUMENO_EXPORT MemberStatus {
     bool exists = false;     ///< "exists", strict
     bool validated = false;  ///< "validated", strict
 
@@ -23,21 +24,21 @@ struct MemberStatus {
 };
 
 /// The reply of the Apple identity query.
-struct AppleStatus {
+struct LUMENO_EXPORT AppleStatus {
     bool exists = false;  ///< "exists", strict
 
     static AppleStatus decode(const JsonValue& json, const Decoder& decoder);
 };
 
 /// The reply of the password-exists query.
-struct PasswordStatus {
+struct LUMENO_EXPORT PasswordStatus {
     bool exists = false;  ///< "exists", strict
 
     static PasswordStatus decode(const JsonValue& json, const Decoder& decoder);
 };
 
 /// The reply of removing a social link.
-struct SocialDelinkResponse {
+struct LUMENO_EXPORT SocialDelinkResponse {
     std::optional<bool> delinkStatus;  ///< "social_delink", strict
     std::optional<bool> logout;        ///< "logout", strict
 
@@ -45,14 +46,14 @@ struct SocialDelinkResponse {
 };
 
 /// The reply of the login-attribute call.
-struct LoginAttribute {
+struct LUMENO_EXPORT LoginAttribute {
     std::optional<std::string> attribute;  ///< "attribute", lenient
 
     static LoginAttribute decode(const JsonValue& json, const Decoder& decoder);
 };
 
 /// The reply of the upload-URL calls.
-struct S3ImageResponse {
+struct LUMENO_EXPORT S3ImageResponse {
     std::optional<std::string> url;            ///< "url", lenient
     /// "signedRequest", lenient; when that gives no text, "signed_request", lenient.
     std::optional<std::string> signedRequest;
@@ -61,7 +62,7 @@ struct S3ImageResponse {
 };
 
 /// The reply of the member referral.
-struct MemberReferralResponse {
+struct LUMENO_EXPORT MemberReferralResponse {
     std::optional<std::string> data;  ///< "data", lenient
 
     static MemberReferralResponse decode(const JsonValue& json, const Decoder& decoder);

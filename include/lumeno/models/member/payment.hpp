@@ -6,6 +6,7 @@
 
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
@@ -13,7 +14,7 @@ namespace lumeno {
 ///
 /// `id` is no JSON key: under a decoding context that holds a `transferId` it is that id
 /// followed by "0", otherwise the empty text. The context is read, never written.
-struct Payment {
+struct LUMENO_EXPORT Payment {
     std::string id;
     std::int64_t amount = 0;            ///< "amount"; absent or null gives 0, another type fails
     std::optional<std::string> method;  ///< "payment_method"; another type gives absent

@@ -17,6 +17,7 @@
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/offers/location_offer.hpp"
 #include "lumeno/models/offers/offer_actions.hpp"
 #include "lumeno/models/offers/privileges.hpp"
@@ -46,7 +47,7 @@ namespace lumeno {
 /// "availed_unique", "action", "template_params", "is_base_offer", "location_urls",
 /// "location_category", "term_and_condition", "offer_distance", "featured_rank", "tags".
 /// Members named "startDate" or "endDate" are ignored.
-struct Offer {
+struct LUMENO_EXPORT Offer {
     std::int64_t id = 0;                                 ///< "id", strict
     std::optional<std::string> status;                   ///< "status", lenient
     std::optional<std::string> name;                     ///< "offer_name", lenient

@@ -18,6 +18,7 @@
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/offers/privileges.hpp"
 
 namespace lumeno {
@@ -36,7 +37,7 @@ namespace lumeno {
 /// "promotionExtraData" its `prefixExtraData` (the location-link prefix is left alone). So
 /// `offerExtraData` is identified by whatever the context held before (in a list, the previous
 /// promotion's code) and `extraData` by "promotionExtraData" followed by this promotion's code.
-struct Promotion {
+struct LUMENO_EXPORT Promotion {
     std::optional<std::string> memberId;                  ///< "memberID", lenient
     std::optional<Date> usageDate;                        ///< parsed from "usageDate"
     std::optional<std::string> createdOn;                 ///< "createdOn", lenient

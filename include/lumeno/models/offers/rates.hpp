@@ -14,11 +14,12 @@
 
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// One point-conversion rate of the programme.
-struct SponsorDefaultRateResponse {
+struct LUMENO_EXPORT SponsorDefaultRateResponse {
     std::optional<std::int64_t> id;               ///< "id"
     std::optional<std::int64_t> loyaltyAccount;   ///< "loyalty_account"
     std::optional<std::string> currencyCode;      ///< "currency_code"
@@ -34,7 +35,7 @@ struct SponsorDefaultRateResponse {
 };
 
 /// One base rate of a sponsor.
-struct SponsorBaseRateResponse {
+struct LUMENO_EXPORT SponsorBaseRateResponse {
     std::optional<std::int64_t> id;              ///< "id"
     std::optional<std::int64_t> sponsor;         ///< "sponsor"
     std::optional<double> baseRate;              ///< "base_rate"

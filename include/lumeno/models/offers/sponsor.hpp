@@ -19,6 +19,7 @@
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/offers/sponsor_location.hpp"
 
 namespace lumeno {
@@ -30,7 +31,7 @@ struct TrimSponsor;
 /// "industry", "logo", "url", "start_date", "end_date", "contact_person_name", "email",
 /// "country", "region", "city", "country_name", "state_name", "city_name", "sponsor_timings",
 /// "brand_name", "header". Its dates stay texts.
-struct Sponsor {
+struct LUMENO_EXPORT Sponsor {
     std::int64_t id = 0;                              ///< "id", strict
     std::optional<std::string> name;                  ///< "name", lenient
     std::optional<std::string> shortName;             ///< "short_name", lenient
@@ -70,7 +71,7 @@ struct Sponsor {
 
 /// The trimmed sponsor record. Keys are read in this order: "id", "extra_data", "name",
 /// "short_name", "is_host", "status", "industry", "logo", "brand_name", "header", "description".
-struct TrimSponsor {
+struct LUMENO_EXPORT TrimSponsor {
     std::int64_t id = 0;                       ///< "id", strict
     std::optional<std::string> name;           ///< "name", lenient
     std::optional<std::string> shortName;      ///< "short_name", lenient

@@ -15,12 +15,13 @@
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/offers/location_offer.hpp"
 
 namespace lumeno {
 
 /// One opening-hours entry; the day number is kept as received.
-struct LocationTiming {
+struct LUMENO_EXPORT LocationTiming {
     std::int64_t id = 0;                   ///< "id", strict
     std::int64_t day = 0;                  ///< "day", strict
     std::optional<std::string> openTime;   ///< "open_time", lenient
@@ -30,7 +31,7 @@ struct LocationTiming {
 };
 
 /// The short form of a location that an offer lists.
-struct LocationCompact {
+struct LUMENO_EXPORT LocationCompact {
     std::int64_t id = 0;                 ///< "id", strict
     std::optional<std::string> name;     ///< "location_name", lenient
     std::optional<std::string> code;     ///< "location_code", lenient
@@ -46,7 +47,7 @@ struct LocationCompact {
 /// that is not null becomes one attribute whose value is the entry as text. Under a decoding
 /// context the attributes are identified by the context's `prefixLocationUrls` and
 /// `transferId` followed by the key; without one by the key alone.
-class LocationUrls {
+class LUMENO_EXPORT LocationUrls {
 public:
     std::vector<CustomAttribute> locationUrls;
 
@@ -69,7 +70,7 @@ private:
 /// "location_code", "address", "location_type", "phone_number", "latitude", "longitude",
 /// "distance", "image", "sponsor_logo", "location_timings", "active", "offers",
 /// "sponsor_header", "destination".
-struct SponsorLocation {
+struct LUMENO_EXPORT SponsorLocation {
     std::int64_t id = 0;                         ///< "id", strict
     std::int64_t sponsor = 0;                    ///< "sponsor", strict
     std::optional<std::string> sponsorName;      ///< "sponsor_name", lenient

@@ -10,6 +10,7 @@
 
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
@@ -20,7 +21,7 @@ namespace lumeno {
 // a JSON array fails.
 
 /// One sponsor row: [id, name, logo, business description, members enrolled].
-struct SponsorStatistics {
+struct LUMENO_EXPORT SponsorStatistics {
     std::int64_t id = 0;
     std::optional<std::string> name;
     std::optional<std::string> logo;
@@ -31,7 +32,7 @@ struct SponsorStatistics {
 };
 
 /// The sponsor analytics reply.
-struct SponsorStatisticsResponse {
+struct LUMENO_EXPORT SponsorStatisticsResponse {
     std::vector<SponsorStatistics> sponsorsList;  ///< "sponsor_group", strict (one bad row fails the reply)
     std::optional<std::int64_t> totalCount;       ///< "total_count", lenient; read first
 
@@ -39,7 +40,7 @@ struct SponsorStatisticsResponse {
 };
 
 /// One category row: [name, code, sponsor count].
-struct CategoryStatistics {
+struct LUMENO_EXPORT CategoryStatistics {
     std::optional<std::string> name;
     std::optional<std::string> code;
     std::int64_t sponsorsCount = 0;
@@ -48,7 +49,7 @@ struct CategoryStatistics {
 };
 
 /// The category analytics reply.
-struct CategoryStatisticsResponse {
+struct LUMENO_EXPORT CategoryStatisticsResponse {
     std::vector<CategoryStatistics> categoriesList;  ///< "category_group", strict (one bad row fails the reply)
 
     static CategoryStatisticsResponse decode(const JsonValue& json, const Decoder& decoder);
