@@ -35,9 +35,13 @@ struct LUMENO_EXPORT MemberRegistrationStatus
 };
 
 namespace registration_v1 {
+/// 201: the member was enrolled.
 struct Created { MemberDetails member; };
+/// 202: a member with these details exists but is not validated.
 struct ExistsUnvalidated { MemberDetails member; };
+/// 200: a validated member with these details exists.
 struct Exists { MemberDetails member; };
+/// Part of the vocabulary; no call reports it.
 struct NotFound {};
 }  // namespace registration_v1
 
@@ -49,8 +53,11 @@ struct LUMENO_EXPORT MemberRegistrationStatusV1
 };
 
 namespace relogin {
+/// The member was logged in again.
 struct Success { MemberResponse memberResponse; };
+/// No new login was needed.
 struct NotRequired {};
+/// The login failed.
 struct InternalFailure {};
 }  // namespace relogin
 
@@ -65,6 +72,7 @@ struct LUMENO_EXPORT ReLoginStatus : std::variant<relogin::Success, relogin::Not
 };
 
 namespace patch_member {
+/// The profile was updated; the new one when the reply held it.
 struct Success { std::optional<MemberDetails> memberDetails; };
 /// The error entries of each field that was refused.
 struct Failure { std::map<std::string, std::vector<LumenoErrorResponse>> errors; };
@@ -77,19 +85,25 @@ struct LUMENO_EXPORT PatchMemberResult : std::variant<patch_member::Success, pat
 
 // Password and login outcomes: vocabulary for a host's own flows; no call produces or reads them.
 
+/// How a password change ended.
 enum class ChangePasswordStatus {
     success, invalid_credentials, repeat_fail, invalid_fail, password_too_short, password_not_valid, other_fail
 };
+/// How a password reset ended.
 enum class ResetPasswordStatus {
     success, repeat_fail, invalid_fail, incorrect_code, password_too_short, password_not_valid, other_fail
 };
+/// How setting a first password ended.
 enum class SetPasswordStatus { success, invalid_fail, incorrect_code, password_too_short, password_not_valid, other_fail };
 
 namespace login_status {
+/// The member is logged in.
 struct Success { MemberResponse memberData; };
+/// The user name or the password was refused.
 struct InvalidCredential {};
 }  // namespace login_status
 
+/// A login's outcome, for a host's login flow.
 struct LUMENO_EXPORT LoginStatus : std::variant<login_status::Success, login_status::InvalidCredential> {
     using variant::variant;
 };
@@ -97,6 +111,7 @@ struct LUMENO_EXPORT LoginStatus : std::variant<login_status::Success, login_sta
 namespace login_error {
 /// Any other failure, as the library reported it.
 struct Unknown { LumenoError underlying; };
+/// The user name or the password was refused.
 struct InvalidCredential {};
 }  // namespace login_error
 
@@ -106,10 +121,15 @@ struct LUMENO_EXPORT LoginError : std::variant<login_error::Unknown, login_error
 };
 
 namespace request_error {
+/// A failure the platform described in words.
 struct Message { std::string message; };
+/// What was asked for does not exist.
 struct NotFound {};
+/// The reply could not be read.
 struct BadResponse {};
+/// The request was refused as invalid.
 struct Invalid {};
+/// The token is missing, expired or refused.
 struct InvalidToken {};
 }  // namespace request_error
 

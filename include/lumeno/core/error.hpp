@@ -139,9 +139,13 @@ private:
     std::shared_ptr<const LumenoResponseError> responseError_;
 };
 
+/// The platform's error code that a login error code stands for.
 LUMENO_EXPORT std::string_view rawValue(LumenoError::LoginErrorCode code);
+/// The platform's error code that a password-change error code stands for.
 LUMENO_EXPORT std::string_view rawValue(LumenoError::ChangePasswordErrorCode code);
+/// The platform's error code that a password-reset error code stands for.
 LUMENO_EXPORT std::string_view rawValue(LumenoError::ResetPasswordErrorCode code);
+/// The platform's error code that a one-time-password error code stands for.
 LUMENO_EXPORT std::string_view rawValue(LumenoError::ValidateOTP code);
 
 }  // namespace lumeno
