@@ -104,7 +104,7 @@ public:
     /// body, never in "Authorization". Stores a social session as `enrollMemberFB` does.
     static Handle authenticateMemberGoogle(std::string googleID, std::string idToken,
                                            Completion<MemberResponse> completion);
-    /// POST /members/apple-exists/ with {"apple_uid": appleId}: whether a member has this Apple
+    /// POST `/members/apple-exists/` with {"apple_uid": appleId}: whether a member has this Apple
     /// identity. Takes no token and sends none; stores nothing.
     static Handle getMemberStatusApple(std::string appleId, Completion<AppleStatus> completion);
     /// Signs in with an Apple authorisation code. Stores a social session as `enrollMemberFB` does.
@@ -125,13 +125,13 @@ public:
 
     // Member profile and balances.
 
-    /// POST /members/exists/ with {loginAttribute: username}: whether a member signs in with this
+    /// POST `/members/exists/` with {loginAttribute: username}: whether a member signs in with this
     /// value. Takes no token and sends none; stores nothing.
     static Handle getMemberStatus(std::string loginAttribute, std::string username, Completion<MemberStatus> completion);
-    /// GET /members/details/: the signed-in member's profile, read under the reply's "data".
+    /// GET `/members/details/`: the signed-in member's profile, read under the reply's "data".
     /// Stores nothing.
     static Handle getMemberDetails(const Token& token, Completion<MemberDetails> completion);
-    /// GET /members/data/<memberID>/: a member's profile, read under the reply's "data". Stores
+    /// GET `/members/data/<memberID>/`: a member's profile, read under the reply's "data". Stores
     /// nothing.
     static Handle getMemberDetails(const Token& token, std::string memberID, Completion<MemberDetails> completion);
     /// The balances of the profile fetched by member id.
@@ -141,7 +141,7 @@ public:
     /// go as the URL query.
     static Handle getMemberBalances(const Token& token, std::string memberID, JsonObject parameters,
                                     Completion<std::vector<MemberBalance>> completion);
-    /// GET /members/<memberID>/loyaltyaccount/<accountID>/: the balance of one loyalty account,
+    /// GET `/members/<memberID>/loyaltyaccount/<accountID>/`: the balance of one loyalty account,
     /// points pending included. Stores nothing.
     static Handle getPointBalance(const Token& token, std::string memberID, std::int64_t accountID,
                                   Completion<PendingPointBalance> completion);
@@ -156,7 +156,7 @@ public:
 
     // Referral, member look-up, logout and the mobile pass.
 
-    /// POST /members/referral/ with the caller's body: refers new members. A body that JSON text
+    /// POST `/members/referral/` with the caller's body: refers new members. A body that JSON text
     /// cannot carry is refused with `encodableMapping` on the main queue and nothing is sent.
     template <EncodableBody T>
     static Handle memberReferral(const Token& token, const T& request, Completion<MemberReferralResponse> completion) {
@@ -173,7 +173,7 @@ public:
 
     // Passwords, one-time passwords and devices.
 
-    /// POST /members/password-exists/ with {forLoginAttributeKey: loginAttributeValue}: whether
+    /// POST `/members/password-exists/` with {forLoginAttributeKey: loginAttributeValue}: whether
     /// the member has set a password. Takes no token and sends none; stores nothing.
     static Handle getPasswordStatus(std::string forLoginAttributeKey, std::string loginAttributeValue,
                                     Completion<PasswordStatus> completion);
@@ -194,11 +194,11 @@ public:
     /// replace it. Never returns nullptr.
     static Handle doResetPassword(std::string loginAttribute, std::string username, std::string password,
                                   std::string resetKey, Completion<void> completion);
-    /// POST /members/devices/ with {"member", "device", "platform"}: registers a device for
+    /// POST `/members/devices/` with {"member", "device", "platform"}: registers a device for
     /// notifications. Any successful status completes it, whatever the body.
     static Handle registerDevice(const Token& token, std::string memberID, std::string deviceID, std::string platform,
                                  Completion<void> completion);
-    /// DELETE /members/devices/ with {"device": deviceID}: removes a registered device. Any
+    /// DELETE `/members/devices/` with {"device": deviceID}: removes a registered device. Any
     /// successful status completes it, whatever the body.
     static Handle deleteDevice(const Token& token, std::string deviceID, Completion<void> completion);
     /// Sends a one-time password to `username`. With a token (an empty one too) the request
@@ -206,11 +206,11 @@ public:
     /// and the call always sends.
     static Handle sendOtp(const Token& token, std::string loginAttribute, std::string username,
                           Completion<void> completion);
-    /// POST /members/<memberId>/otp/ with {"action": "GENERATE", "service"}: sends the member a
+    /// POST `/members/<memberId>/otp/` with {"action": "GENERATE", "service"}: sends the member a
     /// one-time password for `service` (its raw value). Any successful status completes it.
     static Handle generateOTPForService(OTPServiceType service, const Token& token, std::string memberId,
                                         Completion<void> completion);
-    /// POST /members/<memberId>/otp/ with {"member_id", "action": "VALIDATE", "otp", "service"}:
+    /// POST `/members/<memberId>/otp/` with {"member_id", "action": "VALIDATE", "otp", "service"}:
     /// checks a one-time password. A refused one fails with the platform's error (its code, e.g.
     /// "invalid_otp"); any successful status completes it.
     static Handle validateOTP(OTPServiceType service, const Token& token, std::string memberId, std::string otp,
@@ -221,10 +221,10 @@ public:
     /// The member's cards, newest first, one page of the default page limit.
     static Handle getMemberCards(const Token& token, std::string memberID,
                                  Completion<std::vector<CardDetails>> completion);
-    /// POST /cards/ with the fields of `addRequest`: adds a card and reports it. Stores nothing.
+    /// POST `/cards/` with the fields of `addRequest`: adds a card and reports it. Stores nothing.
     static Handle addMemberCard(const Token& token, const CardAddRequest& addRequest,
                                 Completion<CardDetails> completion);
-    /// POST /cards/<cardID>/deactivate/ with the fields of `cancelRequest`: cancels a card.
+    /// POST `/cards/<cardID>/deactivate/` with the fields of `cancelRequest`: cancels a card.
     static Handle cancelMemberCard(const Token& token, std::int64_t cardID, const CardCancelRequest& cancelRequest,
                                    Completion<CardRequestResponse> completion);
     /// The member's privileges, newest first: the list under the reply's "data", decoded without
@@ -268,20 +268,20 @@ public:
     /// with `requestMapping` and nothing is sent.
     static Handle getOffersFromCursor(const Token& token, std::string cursor,
                                       Completion<PaginatedResponse<std::vector<Offer>>> completion);
-    /// GET /offers/<id>/: one offer.
+    /// GET `/offers/<id>/`: one offer.
     static Handle getOffer(const Token& token, std::int64_t id, Completion<Offer> completion);
     /// Accepts or rejects an offer; any successful status completes it, whatever the body.
     static Handle acceptOffer(const Token& token, std::int64_t offerId, bool accept, Completion<void> completion);
     /// Rates an offer; any successful status completes it, whatever the body.
     static Handle rateOffer(const Token& token, std::int64_t withID, std::int64_t rating, Completion<void> completion);
-    /// GET /offers/<withID>/actions/: what the member has done with an offer.
+    /// GET `/offers/<withID>/actions/`: what the member has done with an offer.
     static Handle getMemberActionDataForOffer(const Token& token, std::int64_t withID,
                                               Completion<MemberAction> completion);
     /// Recommendations for the member `withID`: `params` as the URL query, as given (even when
     /// empty); without them the query is "count" 3.
     static Handle getMemberRecommendedOffers(const Token& token, std::string withID, std::optional<JsonObject> params,
                                              Completion<std::vector<RecommendedOffer>> completion);
-    /// GET /offers/<withID>/offerpresentment/: how an offer is to be presented to the member.
+    /// GET `/offers/<withID>/offerpresentment/`: how an offer is to be presented to the member.
     static Handle getPresentmentForOffer(const Token& token, std::int64_t withID,
                                          Completion<OfferPresentment> completion);
     /// Books an offer at a location; the times go out as the texts given.
@@ -291,7 +291,7 @@ public:
     /// The member's bookings, newest first: a plain list (cursor headers are not read).
     static Handle getOfferBookings(const Token& token, std::string memberID, std::int64_t pageSize,
                                    Completion<std::vector<OfferBooking>> completion);
-    /// PATCH /offer-bookings/<memberID>/<bookingID>/ with {"status"} (its raw value): changes a
+    /// PATCH `/offer-bookings/<memberID>/<bookingID>/` with {"status"} (its raw value): changes a
     /// booking's status and reports the booking.
     static Handle updateOfferBooking(const Token& token, std::string memberID, std::int64_t bookingID,
                                      BookingStatus status, Completion<OfferBooking> completion);
@@ -303,7 +303,7 @@ public:
                                      Completion<WishlistUpdateResponse> completion);
     /// The wish list, expired offers included.
     static Handle getWishlist(const Token& token, std::string memberId, Completion<std::vector<Offer>> completion);
-    /// POST /members/<memberID>/member-offers/ with the caller's body: the member's offers. A body
+    /// POST `/members/<memberID>/member-offers/` with the caller's body: the member's offers. A body
     /// that JSON text cannot carry is refused with `encodableMapping` on the main queue and
     /// nothing is sent.
     template <EncodableBody T>
@@ -314,7 +314,7 @@ public:
 
     // Sponsors and locations.
 
-    /// GET /sponsors/<id>/: one sponsor.
+    /// GET `/sponsors/<id>/`: one sponsor.
     static Handle getSponsor(const Token& token, std::int64_t id, Completion<Sponsor> completion);
     /// A page of sponsors; `parameters` go as the URL query with "page_size" set to `pageSize`.
     static Handle getSponsors(const Token& token, JsonObject parameters, std::int64_t pageSize,
@@ -343,7 +343,7 @@ public:
     /// success whatever its body.
     static Handle verifyMerchantPin(const Token& token, std::int64_t sponsorId, std::string pin,
                                     Completion<void> completion);
-    /// GET /sponsors/<sponsorId>/base-rates/?loyalty_account=<loyaltyAccount>: a sponsor's base
+    /// GET `/sponsors/<sponsorId>/base-rates/?loyalty_account=<loyaltyAccount>`: a sponsor's base
     /// rates for one loyalty account.
     static Handle getSponsorBaseRate(const Token& token, std::int64_t sponsorId, std::int64_t loyaltyAccount,
                                      Completion<std::vector<SponsorBaseRateResponse>> completion);
@@ -369,7 +369,7 @@ public:
     /// fails with `requestMapping` and nothing is sent.
     static Handle getBITsFromCursor(const Token& token, std::string cursor,
                                     Completion<PaginatedResponse<std::vector<LumenoBit>>> completion);
-    /// GET /bits/<bitId>/accruals/?page_size=<pageSize>: a page of the accruals of one activity
+    /// GET `/bits/<bitId>/accruals/?page_size=<pageSize>`: a page of the accruals of one activity
     /// record, with the cursors of the "prev" and "next" headers.
     static Handle getAccrualDetailsFromBitID(const Token& token, std::int64_t bitId, std::int64_t pageSize,
                                              Completion<PaginatedResponse<std::vector<AccrualDetail>>> completion);
@@ -405,20 +405,20 @@ public:
 
     // Reference data and uploads.
 
-    /// GET /login-attributes/: the attribute members of the programme sign in with.
+    /// GET `/login-attributes/`: the attribute members of the programme sign in with.
     static Handle getLoginAttribute(const Token& token, Completion<LoginAttribute> completion);
     /// The active look-up values of the list `type`.
     static Handle getLookUps(const Token& token, std::string type, Completion<std::vector<LookUp>> completion);
-    /// GET /lookups/: every look-up value of every list, active or not.
+    /// GET `/lookups/`: every look-up value of every list, active or not.
     static Handle getAllLookUps(const Token& token, Completion<std::vector<LookUp>> completion);
-    /// GET /loyaltyaccounts/1/tags?page_size=1000&active=true: the active balance tags of loyalty
+    /// GET `/loyaltyaccounts/1/tags?page_size=1000&active=true`: the active balance tags of loyalty
     /// account 1, one request (later pages are never read).
     static Handle getBalanceTagNames(const Token& token, Completion<std::vector<BalanceTag>> completion);
     /// The active regions of the country named `country`.
     static Handle getRegion(const Token& token, std::string country, Completion<std::vector<Region>> completion);
     /// The active regions of the country with the code `countryCode`.
     static Handle fetchRegion(const Token& token, std::int64_t countryCode, Completion<std::vector<Region>> completion);
-    /// GET /countries/: the countries of the pick lists.
+    /// GET `/countries/`: the countries of the pick lists.
     static Handle getCountries(const Token& token, Completion<std::vector<Country>> completion);
     /// The cities of a region, those matching `search` when given. Takes no token and sends none.
     static Handle getCities(std::int64_t regionId, std::optional<std::string> search,
@@ -434,9 +434,9 @@ public:
 
     // Family groups.
 
-    /// GET /members/family_summary/<memberID>/: the member's family group in brief.
+    /// GET `/members/family_summary/<memberID>/`: the member's family group in brief.
     static Handle getFamilySummary(const Token& token, std::string memberID, Completion<FamilySummary> completion);
-    /// GET /members/family/<memberID>/: the profiles of the member's family group.
+    /// GET `/members/family/<memberID>/`: the profiles of the member's family group.
     static Handle getFamilyMembers(const Token& token, std::string memberID,
                                    Completion<std::vector<MemberDetails>> completion);
     /// Invites by e-mail address.
@@ -452,16 +452,16 @@ public:
     /// Every invitation of the member, or only those it received.
     static Handle getAllFamilyInvites(const Token& token, std::string memberID, bool onlyReceived,
                                       Completion<std::vector<FamilyInvite>> completion);
-    /// GET /members/family/<memberID>/invitations/<invitationID>/: one invitation.
+    /// GET `/members/family/<memberID>/invitations/<invitationID>/`: one invitation.
     static Handle retreiveFamilyMemberInvite(const Token& token, std::string memberID, std::int64_t invitationID,
                                              Completion<FamilyInvite> completion);
     /// Accepts (`accepted`) or rejects an invitation.
     static Handle familyMemberInviteAction(const Token& token, std::string memberID, std::int64_t invitationID,
                                            bool accepted, Completion<FamilyMemberInviteResponse> completion);
-    /// DELETE /members/family/<memberID>/: dissolves the family group the member heads. Any
+    /// DELETE `/members/family/<memberID>/`: dissolves the family group the member heads. Any
     /// successful status completes it, whatever the body.
     static Handle deleteFamily(const Token& token, std::string memberID, Completion<void> completion);
-    /// POST /members/family/<memberID>/leave/: the member leaves its family group. Any successful
+    /// POST `/members/family/<memberID>/leave/`: the member leaves its family group. Any successful
     /// status completes it, whatever the body.
     static Handle leaveFamily(const Token& token, std::string memberID, Completion<void> completion);
 };
