@@ -35,7 +35,8 @@ function(cmake_host name compiler flags)
                           "-DCMAKE_CXX_FLAGS=${flags}" "-DCMAKE_EXE_LINKER_FLAGS=${FLAGS}"
                           -DLUMENO_README=${README} -DLUMENO_EXPECT_SHARED=${SHARED}
                   OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
-  execute_process(COMMAND ${CMAKE_COMMAND} --build ${dir} OUTPUT_VARIABLE output RESULT_VARIABLE failed)
+  execute_process(COMMAND ${CMAKE_COMMAND} --build ${dir} OUTPUT_VARIABLE output ERROR_VARIABLE output
+                  RESULT_VARIABLE failed)
   if(failed)
     message(FATAL_ERROR "the ${name} host does not build:\n${output}")
   endif()
