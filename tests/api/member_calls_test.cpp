@@ -2,7 +2,6 @@
 
 #include <boost/json.hpp>
 
-#include "api/request_road.hpp"
 #include "api/response_decoding.hpp"
 #include "support/call_test.hpp"
 
@@ -55,21 +54,16 @@ TEST_F(MemberCallsTest, TokenRule) {
         EXPECT_TRUE(result->has_value());
         EXPECT_EQ(sentHeader("Authorization"), c.authorization);
     }
-    // The upload bodies take the argument alone, whatever the store holds.
-    std::optional<detail::ProviderResult> outcome;
-    EXPECT_EQ(detail::sendWithTokenArgument(
-                  std::nullopt, [&](detail::ProviderResult r) { outcome = std::move(r); },
-                  [](std::string t) { return detail::service::GetImageUploadURL{"M1", "M1-abcdef.png", t}; }),
-              nullptr);
+    // The upload calls take the argument alone, whatever the store holds.
+    std::optional<Result<S3ImageResponse>> outcome;
+    EXPECT_EQ(LumenoRequest::getS3ImageUploadURL(std::nullopt, "M1", [&](auto r) { outcome = std::move(r); }), nullptr);
     EXPECT_EQ(outcome->error().kind(), Kind::invalidToken);
 }
 
 TEST_F(MemberCallsTest, PageSizeReplacesTheCallersValue) {
     server.on("GET", "/api/offers/", Reply::json("[]"));
-    Call<void> call([](auto done) {
-        return detail::sendTokenRequest(
-            "t", JsonObject{{"page_size", 5}, {"category", "food"}}, 20, detail::handleEmptyResponse(done),
-            [](JsonObject parameters, std::string t) { return detail::service::GetOffers{std::move(parameters), t}; });
+    Call<PaginatedResponse<std::vector<Offer>>> call([](auto done) {
+        return LumenoRequest::getOffers("t", JsonObject{{"page_size", 5}, {"category", "food"}}, 20, done);
     });
     EXPECT_EQ(sent().query, "category=food&page_size=20");
 }
@@ -83,10 +77,7 @@ TEST_F(MemberCallsTest, EmptyResultCallsSucceedOnAnySuccessfulReply) {
     };
     for (const auto& [reply, failure] : cases) {
         server.on("DELETE", "/api/members/devices/", reply);
-        Call<void> call([](auto done) {
-            return detail::sendTokenRequest("t", detail::handleEmptyResponse(done),
-                                            [](std::string t) { return detail::service::DeleteDevice{"d1", t}; });
-        });
+        Call<void> call([](auto done) { return LumenoRequest::deleteDevice("t", "d1", done); });
         ASSERT_EQ(call.result->has_value(), !failure) << reply.status;
         if (failure) {
             EXPECT_EQ(call.error().kind(), *failure);

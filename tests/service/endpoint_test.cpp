@@ -76,7 +76,7 @@ TEST(Endpoint, BuildsEveryCase) {
         // Login and member status; a trailing "/" on the gateway is not doubled.
         {GetLoginAttribute{tok}, "GET /login-attributes/"},
         {SendOtp{"email", "e@x", tok}, "POST /members/send-otp/", email},
-        {ValidateMember{"m1", ValidateMemberAttribute{"email", "e@x"}, "1"}, "POST /members/validate/m1/",
+        {ValidateMember{"m1", "1", ValidateMemberAttribute{"email", "e@x"}}, "POST /members/validate/m1/",
          R"({"otp":"1","email":"e@x"})", nullptr},
         {GenerateOTP{signIn, "m1", tok}, "POST /members/m1/otp/", R"({"action":"GENERATE","service":"SIGN_IN_OTP"})"},
         {ValidateOTP{deleteAccount, "m1", "9", tok}, "POST /members/m1/otp/",
@@ -92,12 +92,12 @@ TEST(Endpoint, BuildsEveryCase) {
         {ResetPassword{{{"email", "e@x"}}, "rt", "sk"}, "POST /reset/", email, nullptr, {.reCaptcha = true}, true},
         {DoResetPassword{"email", "e@x", "pw", "rk"}, "POST /do-reset/",
          R"({"email":"e@x","new_password":"pw","reset_key":"rk"})", nullptr},
-        {RegisterDevice{"d", "i", "m", tok}, "POST /members/devices/", R"({"member":"m","device":"d","platform":"i"})"},
+        {RegisterDevice{"m", "d", "i", tok}, "POST /members/devices/", R"({"member":"m","device":"d","platform":"i"})"},
         {DeleteDevice{"d", tok}, "DELETE /members/devices/", R"({"device":"d"})"},
         // Social sign-in and linking.
         {FacebookLogin{"f", "a"}, "POST /members/social/facebook/login/", R"({"facebook_id":"f","access_token":"a"})",
          nullptr},
-        {Linkfacebook{"f", "a", "m", tok}, "POST /members/social/facebook/link/",
+        {Linkfacebook{"m", "f", "a", tok}, "POST /members/social/facebook/link/",
          R"({"facebook_id":"f","access_token":"a","member_id":"m"})"},
         {AuthenticateWithGoogle{"g", "i"}, "POST /members/social/google/login/", R"({"google_id":"g","id_token":"i"})",
          nullptr},
@@ -121,10 +121,10 @@ TEST(Endpoint, BuildsEveryCase) {
          "GET /offers/?a=1&k%5B%5D=v&m=1.5&n%5B%5D=1&n%5B%5D=x&o%5Bb%5D=-3&o%5By%5D=0&z=a%20b%26c%3Dd?/%C3%A9%2B"},
         {GetOfferAction{12, tok}, "GET /offers/12/actions/"},
         {OfferAcceptReject{true, 12, tok}, "POST /offers/12/acceptances/", R"({"accepted":true})"},
-        {RateOffer{4, 12, tok}, "POST /offers/12/ratings/", R"({"rating":"4"})"},
+        {RateOffer{12, 4, tok}, "POST /offers/12/ratings/", R"({"rating":"4"})"},
         {GetRecommendedOffers{{{"n", 3}}, "m", tok}, "GET /members/m/offer-recommendations/?n=3"},
         {GetPresentment{12, tok}, "GET /offers/12/offerpresentment/"},
-        {CreateBooking{awaiting, 12, "m", "L", "s", "e", tok}, "POST /offer-bookings/m/",
+        {CreateBooking{"m", awaiting, 12, "L", "s", "e", tok}, "POST /offer-bookings/m/",
          R"({"status":"AWAITING_CONFIRMATION","offer":12,"location_code":"L","booking_start_datetime":"s",
              "booking_end_datetime":"e"})"},
         {GetBookings{"m", 5, tok}, "GET /offer-bookings/m/?ordering=-created_ts&page_size=5"},
@@ -182,7 +182,7 @@ TEST(Endpoint, BuildsEveryCase) {
         {DeleteFamily{"m", tok}, "DELETE /members/family/m/"}, {LeaveFamily{"m", tok}, "POST /members/family/m/leave/"},
     };
 
-    std::vector<bool> covered(std::variant_size_v<LumenoService>);
+    std::vector<bool> covered(service::Cases::size);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.request);
         covered[row.service.index()] = true;
