@@ -223,6 +223,37 @@ TEST(Endpoint, RefusesWhatCannotBecomeARequest) {
     }
 }
 
+TEST(Endpoint, FollowsACursorOnlyOnTheGatewaysOrigin) {
+    const struct {
+        const char* tenant;
+        const char* cursor;
+        bool followed;
+    } rows[] = {
+        {"https://api.example.com/v1", "https://API.Example.COM/v1/offers/?page=2", true},
+        {"https://api.example.com/v1", "HTTPS://api.example.com:443/v1/offers/", true},
+        {"https://api.example.com/v1", "https://api.example.com:/v1/offers/", true},
+        {"https://api.example.com:443/v1", "https://api.example.com/v2/offers/", true},
+        {"http://localhost:8080/v1", "http://LOCALHOST:8080/offers/", true},
+        {"https://api.example.com/v1", "https://api.example.com:8443/v1/offers/", false},
+        {"https://api.example.com/v1", "http://api.example.com/v1/offers/", false},
+        {"https://api.example.com/v1", "http://api.example.com:443/v1/offers/", false},
+        {"https://api.example.com/v1", "https://member@api.example.com/v1/offers/", false},
+        {"https://api.example.com/v1", "https://:@api.example.com/v1/offers/", false},
+        {"https://api.example.com/v1", "https://api.example.com.evil.example/v1/offers/", false},
+        {"https://api.example.com/v1", "http://localhost:8080/steal?page=2", false},
+        {"http://localhost:8080/v1", "http://127.0.0.1:8080/offers/", false},
+        {"http://localhost:8080/v1", "http://localhost:8081/offers/", false},
+        {"not a gateway", "https://api.example.com/v1/offers/", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.tenant) + " " + row.cursor);
+        const auto request = endpoint(GetOffersFrom{row.cursor, tok}, settingsFor({.tenant = row.tenant}));
+        ASSERT_EQ(request.has_value(), row.followed);
+        if (row.followed) EXPECT_EQ(request->url, row.cursor);
+        else EXPECT_EQ(request.error().kind(), LumenoError::Kind::requestMapping);
+    }
+}
+
 TEST(ImageFileName, IsTheMemberIdAndSixRandomLettersOrDigits) {
     const auto name = imageFileName("m 1");
     ASSERT_EQ(name.size(), std::string("m 1-123456.png").size()) << name;

@@ -199,8 +199,8 @@ public:
     /// a decoding context, with the cursors of the "prev" and "next" headers.
     static Handle getMemberPrivileges(const Token& token, std::string memberId, std::int64_t pageSize,
                                       Completion<PaginatedResponse<std::vector<Promotion>>> completion);
-    /// The page at a cursor of an earlier privileges page. A cursor that is no URL fails with
-    /// `requestMapping` and nothing is sent.
+    /// The page at a cursor of an earlier privileges page. A cursor that is no URL, or leads off
+    /// the gateway's origin (scheme, host and port), fails with `requestMapping` and nothing is sent.
     static Handle getMemberPrivileges(const Token& token, std::string fromCursor,
                                       Completion<PaginatedResponse<std::vector<Promotion>>> completion);
     /// The member's privilege with the code `privilegeCode`: the first privilege of the first
@@ -232,7 +232,8 @@ public:
     static Handle getFavoriteOffers(const Token& token, std::int64_t pageSize,
                                     Completion<PaginatedResponse<std::vector<Offer>>> completion);
     /// The page a cursor of an earlier page points at. The cursor is sent unchanged as the whole
-    /// URL; one that is no URL fails with `requestMapping` and nothing is sent.
+    /// URL; one that is no URL, or leads off the gateway's origin (scheme, host and port), fails
+    /// with `requestMapping` and nothing is sent.
     static Handle getOffersFromCursor(const Token& token, std::string cursor,
                                       Completion<PaginatedResponse<std::vector<Offer>>> completion);
     static Handle getOffer(const Token& token, std::int64_t id, Completion<Offer> completion);
@@ -278,8 +279,8 @@ public:
     static Handle getSponsors(const Token& token, JsonObject parameters, std::int64_t pageSize,
                               Completion<PaginatedResponse<std::vector<Sponsor>>> completion);
     /// The page at a cursor of an earlier sponsors page. The cursor is the whole request:
-    /// `parameters` and `pageSize` take no part in it. A cursor that is no URL fails with
-    /// `requestMapping` and nothing is sent.
+    /// `parameters` and `pageSize` take no part in it. A cursor that is no URL, or leads off the
+    /// gateway's origin (scheme, host and port), fails with `requestMapping` and nothing is sent.
     static Handle getSponsorsFrom(const Token& token, std::string cursor, JsonObject parameters, std::int64_t pageSize,
                                   Completion<PaginatedResponse<std::vector<Sponsor>>> completion);
     /// The trimmed sponsors as a plain list (cursor headers are ignored); `parameters` go as
@@ -321,7 +322,8 @@ public:
     /// "page_size" and "member_id" set from the arguments, replacing the caller's values.
     static Handle getBITs(const Token& token, std::string memberID, JsonObject parameters, std::int64_t pageSize,
                           Completion<PaginatedResponse<std::vector<LumenoBit>>> completion);
-    /// The page behind a cursor of an earlier activity page.
+    /// The page behind a cursor of an earlier activity page; a cursor off the gateway's origin
+    /// fails with `requestMapping` and nothing is sent.
     static Handle getBITsFromCursor(const Token& token, std::string cursor,
                                     Completion<PaginatedResponse<std::vector<LumenoBit>>> completion);
     static Handle getAccrualDetailsFromBitID(const Token& token, std::int64_t bitId, std::int64_t pageSize,

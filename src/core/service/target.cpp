@@ -2,6 +2,7 @@
 
 #include <ranges>
 
+#include "core/http/origin.hpp"
 #include "core/service/url_encoding.hpp"
 
 namespace lumeno::detail::service {
@@ -58,6 +59,9 @@ Result<HttpRequest> makeRequest(Target target, const LumenoSettings& settings) {
     HttpRequest request{.method = target.method, .url = urlOf(target, settings),
                         .headers = headersOf(target, settings), .body = std::move(target.body)};
     if (!isValidURL(request.url)) return fail(LumenoError::requestMapping(request.url));
+    // A cursor comes from a reply: it is followed, with the member's token, only on the gateway's origin.
+    if (target.cursor && !sameOrigin(request.url, settings.tenant))
+        return fail(LumenoError::requestMapping("cursor outside the gateway's origin: " + request.url));
     if (const auto* field = unsafeField(request.headers))
         return fail(LumenoError::requestMapping("header value with a line break or NUL byte: " + field->first));
     return request;
