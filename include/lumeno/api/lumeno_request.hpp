@@ -47,6 +47,12 @@ namespace lumeno {
 /// carries no "Authorization"), else the stored "token" item; with neither, the completion
 /// gets `invalidToken` at once, on the caller's thread, nothing is sent and the call returns
 /// nullptr. Otherwise the call returns the handle of the request in flight.
+///
+/// A value that names one thing in the path (a member id, a type) goes as one segment, a "/"
+/// in it escaped; an empty one, a "." or a "..", and a number in a URL query that is not
+/// finite, fail the call with `requestMapping`. A text that is not valid UTF-8 in a body
+/// fails it with `encodableMapping`. In each case the completion gets the failure on the main
+/// queue and nothing is sent.
 class LumenoRequest {
 public:
     LumenoRequest() = delete;
@@ -375,7 +381,8 @@ public:
                             Completion<std::vector<GetCitiesResponse>> completion);
     /// A signed address for uploading the member's image, named after the member id with six
     /// random letters or digits. Only the `token` argument counts: without it the completion gets
-    /// `invalidToken` at once, whatever is stored.
+    /// `invalidToken` at once, whatever is stored. A member id holding "/" or a control
+    /// character, or "..", cannot name the file: `requestMapping`, nothing sent.
     static Handle getS3ImageUploadURL(const Token& token, std::string memberID, Completion<S3ImageResponse> completion);
     /// As `getS3ImageUploadURL`, for a receipt image.
     static Handle getS3ImageUploadReceiptURL(const Token& token, std::string memberID,
