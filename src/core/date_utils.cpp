@@ -185,13 +185,13 @@ std::optional<IsoText> isoText(std::string_view text) {
             // ICU keeps the milliseconds: the first three digits, scaled up when there are fewer.
             out.parts |= kFraction;
             const std::size_t first = at;
-            int millis = 0;
+            int fraction = 0;
             for (; isDigit(); ++at)
-                if (at - first < 3) millis = millis * 10 + (text[at] - '0');
+                if (at - first < 3) fraction = fraction * 10 + (text[at] - '0');
             const std::size_t digits = at - first;
             if (digits == 0 || digits > static_cast<std::size_t>(kMaxDigitRun)) return std::nullopt;
-            for (std::size_t i = digits; i < 3; ++i) millis *= 10;
-            time += milliseconds{millis};
+            for (std::size_t i = digits; i < 3; ++i) fraction *= 10;
+            time += milliseconds{fraction};
         }
         if (literal('Z')) {
             out.parts |= kZone;
@@ -236,7 +236,8 @@ struct detail::IsoDateReader::Offsets {
             std::int32_t raw = 0, dst = 0;
             zone->getOffset(at, false, raw, dst, status);
             if (U_FAILURE(status)) {
-                starts.clear(), offsets.clear();
+                starts.clear();
+                offsets.clear();
                 return;
             }
             starts.push_back(static_cast<std::int64_t>(at));
@@ -292,7 +293,9 @@ struct DateFormatter::Impl {
 };
 
 DateFormatter::DateFormatter(std::string pattern, std::string locale, std::string timeZone)
-    : pattern_(std::move(pattern)), timeZone_(std::move(timeZone)), impl_(std::make_shared<Impl>(pattern_, locale, timeZone_)) {
+    : pattern_(std::move(pattern)),
+      timeZone_(std::move(timeZone)),
+      impl_(std::make_shared<Impl>(pattern_, locale, timeZone_)) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale icuLocale = locale.empty() ? icu::Locale::getRoot() : icu::Locale(locale.c_str());
     impl_->format = std::make_unique<icu::SimpleDateFormat>(unicode(pattern_), icuLocale, status);

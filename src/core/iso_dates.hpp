@@ -21,8 +21,6 @@ namespace lumeno::detail {
 struct IsoVerdict {
     bool decided = false;
     std::optional<Date> date;
-
-    friend bool operator==(const IsoVerdict&, const IsoVerdict&) = default;
 };
 
 /// The reader of one pattern, locale and zone, as a `DateFormatter` of them reads.

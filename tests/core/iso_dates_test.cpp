@@ -7,6 +7,7 @@
 #include <deque>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "core/iso_dates.hpp"
 #include "lumeno/core/date_utils.hpp"
@@ -77,99 +78,42 @@ testing::AssertionResult agreesWithIcu(const Reading& reading, std::string_view 
 
 }  // namespace
 
-// Each text with how many of the five patterns decide it without ICU, in every zone: five for a
-// text of the usual shape (the patterns of its parts read it, the others reject it); fewer when
-// a field is out of range (its own patterns leave it to ICU); none for another shape.
+// Texts by how many of the five patterns decide them without ICU, in every zone: five for the
+// usual shape (the patterns of its parts read it, the others reject it); fewer when a field is
+// out of range (the patterns of its parts leave it to ICU); none for another shape.
 TEST(IsoDateReader, DecidesWhatIcuDecidesAndNothingElse) {
-    const std::pair<std::string_view, int> cases[] = {
-        {"2024-02-25T10:00:00", 5},
-        {"2024-02-25", 5},
-        {"2024-03-01T09:30:00+0800", 5},
-        {"2024-03-01T09:30:00-08:00", 5},
-        {"2024-03-01T09:30:00+08", 5},
-        {"2024-03-01T09:30:00Z", 5},
-        {"2024-03-01T09:30:00-0000", 5},
-        {"2024-03-01T09:30:00+2359", 5},
-        {"2024-03-01T09:30:00.250+0800", 5},
-        {"2024-03-01T09:30:00.5Z", 5},
-        {"2024-03-01T09:30:00.25-05:30", 5},
-        {"2024-03-01T09:30:00.2509+05:30", 5},
-        {"2024-03-01T09:30:00.123456+0000", 5},
-        {"2024-03-01T09:30:00.999999999Z", 5},
-        {"2024-03-01T09:30:00.000000001Z", 5},
-        {"2024-02-29T23:59:59.999+0000", 5},
-        {"1900-01-01T00:00:00+0000", 5},
-        {"2199-12-31T23:59:59-2359", 5},
-        {"2024-03-01T09:30:00.250", 5},  // a fraction and no zone: no pattern reads it
-        {"1900-03-01", 5},
-        {"2199-12-31", 5},
-        // A field out of range: the patterns of the text's parts leave it to ICU.
-        {"2023-02-29", 4},
-        {"2024-04-31T10:00:00", 4},
-        {"2024-13-01T10:00:00Z", 4},
-        {"2024-00-01T10:00:00Z", 4},
-        {"2024-03-00", 4},
-        {"2024-03-01T24:00:00", 4},
-        {"2024-03-01T10:60:00Z", 4},
-        {"2024-03-01T10:00:60+0100", 4},
-        {"2024-03-01T10:00:00+2400", 4},
-        {"2024-03-01T10:00:00-00:60", 4},
-        {"1899-12-31T23:00:00Z", 4},
-        {"2200-01-01", 4},
-        {"0000-01-01T00:00:00Z", 4},
-        {"9999-12-31T00:00:00.500Z", 3},
-        {"2024-02-30T10:00:00.250Z", 3},
-        // Another shape: ICU reads it or not.
-        {"", 0},
-        {"soon", 0},
-        {"2024-3-01", 0},
-        {"02024-03-01", 0},
-        {"2024-001-02", 0},
-        {" 2024-03-01", 0},
-        {"2024-03-01 ", 0},
-        {"+2024-03-01", 0},
-        {"2024-03-01Z", 0},
-        {"2024-03-01T10:00", 0},
-        {"2024-03-01t10:00:00Z", 0},
-        {"2024-03-01 10:00:00+0800", 0},
-        {"2024-03-01T10:00:00z", 0},
-        {"2024-03-01T10:00:00+8", 0},
-        {"2024-03-01T10:00:00+080", 0},
-        {"2024-03-01T10:00:00+08:0", 0},
-        {"2024-03-01T10:00:00+08:00:00", 0},
-        {"2024-03-01T10:00:00+080000", 0},
-        {"2024-03-01T10:00:00UTC", 0},
-        {"2024-03-01T10:00:00GMT+01:00", 0},
-        {"2024-03-01T10:00:00.Z", 0},
-        {"2024-03-01T10:00:00.+0100", 0},
-        {"2024-03-01T10:00:00.1234567890Z", 0},
-        {"2024-03-01T10:00:00.12345678901234567890123456789012345Z", 0},
-        {"\uFF12024-03-01", 0},  // a fullwidth digit
-        {"2024-03-01T10:00:00+0800 ", 0},
-        {"2024-03-01\0"sv, 0},
+    const std::pair<int, std::vector<std::string_view>> cases[] = {
+        {5,
+         {"2024-02-25T10:00:00", "2024-02-25", "1900-03-01", "2199-12-31", "2024-03-01T09:30:00+0800",
+          "2024-03-01T09:30:00-08:00", "2024-03-01T09:30:00+08", "2024-03-01T09:30:00Z", "2024-03-01T09:30:00-0000",
+          "2024-03-01T09:30:00+2359", "2024-03-01T09:30:00.250+0800", "2024-03-01T09:30:00.5Z",
+          "2024-03-01T09:30:00.25-05:30", "2024-03-01T09:30:00.2509+05:30", "2024-03-01T09:30:00.123456+0000",
+          "2024-03-01T09:30:00.999999999Z", "2024-03-01T09:30:00.000000001Z", "2024-02-29T23:59:59.999+0000",
+          "1900-01-01T00:00:00+0000", "2199-12-31T23:59:59-2359",
+          "2024-03-01T09:30:00.250"}},  // a fraction and no zone: no pattern reads it
+        {4,
+         {"2023-02-29", "2024-04-31T10:00:00", "2024-13-01T10:00:00Z", "2024-00-01T10:00:00Z", "2024-03-00",
+          "2024-03-01T24:00:00", "2024-03-01T10:60:00Z", "2024-03-01T10:00:60+0100", "2024-03-01T10:00:00+2400",
+          "2024-03-01T10:00:00-00:60", "1899-12-31T23:00:00Z", "2200-01-01", "0000-01-01T00:00:00Z"}},
+        {3, {"9999-12-31T00:00:00.500Z", "2024-02-30T10:00:00.250Z"}},
+        {0,
+         {"", "soon", "2024-3-01", "02024-03-01", "2024-001-02", " 2024-03-01", "2024-03-01 ", "+2024-03-01",
+          "2024-03-01Z", "2024-03-01T10:00", "2024-03-01t10:00:00Z", "2024-03-01 10:00:00+0800",
+          "2024-03-01T10:00:00z", "2024-03-01T10:00:00+8", "2024-03-01T10:00:00+080", "2024-03-01T10:00:00+08:0",
+          "2024-03-01T10:00:00+08:00:00", "2024-03-01T10:00:00+080000", "2024-03-01T10:00:00UTC",
+          "2024-03-01T10:00:00GMT+01:00", "2024-03-01T10:00:00.Z", "2024-03-01T10:00:00.+0100",
+          "2024-03-01T10:00:00.1234567890Z", "2024-03-01T10:00:00.12345678901234567890123456789012345Z",
+          "\uFF12024-03-01", "2024-03-01T10:00:00+0800 ", "2024-03-01\0"sv}},  // a fullwidth digit, a NUL
     };
-    for (const auto& [text, expected] : cases) {
-        for (std::size_t zone = 0; zone < std::size(kZones); ++zone) {
-            int decided = 0;
-            for (std::size_t pattern = 0; pattern < std::size(kPatterns); ++pattern)
-                EXPECT_TRUE(agreesWithIcu(readings()[zone * std::size(kPatterns) + pattern], text, decided));
-            EXPECT_EQ(decided, expected) << '"' << text << "\" in " << kZones[zone];
+    for (const auto& [expected, texts] : cases) {
+        for (const std::string_view text : texts) {
+            for (std::size_t zone = 0; zone < std::size(kZones); ++zone) {
+                int decided = 0;
+                for (std::size_t pattern = 0; pattern < std::size(kPatterns); ++pattern)
+                    EXPECT_TRUE(agreesWithIcu(readings()[zone * std::size(kPatterns) + pattern], text, decided));
+                EXPECT_EQ(decided, expected) << '"' << text << "\" in " << kZones[zone];
+            }
         }
-    }
-}
-
-TEST(IsoDateReader, ReadsTheInstantOfTheTextInTheZoneOfTheFormatter) {
-    const std::tuple<const char*, const char*, const char*, Date> cases[] = {
-        {"yyyy-MM-dd'T'HH:mm:ss.SSSZ", "UTC", "2024-03-01T09:30:00.2509-05:30", sys_days(2024y / 3 / 1) + 15h + 250ms},
-        {"yyyy-MM-dd'T'HH:mm:ss.SSSSSSZ", "UTC", "2024-03-01T09:30:00.5+01", sys_days(2024y / 3 / 1) + 8h + 30min + 500ms},
-        {"yyyy-MM-dd'T'HH:mm:ssZ", "Asia/Kolkata", "2024-03-01T09:30:00Z", sys_days(2024y / 3 / 1) + 9h + 30min},
-        {"yyyy-MM-dd'T'HH:mm:ss", "America/Chicago", "2024-07-01T10:00:00", sys_days(2024y / 7 / 1) + 15h},
-        {"yyyy-MM-dd", "America/Santiago", "2024-01-02", sys_days(2024y / 1 / 2) + 3h},
-        {"yyyy-MM-dd", "Asia/Kolkata", "1900-01-01", sys_days(1899y / 12 / 31) + 18h + 38min + 50s},
-    };
-    for (const auto& [pattern, zone, text, expected] : cases) {
-        const auto verdict = IsoDateReader(pattern, "en_US_POSIX", zone).read(text);
-        EXPECT_TRUE(verdict.decided && verdict.date == expected) << text << " in " << zone << ": " << shown(verdict.date);
     }
 }
 
@@ -224,5 +168,6 @@ TEST(IsoDateReader, LeavesOtherPatternsAndLocalesToIcu) {
     };
     for (const auto& [pattern, locale] : formats)
         for (const char* text : {"2024-03-01", "2024-03-01T10:00:00.25+01:00", "20240301", "soon"})
-            EXPECT_FALSE(IsoDateReader(pattern, locale, "UTC").read(text).decided) << pattern << " " << locale << " " << text;
+            EXPECT_FALSE(IsoDateReader(pattern, locale, "UTC").read(text).decided)
+                << pattern << " " << locale << " " << text;
 }
