@@ -17,7 +17,8 @@ using Date = std::chrono::system_clock::time_point;
 class DateFormatter;
 
 namespace detail {
-std::optional<Date> icuDate(const DateFormatter& format, std::string_view text);
+/// What the formatter's ICU pattern alone reads of `text`, without its ISO-8601 reader.
+LUMENO_EXPORT std::optional<Date> icuDate(const DateFormatter& format, std::string_view text);
 }  // namespace detail
 
 /// The instant one second after 1970-01-01T00:00:00Z: what an absent or unparsable model date becomes.
