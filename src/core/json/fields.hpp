@@ -2,19 +2,24 @@
 
 // A record is its key table. The table lists the record's keys in decoding order, each with
 // its member and rule word, plus the few steps that read no key of their own (a context write,
-// a derived field, a key with a custom reading). The same table decodes the record, encodes it
+// a derived field) or read a key their own way. The same table decodes the record, encodes it
 // with the record's rule for absent fields, and tells the tests which rule each key follows.
+// `keysOf<R>` finds a record's table; `Record<R>`, behind the record's public `decode` and
+// `toJson`, is defined from it once for every record (src/models/records.cpp):
 //
-//   constexpr auto memberResponseKeys = fields<MemberResponse>(
+//   inline constexpr auto memberResponseKeys = fields<MemberResponse>(
 //       strict("member_data", &MemberResponse::member), lenient("token", &MemberResponse::token), ...);
-//   MemberResponse MemberResponse::decode(const JsonValue& j, const Decoder& d) { return memberResponseKeys.decode(j, d); }
+//   template <> inline constexpr const auto& keysOf<MemberResponse> = memberResponseKeys;
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "core/json/readers.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno::detail {
 
@@ -36,7 +41,6 @@ struct Key {
     M R::*member;
     Rule rule;
     bool presentOnly = false;
-    bool encoded = true;
     bool filled = false;
     bool nullWhenAbsent = false;
 };
@@ -48,19 +52,22 @@ template <class R, class M> constexpr Key<R, M> required(std::string_view k, M R
 template <class R, class M> constexpr Key<R, M> presentOnly(Key<R, M> key) { key.presentOnly = true; return key; }
 /// An optional member that a strict key fills with its type's default when absent or null.
 template <class R, class M> constexpr Key<R, M> filled(Key<R, M> key) { key.filled = true; return key; }
-/// The key is decoded but never written by the encoder.
-template <class R, class M> constexpr Key<R, M> decodeOnly(Key<R, M> key) { key.encoded = false; return key; }
 /// An optional member that the encoder writes as null when absent, whatever the record's rule.
 template <class R, class M> constexpr Key<R, M> nullWhenAbsent(Key<R, M> key) { key.nullWhenAbsent = true; return key; }
 
 /// A step with its own reading and, optionally, writing: a key read as something other than
-/// its member's type, a context write, a derived field. `key` names the JSON key it reads, if
-/// any, for the rule tests.
+/// its member's type, a context write, a derived field. A step that reads a key of its own
+/// names it with the rule its reading follows, and `mismatch` gives a value of another type than
+/// the key takes, so that the rule tests check the step as they check every key.
 template <class R>
 struct Step {
     void (*read)(const KeyedReader& in, R& out);
     void (*write)(const R& record, JsonObject& out, Absent absent) = nullptr;
     std::string_view key = {};
+    Rule rule = Rule::lenient;
+    bool presentOnly = false;
+    bool filled = false;  ///< absent or null fill the member with its empty value
+    JsonValue (*mismatch)() = nullptr;
 };
 
 /// A step that runs only under a decoding context.
@@ -74,6 +81,7 @@ struct KeyRule {
     std::string_view key;
     Rule rule;
     bool presentOnly;
+    bool filled;              ///< absent or null give the member's empty value, not its absence
     JsonValue (*mismatch)();  ///< a value of another type than the key's, or null when any value fits
 };
 
@@ -88,7 +96,7 @@ constexpr JsonValue (*mismatchFor())() {
 template <class R, class... Steps>
 class Fields {
 public:
-    constexpr explicit Fields(Steps... steps) : steps_(steps...) {}
+    constexpr explicit Fields(Absent absent, Steps... steps) : absent_(absent), steps_(steps...) {}
 
     R decode(const JsonValue& json, const Decoder& decoder) const {
         const KeyedReader in(json, decoder);
@@ -97,7 +105,10 @@ public:
         return out;
     }
 
-    JsonObject encode(const R& record, Absent absent = Absent::omit) const {
+    /// Encodes with the record's own rule for absent fields.
+    JsonObject encode(const R& record) const { return encode(record, absent_); }
+
+    JsonObject encode(const R& record, Absent absent) const {
         return encode(record, absent, [](const auto& value) { return json::encodeValue(value); });
     }
 
@@ -150,7 +161,6 @@ private:
     template <class M, class ValueEncoder>
     static void write(const R& record, JsonObject& out, Absent absent, const ValueEncoder& value,
                       const Key<R, M>& key) {
-        if (!key.encoded) return;
         const M& field = record.*key.member;
         if constexpr (json::IsOptional<M>::value) {
             if (!field && absent == Absent::omit && !key.nullWhenAbsent) return;
@@ -166,17 +176,26 @@ private:
 
     template <class M>
     static void describe(std::vector<KeyRule>& out, const Key<R, M>& key) {
-        out.push_back({key.key, key.rule, key.presentOnly, mismatchFor<M>()});
+        out.push_back({key.key, key.rule, key.presentOnly, key.filled, mismatchFor<M>()});
     }
-    template <class Other>
-    static void describe(std::vector<KeyRule>&, const Other&) {}
+    static void describe(std::vector<KeyRule>& out, const Step<R>& step) {
+        if (!step.key.empty()) out.push_back({step.key, step.rule, step.presentOnly, step.filled, step.mismatch});
+    }
+    static void describe(std::vector<KeyRule>&, const ContextStep<R>&) {}
 
+    Absent absent_;
     std::tuple<Steps...> steps_;
 };
 
-template <class R, class... Steps>
+/// The table of `R`: its steps in decoding order. The encoder leaves out absent optional fields,
+/// or writes them as null with `Absent::null`.
+template <class R, Absent absent = Absent::omit, class... Steps>
 constexpr Fields<R, Steps...> fields(Steps... steps) {
-    return Fields<R, Steps...>(steps...);
+    return Fields<R, Steps...>(absent, steps...);
 }
+
+/// The key table of the record `R`, specialised next to the table as a reference to it.
+template <class R>
+inline constexpr std::nullptr_t keysOf = nullptr;
 
 }  // namespace lumeno::detail

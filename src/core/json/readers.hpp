@@ -25,14 +25,9 @@
 
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
-
-/// A record that decodes itself: `static T decode(const JsonValue&, const Decoder&)`.
-template <class T>
-concept DecodableModel = requires(const JsonValue& json, const Decoder& decoder) {
-    { T::decode(json, decoder) } -> std::same_as<T>;
-};
 
 namespace json {
 

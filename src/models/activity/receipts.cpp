@@ -15,14 +15,6 @@ UploadReceiptRequest::UploadReceiptRequest(std::optional<std::string> receipt_nu
       transaction_amount(transaction_amount), receipt_image_urls(std::move(receipt_image_urls)),
       currency(std::move(currency)), member(std::move(member)) {}
 
-UploadReceiptRequest UploadReceiptRequest::decode(const JsonValue& json, const Decoder& decoder) {
-    return uploadReceiptRequestKeys.decode(json, decoder);
-}
-JsonValue UploadReceiptRequest::toJson() const { return json::writable(uploadReceiptRequestKeys.encode(*this)); }
 
-ReceiptResponse ReceiptResponse::decode(const JsonValue& json, const Decoder& decoder) {
-    return receiptResponseKeys.decode(json, decoder);
-}
-JsonValue ReceiptResponse::toJson() const { return json::writable(receiptResponseKeys.encode(*this)); }
 
 }  // namespace lumeno

@@ -18,7 +18,6 @@ Sponsor::Sponsor(const TrimSponsor& trimmed)
       extraData(trimmed.extraData),
       nameLowercased(searchName(name)) {}
 
-Sponsor Sponsor::decode(const JsonValue& json, const Decoder& decoder) { return sponsorKeys.decode(json, decoder); }
 
 TrimSponsor::TrimSponsor(const Sponsor& sponsor)
     : id(sponsor.id),
@@ -34,8 +33,5 @@ TrimSponsor::TrimSponsor(const Sponsor& sponsor)
       extraData(sponsor.extraData),
       nameLowercased(searchName(name)) {}
 
-TrimSponsor TrimSponsor::decode(const JsonValue& json, const Decoder& decoder) {
-    return trimSponsorKeys.decode(json, decoder);
-}
 
 }  // namespace lumeno

@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/models/activity/lumeno_bit.hpp"
 #include "lumeno/models/activity/offer_action.hpp"
 #include "lumeno/models/member/balances.hpp"
@@ -41,7 +40,9 @@ struct BitResponse {
     std::optional<std::string> status;             ///< "status", lenient
     std::optional<std::string> memberID;           ///< "member_id", lenient
 
-    static BitResponse decode(const JsonValue& json, const Decoder& decoder);
+    static BitResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<BitResponse>::decode(json, decoder);
+    }
 };
 
 /// A transaction reply; the library neither makes nor reads one.

@@ -9,6 +9,7 @@
 
 #include "lumeno/core/date_utils.hpp"
 #include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/models/activity/offer_action.hpp"
@@ -70,7 +71,9 @@ struct LumenoBit {
     std::vector<LoyaltyBalance> loyaltyBalances;  ///< "loyalty_balances"
     std::vector<ExtraData> lines;             ///< "lines"
 
-    static LumenoBit decode(const JsonValue& json, const Decoder& decoder);
+    static LumenoBit decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<LumenoBit>::decode(json, decoder);
+    }
 
     /// The actions in `offerActionsString`, decoded without a decoding context; empty when the
     /// text is absent or is not a JSON list of offer actions.

@@ -16,6 +16,7 @@
 
 #include "lumeno/core/date_utils.hpp"
 #include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/models/offers/privileges.hpp"
@@ -80,7 +81,9 @@ struct Promotion {
     std::optional<std::string> privilegeType;             ///< "privilegeType", lenient
     std::vector<ProductChoice> selectedProductsList;      ///< "selectedProductsList", strict: one bad element fails
 
-    static Promotion decode(const JsonValue& json, const Decoder& decoder);
+    static Promotion decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<Promotion>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

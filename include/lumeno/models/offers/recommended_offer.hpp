@@ -15,6 +15,7 @@
 
 #include "lumeno/core/date_utils.hpp"
 #include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/models/offers/location_offer.hpp"
@@ -71,7 +72,9 @@ struct RecommendedOffer {
     std::optional<std::int64_t> featuredRank;     ///< "featured_rank", lenient
     std::vector<std::string> tags;                ///< "tags", lenient
 
-    static RecommendedOffer decode(const JsonValue& json, const Decoder& decoder);
+    static RecommendedOffer decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<RecommendedOffer>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/models/offers/sponsor_location.hpp"
@@ -65,7 +66,9 @@ struct Sponsor {
     /// `businessDescription` from `description`, `nameLowercased` derived from the name.
     explicit Sponsor(const TrimSponsor& trimmed);
 
-    static Sponsor decode(const JsonValue& json, const Decoder& decoder);
+    static Sponsor decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<Sponsor>::decode(json, decoder);
+    }
 };
 
 /// The trimmed sponsor record. Keys are read in this order: "id", "extra_data", "name",
@@ -90,7 +93,9 @@ struct TrimSponsor {
     /// `businessDescription`, `nameLowercased` derived from the name.
     explicit TrimSponsor(const Sponsor& sponsor);
 
-    static TrimSponsor decode(const JsonValue& json, const Decoder& decoder);
+    static TrimSponsor decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<TrimSponsor>::decode(json, decoder);
+    }
 };
 
 /// A record type with no fields; nothing in the library creates or reads it.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/models/offers/location_offer.hpp"
@@ -26,7 +27,9 @@ struct LocationTiming {
     std::optional<std::string> openTime;   ///< "open_time", lenient
     std::optional<std::string> closeTime;  ///< "close_time", lenient
 
-    static LocationTiming decode(const JsonValue& json, const Decoder& decoder);
+    static LocationTiming decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<LocationTiming>::decode(json, decoder);
+    }
 };
 
 /// The short form of a location that an offer lists.
@@ -39,7 +42,9 @@ struct LocationCompact {
     std::optional<std::string> image;    ///< "image", lenient
     std::optional<std::string> address;  ///< "address", lenient
 
-    static LocationCompact decode(const JsonValue& json, const Decoder& decoder);
+    static LocationCompact decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<LocationCompact>::decode(json, decoder);
+    }
 };
 
 /// An open map of location links. Any JSON object decodes (any other value fails); every entry
@@ -93,7 +98,9 @@ struct SponsorLocation {
     /// No JSON key: `sponsorName` with every space removed, lower-cased (ICU); absent with it.
     std::optional<std::string> sponsorNameLowercased;
 
-    static SponsorLocation decode(const JsonValue& json, const Decoder& decoder);
+    static SponsorLocation decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<SponsorLocation>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno
