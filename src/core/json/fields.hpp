@@ -101,7 +101,7 @@ public:
     R decode(const JsonValue& json, const Decoder& decoder) const {
         const KeyedReader in(json, decoder);
         R out{};
-        std::apply([&](const auto&... step) { (read(in, out, step), ...); }, steps_);
+        forEach([&](const auto& step) { read(in, out, step); });
         return out;
     }
 
@@ -116,15 +116,21 @@ public:
     template <class ValueEncoder>
     JsonObject encode(const R& record, Absent absent, const ValueEncoder& value) const {
         JsonObject out;
-        std::apply([&](const auto&... step) { (write(record, out, absent, value, step), ...); }, steps_);
+        forEach([&](const auto& step) { write(record, out, absent, value, step); });
         return out;
     }
 
     /// The keys with a rule word, in table order.
     [[nodiscard]] auto rules() const {
         std::vector<KeyRule> out;
-        std::apply([&](const auto&... step) { (describe(out, step), ...); }, steps_);
+        forEach([&](const auto& step) { describe(out, step); });
         return out;
+    }
+
+    /// Calls `visit` with each step, in table order.
+    template <class Visit>
+    constexpr void forEach(const Visit& visit) const {
+        std::apply([&](const auto&... step) { (visit(step), ...); }, steps_);
     }
 
 private:

@@ -25,8 +25,8 @@ namespace lumeno {
 struct RedemptionDetail {
     std::int64_t id = 0;                             ///< "id"
     std::int64_t accountId = 0;                      ///< "account_id"
-    Date redemptionDate = kFallbackDate;             ///< parsed from `redemptionDateString`
     std::optional<std::string> redemptionDateString; ///< "redemption_date"
+    Date redemptionDate = kFallbackDate;             ///< parsed from `redemptionDateString`
     std::optional<std::string> memberID;             ///< "member_id"
     std::int64_t bitID = 0;                          ///< "bit_id"
     std::int64_t pointsRedeemed = 0;                 ///< "points_redeemed"

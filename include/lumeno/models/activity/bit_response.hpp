@@ -20,9 +20,7 @@ namespace lumeno {
 /// whole reply (the activity may still have been processed). Every other key is lenient: a
 /// wrong type or a failing nested record leaves the field absent.
 ///
-/// Keys are read in this order: "original_bit", "member", "offer_actions",
-/// "assigned_privileges", "availed_privileges", "loyalty_accounts", "mtomap", then the texts
-/// and flags in the order of the fields. The reply itself leaves the decoding context alone,
+/// Keys are read in the order of the fields. The reply itself leaves the decoding context alone,
 /// but the record is read before the member: the record's id names its header, lines and
 /// payments, and the member then writes its own id for its own parts.
 struct BitResponse {

@@ -55,7 +55,9 @@ struct LumenoBit {
     std::optional<std::string> category;      ///< "h_bit_category"
     std::optional<std::string> status;        ///< "status"
     std::optional<std::string> processedDate; ///< "processed_date", the text as received
-    bool isCancelled = false;                 ///< "is_cancelled"
+    std::vector<Payment> paymentDetails;      ///< "payment_details"
+    std::vector<LoyaltyBalance> loyaltyBalances;  ///< "loyalty_balances"
+    std::vector<ExtraData> lines;             ///< "lines"
     std::optional<std::string> errors;        ///< "errors"
     std::optional<std::string> country;       ///< "country"
     std::optional<std::string> region;        ///< "region"
@@ -67,9 +69,7 @@ struct LumenoBit {
     std::optional<std::string> sponsorName;   ///< "sponsor_name"
     std::optional<std::string> sponsorLogo;   ///< "sponsor_logo"
     std::optional<std::string> sponsorShortName;  ///< "sponsor_short_name"
-    std::vector<Payment> paymentDetails;      ///< "payment_details"
-    std::vector<LoyaltyBalance> loyaltyBalances;  ///< "loyalty_balances"
-    std::vector<ExtraData> lines;             ///< "lines"
+    bool isCancelled = false;                 ///< "is_cancelled"
 
     static LumenoBit decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<LumenoBit>::decode(json, decoder);

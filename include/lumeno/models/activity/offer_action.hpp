@@ -40,9 +40,9 @@ struct TransferProfile {
 /// encoder wrote gives back an equal value.
 struct OfferAction {
     std::optional<std::string> offerDesktopImage;  ///< "offer_desktop_image", lenient
-    std::optional<std::string> offerMobileImage;   ///< "offer_mobile_image", lenient
     std::optional<std::string> subjectType;        ///< "subject_type", lenient
     std::vector<std::string> rewardTags;           ///< "reward_tags", strict
+    std::optional<std::string> offerMobileImage;   ///< "offer_mobile_image", lenient
     std::optional<std::string> type;               ///< "type", lenient
     std::optional<std::string> subject;            ///< "subject", lenient
     std::optional<std::string> ruleId;             ///< "rule_id", lenient

@@ -47,12 +47,12 @@ private:
 
     std::optional<std::string> receipt_number;
     std::int64_t sponsor = 0;
+    std::optional<std::string> currency;
     std::optional<std::string> destination;
     std::optional<std::string> location;
     std::optional<std::string> transaction_date;  ///< sent as given, no date handling
     std::optional<double> transaction_amount;
     std::optional<std::vector<std::string>> receipt_image_urls;
-    std::optional<std::string> currency;
     std::string member;
 };
 

@@ -36,6 +36,7 @@ Date defaultOfferEndDate();
 /// `transferId` is set it is that text read as a base-10 integer (0 when it is not one);
 /// otherwise 0. The context is only read.
 struct OfferParams {
+    std::int64_t offerId = 0;
     std::optional<std::string> startHour;         ///< "offer_start_hour", lenient
     std::optional<std::string> startMinute;       ///< "offer_start_minute", lenient
     std::optional<std::string> endHour;           ///< "offer_end_hour", lenient
@@ -44,7 +45,6 @@ struct OfferParams {
     std::optional<std::string> rewardValue;       ///< "reward_value", lenient
     std::optional<std::string> rewardMultiplier;  ///< "reward_multiplier", lenient
     std::optional<std::string> rewardBonus;       ///< "reward_bonus", lenient
-    std::int64_t offerId = 0;
 
     static OfferParams decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<OfferParams>::decode(json, decoder);

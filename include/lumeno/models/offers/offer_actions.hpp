@@ -83,8 +83,8 @@ struct WishlistUpdateResponse {
 
 /// A member's response to one offer. Every key is strict and reads as absent when missing or
 /// null; "mtoMap" must be an object of texts. Keys are read and written in the order
-/// "memberID", "offerID", "userResponse", "availmentCount", "updated", "notTargeted", "mtoMap";
-/// encoding leaves out the key of every absent field.
+/// "memberID", "offerID", "userResponse", "availmentCount", "updated", "notTargeted", "mtoMap"
+/// (the fields keep their order of old, which positional initialisation relies on); encoding leaves out the key of every absent field.
 struct MemberOffer {
     std::optional<std::string> memberID;                   ///< "memberID"
     std::optional<std::int64_t> offerID;                   ///< "offerID"

@@ -26,6 +26,7 @@ namespace lumeno {
 /// the earlier values: records decoded later in the same reply see this product's.
 struct Product {
     std::int64_t id = 0;                       ///< "id", strict
+    std::optional<ExtraData> extraData;        ///< "product_extra_data", lenient, read right after the context write
     std::int64_t product = 0;                  ///< "product", strict
     std::optional<std::string> name;           ///< "product_name", lenient
     double awardPrice = 0;                     ///< "award_price", strict
@@ -33,7 +34,6 @@ struct Product {
     std::optional<std::string> category;       ///< "product_category", strict
     std::optional<std::string> currencyId;     ///< "product_currency_id", lenient
     std::optional<std::string> currencyName;   ///< "product_currency_name", lenient
-    std::optional<ExtraData> extraData;        ///< "product_extra_data", lenient, read right after the context write
 
     static Product decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<Product>::decode(json, decoder);

@@ -39,6 +39,7 @@ namespace lumeno {
 /// promotion's code) and `extraData` by "promotionExtraData" followed by this promotion's code.
 struct Promotion {
     std::optional<std::string> memberId;                  ///< "memberID", lenient
+    std::optional<std::string> usageDateStr;              ///< "usageDate", lenient, the text as received
     std::optional<Date> usageDate;                        ///< parsed from "usageDate"
     std::optional<std::string> createdOn;                 ///< "createdOn", lenient
     std::optional<std::string> endDate;                   ///< "endDate", lenient
@@ -51,9 +52,8 @@ struct Promotion {
     std::optional<std::string> productLogo;               ///< "productLogo", lenient
     std::optional<std::string> productAwardPrice;         ///< "productAwardPrice", lenient
     std::int64_t productId = 0;                           ///< "productID", strict
-    std::optional<Date> validTill;                        ///< parsed from "validTill"
     std::optional<std::string> validTillStr;              ///< "validTill", lenient, the text as received
-    std::optional<std::string> usageDateStr;              ///< "usageDate", lenient, the text as received
+    std::optional<Date> validTill;                        ///< parsed from "validTill"
     std::optional<std::string> availmentCount;            ///< "availmentCount", lenient
     std::optional<std::string> startDate;                 ///< "startDate", lenient
     std::optional<std::string> cdc;                       ///< "cdc", lenient

@@ -26,16 +26,14 @@ namespace lumeno {
 
 struct TrimSponsor;
 
-/// The full sponsor record. Keys are read in this order: "id", "extra_data", "name",
-/// "short_name", "rank", "is_host", "description", "address", "phone_number", "status",
-/// "industry", "logo", "url", "start_date", "end_date", "contact_person_name", "email",
-/// "country", "region", "city", "country_name", "state_name", "city_name", "sponsor_timings",
-/// "brand_name", "header". Its dates stay texts.
+/// The full sponsor record, its keys read in the order of the fields. Its dates stay texts.
 struct Sponsor {
     std::int64_t id = 0;                              ///< "id", strict
+    std::optional<ExtraData> extraData;               ///< "extra_data", lenient
     std::optional<std::string> name;                  ///< "name", lenient
+    /// No JSON key: `name` with every space removed, lower-cased (ICU); absent with it.
+    std::optional<std::string> nameLowercased;
     std::optional<std::string> shortName;             ///< "short_name", lenient
-    std::optional<std::string> brandName;             ///< "brand_name", lenient
     std::optional<std::int64_t> rank;                 ///< "rank", lenient
     bool isHost = false;                              ///< "is_host", strict: the programme's host sponsor
     std::optional<std::string> businessDescription;   ///< "description", lenient
@@ -44,7 +42,6 @@ struct Sponsor {
     std::optional<std::string> status;                ///< "status", lenient
     std::optional<std::string> industry;              ///< "industry", lenient
     std::optional<std::string> logo;                  ///< "logo", lenient
-    std::optional<std::string> headerImage;           ///< "header", lenient
     std::optional<std::string> url;                   ///< "url", lenient
     std::optional<std::string> startDate;             ///< "start_date", lenient
     std::optional<std::string> endDate;               ///< "end_date", lenient
@@ -57,9 +54,8 @@ struct Sponsor {
     std::optional<std::string> stateName;             ///< "state_name", lenient
     std::optional<std::string> cityName;              ///< "city_name", lenient
     std::vector<LocationTiming> timings;              ///< "sponsor_timings", strict
-    std::optional<ExtraData> extraData;               ///< "extra_data", lenient
-    /// No JSON key: `name` with every space removed, lower-cased (ICU); absent with it.
-    std::optional<std::string> nameLowercased;
+    std::optional<std::string> brandName;             ///< "brand_name", lenient
+    std::optional<std::string> headerImage;           ///< "header", lenient
 
     Sponsor() = default;
     /// Copies the fields the two records share; `isHost` false when the trimmed one has none,
@@ -71,22 +67,21 @@ struct Sponsor {
     }
 };
 
-/// The trimmed sponsor record. Keys are read in this order: "id", "extra_data", "name",
-/// "short_name", "is_host", "status", "industry", "logo", "brand_name", "header", "description".
+/// The trimmed sponsor record, its keys read in the order of the fields.
 struct TrimSponsor {
     std::int64_t id = 0;                       ///< "id", strict
-    std::optional<std::string> name;           ///< "name", lenient
-    std::optional<std::string> shortName;      ///< "short_name", lenient
-    std::optional<std::string> brandName;      ///< "brand_name", lenient
-    std::optional<bool> isHost;                ///< "is_host", strict
-    std::optional<std::string> description;    ///< "description", lenient
-    std::optional<std::string> logo;           ///< "logo", lenient
-    std::optional<std::string> headerImage;    ///< "header", lenient
-    std::optional<std::string> status;         ///< "status", lenient
-    std::optional<std::string> industry;       ///< "industry", lenient
     std::optional<ExtraData> extraData;        ///< "extra_data", lenient
+    std::optional<std::string> name;           ///< "name", lenient
     /// No JSON key: `name` with every space removed, lower-cased (ICU); absent with it.
     std::optional<std::string> nameLowercased;
+    std::optional<std::string> shortName;      ///< "short_name", lenient
+    std::optional<bool> isHost;                ///< "is_host", strict
+    std::optional<std::string> status;         ///< "status", lenient
+    std::optional<std::string> industry;       ///< "industry", lenient
+    std::optional<std::string> logo;           ///< "logo", lenient
+    std::optional<std::string> brandName;      ///< "brand_name", lenient
+    std::optional<std::string> headerImage;    ///< "header", lenient
+    std::optional<std::string> description;    ///< "description", lenient
 
     TrimSponsor() = default;
     /// Copies the fields the two records share; `isHost` always set, `description` from

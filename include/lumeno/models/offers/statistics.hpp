@@ -31,8 +31,8 @@ struct SponsorStatistics {
 
 /// The sponsor analytics reply.
 struct SponsorStatisticsResponse {
-    std::vector<SponsorStatistics> sponsorsList;  ///< "sponsor_group", strict (one bad row fails the reply)
     std::optional<std::int64_t> totalCount;       ///< "total_count", lenient; read first
+    std::vector<SponsorStatistics> sponsorsList;  ///< "sponsor_group", strict (one bad row fails the reply)
 
     static SponsorStatisticsResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<SponsorStatisticsResponse>::decode(json, decoder);
