@@ -1,6 +1,8 @@
 // Date and expiry texts: the model formats, a pattern of abutting fields, and the credentials
 // manager's expiry arithmetic and stored "expiry". Never a crash; every instant within what a
-// `Date` holds; what UTC formats and the store write reads back as the same instant.
+// `Date` holds; what UTC formats and the store write reads back as the same instant; the
+// models' quick reading of a date gives what the formats give, in zones with and without
+// changes of offset.
 
 #include <chrono>
 
@@ -24,6 +26,7 @@ bool inRange(Date date) { return abs(date.time_since_epoch()) <= kLimit; }
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const DateUtils utc(std::nullopt);
     static const DateUtils kolkata(std::optional<std::string>("IST"));
+    static const DateUtils losAngeles(std::optional<std::string>("PST"));
     static const DateFormatter compact("yyyyMMddHHmmss", "en_US_POSIX", "UTC");
     static const CredentialsManager manager(KeychainWrapper("fuzz.credentials"),
                                             [] { return Date(seconds(1'700'000'000)); });
@@ -35,6 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(full.date(full.string(*date)) == *date, "a UTC date formats and parses back");
     }
     if (const auto date = toDate(text, kolkata.dateFormats())) require(inRange(*date), "a zoned date is within range");
+    for (const DateUtils* utils : {&utc, &kolkata, &losAngeles})
+        require(utils->date(text) == toDate(text, utils->dateFormats()), "the quick reading agrees with the formats");
     if (const auto date = compact.date(text)) require(inRange(*date), "an abutting date is within range");
 
     const Date expiry = manager.expiryFrom(text);

@@ -1,6 +1,8 @@
 #include "lumeno/core/date_utils.hpp"
 
+#include <unicode/basictz.h>
 #include <unicode/smpdtfmt.h>
+#include <unicode/tztrans.h>
 #include <unicode/uchar.h>
 #include <unicode/timezone.h>
 
@@ -115,41 +117,84 @@ std::optional<Date> dateFromMillis(UDate millis) {
     return Date(std::chrono::milliseconds(static_cast<std::int64_t>(std::floor(millis))));
 }
 
+/// The digits of `text` from `at` as a number; -1 when one of them is not an ASCII digit.
+int digits(std::string_view text, std::size_t at, std::size_t count) {
+    int value = 0;
+    for (const char c : text.substr(at, count)) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+/// The wall-clock time of "yyyy-MM-dd", "yyyy-MM-dd'T'HH:mm:ss" or the same followed by ".SSS",
+/// as the first `size` characters of `text`, with two-digit fields, a three-digit fraction and
+/// years 1900 to 2199 (counted from 1970 as if it were UTC); nullopt for any other text or a
+/// field out of range. Every such text reads as ICU's formatters read it.
+std::optional<Date> wallClock(std::string_view text, std::size_t size) {
+    if (text.size() < size || text[4] != '-' || text[7] != '-') return std::nullopt;
+    const bool time = size >= 19, fraction = size == 23;
+    if (time && (text[10] != 'T' || text[13] != ':' || text[16] != ':')) return std::nullopt;
+    if (fraction && text[19] != '.') return std::nullopt;
+    const int y = digits(text, 0, 4), mo = digits(text, 5, 2), d = digits(text, 8, 2);
+    const int h = time ? digits(text, 11, 2) : 0, mi = time ? digits(text, 14, 2) : 0, s = time ? digits(text, 17, 2) : 0;
+    const int ms = fraction ? digits(text, 20, 3) : 0;
+    if (y < 1900 || y > 2199 || mo < 1 || d < 1 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 59 || ms < 0)
+        return std::nullopt;
+    using namespace std::chrono;
+    const year_month_day day{year{y}, month{static_cast<unsigned>(mo)}, std::chrono::day{static_cast<unsigned>(d)}};
+    if (!day.ok()) return std::nullopt;
+    return sys_days(day) + hours{h} + minutes{mi} + seconds{s} + milliseconds{ms};
+}
+
 // "yyyy-MM-dd'T'HH:mm:ssZ" and "yyyy-MM-dd'T'HH:mm:ss.SSSZ" for texts with two-digit fields, a
 // three-digit fraction and a "+hhmm" or "-hhmm" offset: the instant does not depend on the
 // formatter's zone, and every field in these ranges reads as ICU reads it. Anything else
 // (another shape, a field out of range) is left to the formatters.
 std::optional<Date> dateWithOffset(std::string_view text) {
-    const bool fraction = text.size() == 28;
-    if (text.size() != 24 && !fraction) return std::nullopt;
-    const std::size_t zone = fraction ? 23 : 19;
-    if (text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':' ||
-        (fraction && text[19] != '.') || (text[zone] != '+' && text[zone] != '-'))
-        return std::nullopt;
-    const auto number = [&](std::size_t at, std::size_t count) {
-        int value = 0;
-        for (const char c : text.substr(at, count)) {
-            if (c < '0' || c > '9') return -1;
-            value = value * 10 + (c - '0');
-        }
-        return value;
-    };
-    const int y = number(0, 4), mo = number(5, 2), d = number(8, 2), h = number(11, 2), mi = number(14, 2);
-    const int s = number(17, 2), ms = fraction ? number(20, 3) : 0, zh = number(zone + 1, 2), zm = number(zone + 3, 2);
-    if (y < 1900 || y > 2199 || mo < 1 || d < 1 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 59 ||
-        ms < 0 || zh < 0 || zh > 23 || zm < 0 || zm > 59)
-        return std::nullopt;
+    if (text.size() != 24 && text.size() != 28) return std::nullopt;
+    const std::size_t zone = text.size() - 5;
+    if (text[zone] != '+' && text[zone] != '-') return std::nullopt;
+    const auto local = wallClock(text, zone);
+    const int zh = digits(text, zone + 1, 2), zm = digits(text, zone + 3, 2);
+    if (!local || zh < 0 || zh > 23 || zm < 0 || zm > 59) return std::nullopt;
     using namespace std::chrono;
-    const year_month_day day{year{y}, month{static_cast<unsigned>(mo)}, std::chrono::day{static_cast<unsigned>(d)}};
-    if (!day.ok()) return std::nullopt;
-    const minutes offset = (text[zone] == '-' ? -1 : 1) * (hours{zh} + minutes{zm});
-    return sys_days(day) + hours{h} + minutes{mi} + seconds{s} + milliseconds{ms} - offset;
+    return *local - (text[zone] == '-' ? -1 : 1) * (hours{zh} + minutes{zm});
 }
+
+// A zone's changes of offset lie at least this far from a wall-clock time read without ICU's
+// formatters, so that the time has one instant, at the zone's offset of that moment.
+constexpr UDate kClearOfChangesMillis = 2 * 86'400'000.0;
 
 // The shortest text the first three formats can read ("0-1-1T0:0:0").
 constexpr std::size_t kShortestTimeOfDay = 11;
 
 }  // namespace
+
+struct DateUtils::Zone {
+    std::unique_ptr<icu::TimeZone> zone;
+
+    /// "yyyy-MM-dd'T'HH:mm:ss" or "yyyy-MM-dd" in the zone, when the zone keeps one offset for
+    /// two days either side (else the formatters decide: a time skipped or repeated by a change).
+    [[nodiscard]] std::optional<Date> date(std::string_view text) const {
+        if (text.size() != 10 && text.size() != 19) return std::nullopt;
+        const auto local = wallClock(text, text.size());
+        const auto* rules = dynamic_cast<const icu::BasicTimeZone*>(zone.get());
+        if (!local || rules == nullptr) return std::nullopt;
+        const auto localMillis = static_cast<UDate>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(local->time_since_epoch()).count());
+        std::int32_t raw = 0, daylight = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        rules->getOffset(localMillis, true, raw, daylight, status);
+        if (U_FAILURE(status)) return std::nullopt;
+        const UDate instant = localMillis - raw - daylight;
+        icu::TimeZoneTransition change;
+        if (rules->getNextTransition(instant - kClearOfChangesMillis, false, change) &&
+            change.getTime() <= instant + kClearOfChangesMillis)
+            return std::nullopt;
+        return dateFromMillis(instant);
+    }
+};
 
 struct DateFormatter::Impl {
     std::mutex mutex;
@@ -242,10 +287,12 @@ DateUtils::DateUtils(const std::optional<std::string>& timeZoneAbbreviation) {
     for (const char* pattern :
          {"yyyy-MM-dd'T'HH:mm:ssZ", "yyyy-MM-dd'T'HH:mm:ss.SSSZ", "yyyy-MM-dd'T'HH:mm:ss", "yyyy-MM-dd"})
         dateFormats_.emplace_back(pattern, "en_US_POSIX", zone);
+    zone_ = std::make_shared<const Zone>(Zone{std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone(unicode(zone)))});
 }
 
 std::optional<Date> DateUtils::date(std::string_view text) const {
     if (auto date = dateWithOffset(text)) return date;
+    if (auto date = zone_->date(text)) return date;
     if (text.size() < kShortestTimeOfDay) return dateFormats_.back().date(text);
     return toDate(text, dateFormats_);
 }

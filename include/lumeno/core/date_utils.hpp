@@ -74,14 +74,18 @@ public:
     /// "yyyy-MM-dd", in this order, locale "en_US_POSIX".
     [[nodiscard]] const std::vector<DateFormatter>& dateFormats() const noexcept { return dateFormats_; }
 
-    /// `toDate(text, dateFormats())`, sooner: a text of the platform's usual shape with a
-    /// numeric offset ("2024-03-01T09:30:00+0800", "2024-03-01T09:30:00.250-0530", years
-    /// 1900 to 2199) is read without ICU, and a text too short for a time of day goes straight
-    /// to "yyyy-MM-dd". The result is the same.
+    /// `toDate(text, dateFormats())`, sooner: a text of the platform's usual shapes, years
+    /// 1900 to 2199, is read without ICU's formatters: with a numeric offset
+    /// ("2024-03-01T09:30:00+0800", "2024-03-01T09:30:00.250-0530"), or in the programme's zone
+    /// ("2024-03-01T09:30:00", "2024-03-01") away from the zone's changes of offset. A text too
+    /// short for a time of day goes straight to "yyyy-MM-dd". The result is the same.
     [[nodiscard]] std::optional<Date> date(std::string_view text) const;
 
 private:
+    struct Zone;
+
     std::vector<DateFormatter> dateFormats_;
+    std::shared_ptr<const Zone> zone_;
 };
 
 /// The instant of the first formatter, in order, that parses the whole text; nullopt when none does.

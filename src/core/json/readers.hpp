@@ -68,16 +68,17 @@ T decodeValue(const JsonValue& json, const Decoder& decoder) {
         const auto& s = json.get_string();
         return std::string(s.data(), s.size());
     } else if constexpr (std::is_same_v<T, JsonValue>) {
+        // Copies go to the default resource: the reply's own may be freed before the record.
         requireFinite("JSON", json);
-        return json;
+        return JsonValue(json, boost::json::storage_ptr());
     } else if constexpr (std::is_same_v<T, JsonObject>) {
         if (!json.is_object()) throwMismatch("Dictionary", json);
         requireFinite("Dictionary", json);
-        return json.get_object();
+        return JsonObject(json.get_object(), boost::json::storage_ptr());
     } else if constexpr (std::is_same_v<T, JsonArray>) {
         if (!json.is_array()) throwMismatch("Array", json);
         requireFinite("Array", json);
-        return json.get_array();
+        return JsonArray(json.get_array(), boost::json::storage_ptr());
     } else if constexpr (std::is_same_v<T, std::map<std::string, std::string>>) {
         if (!json.is_object()) throwMismatch("Dictionary", json);
         T out;
