@@ -11,6 +11,7 @@
 //       strict("member_data", &MemberResponse::member), lenient("token", &MemberResponse::token), ...);
 //   template <> inline constexpr const auto& keysOf<MemberResponse> = memberResponseKeys;
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string_view>
@@ -96,12 +97,31 @@ constexpr JsonValue (*mismatchFor())() {
 template <class R, class... Steps>
 class Fields {
 public:
-    constexpr explicit Fields(Absent absent, Steps... steps) : absent_(absent), steps_(steps...) {}
+    constexpr explicit Fields(Absent absent, Steps... steps) : absent_(absent), steps_(steps...) {
+        // The index of the keys: each key once, sorted by length and then by text, so that one
+        // pass over an object's members finds the value of every key.
+        std::size_t step = 0;
+        forEach([&](const auto& each) {
+            const std::string_view key = keyOf(each);
+            placeOf_[step++] = key.empty() ? kNoPlace : place(key);
+        });
+        std::sort(index_.begin(), index_.begin() + static_cast<std::ptrdiff_t>(keyCount_),
+                  [](const KeySlot& a, const KeySlot& b) {
+                      return a.key.size() != b.key.size() ? a.key.size() < b.key.size() : a.key < b.key;
+                  });
+    }
 
+    /// Reads the object's members once, then runs the steps in table order: the decoding
+    /// context sees the steps' writes in that order.
     R decode(const JsonValue& json, const Decoder& decoder) const {
-        const KeyedReader in(json, decoder);
+        std::array<const JsonValue*, sizeof...(Steps)> found{};
+        const KeyedReader in(json, decoder, std::span(index_.data(), keyCount_), found);
         R out{};
-        forEach([&](const auto& step) { read(in, out, step); });
+        std::size_t step = 0;
+        forEach([&](const auto& each) {
+            const std::size_t place = placeOf_[step++];
+            read(in, out, each, place == kNoPlace ? nullptr : found[place]);
+        });
         return out;
     }
 
@@ -134,33 +154,48 @@ public:
     }
 
 private:
+    static constexpr std::size_t kNoPlace = sizeof...(Steps);
+
     template <class M>
-    static void read(const KeyedReader& in, R& out, const Key<R, M>& key) {
-        if (key.presentOnly && !in.contains(key.key)) return;
+    static constexpr std::string_view keyOf(const Key<R, M>& key) { return key.key; }
+    static constexpr std::string_view keyOf(const Step<R>& step) { return step.key; }
+    static constexpr std::string_view keyOf(const ContextStep<R>&) { return {}; }
+
+    /// The place of `key` among the keys, given one when it is new.
+    constexpr std::size_t place(std::string_view key) {
+        for (std::size_t i = 0; i < keyCount_; ++i)
+            if (index_[i].key == key) return index_[i].place;
+        index_[keyCount_] = {key, keyCount_};
+        return keyCount_++;
+    }
+
+    template <class M>
+    static void read(const KeyedReader& in, R& out, const Key<R, M>& key, const JsonValue* value) {
+        if (key.presentOnly && value == nullptr) return;
         M& field = out.*key.member;
         if constexpr (json::IsOptional<M>::value) {
             using V = typename M::value_type;
             switch (key.rule) {
                 case Rule::strict:
-                    field = key.filled ? M(in.strict<V>(key.key)) : in.strictOptional<V>(key.key);
+                    field = key.filled ? M(in.strict<V>(key.key, value, V{})) : in.strictOptional<V>(key.key, value);
                     break;
-                case Rule::lenient: field = in.lenient<V>(key.key); break;
-                case Rule::required: field = in.required<V>(key.key); break;
+                case Rule::lenient: field = in.lenient<V>(value); break;
+                case Rule::required: field = in.required<V>(key.key, value); break;
             }
         } else {
             switch (key.rule) {
-                case Rule::strict: field = in.strict<M>(key.key, std::move(field)); break;
+                case Rule::strict: field = in.strict<M>(key.key, value, std::move(field)); break;
                 case Rule::lenient:
-                    if (auto value = in.lenient<M>(key.key)) field = std::move(*value);
+                    if (auto decoded = in.lenient<M>(value)) field = std::move(*decoded);
                     break;
-                case Rule::required: field = in.required<M>(key.key); break;
+                case Rule::required: field = in.required<M>(key.key, value); break;
             }
         }
     }
-    static void read(const KeyedReader& in, R& out, const Step<R>& step) {
+    static void read(const KeyedReader& in, R& out, const Step<R>& step, const JsonValue*) {
         if (step.read != nullptr) step.read(in, out);
     }
-    static void read(const KeyedReader& in, R& out, const ContextStep<R>& step) {
+    static void read(const KeyedReader& in, R& out, const ContextStep<R>& step, const JsonValue*) {
         if (DataTransferModel* context = in.context()) step.apply(out, *context);
     }
 
@@ -191,6 +226,9 @@ private:
 
     Absent absent_;
     std::tuple<Steps...> steps_;
+    std::array<KeySlot, sizeof...(Steps)> index_{};
+    std::size_t keyCount_ = 0;
+    std::array<std::size_t, sizeof...(Steps)> placeOf_{};
 };
 
 /// The table of `R`: its steps in decoding order. The encoder leaves out absent optional fields,

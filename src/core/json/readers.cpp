@@ -1,5 +1,6 @@
 #include "core/json/readers.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -85,8 +86,31 @@ std::optional<float> toFloat(const JsonValue& json) noexcept {
 
 }  // namespace json
 
-KeyedReader::KeyedReader(const JsonValue& json, const Decoder& decoder)
+namespace {
+
+/// The slot of `key` in `index` (sorted by length, then by text), or null.
+const KeySlot* slotOf(std::span<const KeySlot> index, std::string_view key) {
+    const auto slot = std::ranges::lower_bound(index, key, [](std::string_view a, std::string_view b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    }, &KeySlot::key);
+    return slot != index.end() && slot->key == key ? &*slot : nullptr;
+}
+
+}  // namespace
+
+KeyedReader::KeyedReader(const JsonValue& json, const Decoder& decoder, std::span<const KeySlot> index,
+                         std::span<const JsonValue*> found)
     : object_(json.is_object() ? json.get_object() : (json::throwMismatch("Dictionary", json), json.get_object())),
-      decoder_(decoder) {}
+      decoder_(decoder),
+      index_(index),
+      found_(found) {
+    for (const auto& member : object_)
+        if (const KeySlot* slot = slotOf(index_, member.key())) found_[slot->place] = &member.value();
+}
+
+const JsonValue* KeyedReader::find(std::string_view key) const {
+    if (const KeySlot* slot = slotOf(index_, key)) return found_[slot->place];
+    return object_.if_contains(key);
+}
 
 }  // namespace lumeno

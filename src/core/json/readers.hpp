@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -130,30 +131,46 @@ JsonValue encodeValue(const T& value) {
 
 }  // namespace json
 
+/// A key of a record's table and its place among the table's keys.
+struct KeySlot {
+    std::string_view key;
+    std::size_t place;
+};
+
 /// Reads the keys of one JSON object with the per-key rules of the records.
 class KeyedReader {
 public:
-    /// Throws `DecodingError` unless `json` is an object.
-    KeyedReader(const JsonValue& json, const Decoder& decoder);
+    /// Reads `json` in one pass over its members: the value of each key in `index` (sorted by
+    /// length, then by text) goes to `found`, at the key's place; `found` holds nulls before.
+    /// Without an index every key is looked up in the object. Throws `DecodingError` unless
+    /// `json` is an object.
+    KeyedReader(const JsonValue& json, const Decoder& decoder, std::span<const KeySlot> index = {},
+                std::span<const JsonValue*> found = {});
 
-    [[nodiscard]] bool contains(std::string_view key) const { return object_.contains(key); }
+    [[nodiscard]] bool contains(std::string_view key) const { return find(key) != nullptr; }
     /// The raw value under `key`, or null when absent.
-    [[nodiscard]] const JsonValue* find(std::string_view key) const { return object_.if_contains(key); }
+    [[nodiscard]] const JsonValue* find(std::string_view key) const;
+    /// The value found for the key at `place` in the index, or null when absent.
+    [[nodiscard]] const JsonValue* found(std::size_t place) const { return found_[place]; }
     /// The reply's decoding context, or null.
     [[nodiscard]] DataTransferModel* context() const noexcept { return decoder_.transferRef(); }
+
+    // Each rule reads the value under `key`, or `value` when the caller found it already.
 
     /// Absent or null gives `fallback`; a value of another type throws.
     template <class T>
     T strict(std::string_view key, T fallback = T{}) const {
-        const JsonValue* value = find(key);
+        return strict<T>(key, find(key), std::move(fallback));
+    }
+    template <class T>
+    T strict(std::string_view key, const JsonValue* value, T fallback) const {
         if (value == nullptr || value->is_null()) return fallback;
         return decodeAt<T>(key, *value);
     }
 
     /// Absent or null gives nullopt; a value of another type throws.
     template <class T>
-    std::optional<T> strictOptional(std::string_view key) const {
-        const JsonValue* value = find(key);
+    std::optional<T> strictOptional(std::string_view key, const JsonValue* value) const {
         if (value == nullptr || value->is_null()) return std::nullopt;
         return decodeAt<T>(key, *value);
     }
@@ -161,7 +178,10 @@ public:
     /// Absent, null or a value that does not decode gives nullopt.
     template <class T>
     std::optional<T> lenient(std::string_view key) const {
-        const JsonValue* value = find(key);
+        return lenient<T>(find(key));
+    }
+    template <class T>
+    std::optional<T> lenient(const JsonValue* value) const {
         if (value == nullptr || value->is_null()) return std::nullopt;
         try {
             return json::decodeValue<T>(*value, decoder_);
@@ -173,7 +193,10 @@ public:
     /// The key must be present and decode; absent or null throws.
     template <class T>
     T required(std::string_view key) const {
-        const JsonValue* value = find(key);
+        return required<T>(key, find(key));
+    }
+    template <class T>
+    T required(std::string_view key, const JsonValue* value) const {
         if (value == nullptr) throw DecodingError("No value associated with key \"" + std::string(key) + "\".");
         if (value->is_null())
             throw DecodingError("Expected a value for key \"" + std::string(key) + "\" but found null.");
@@ -192,6 +215,8 @@ private:
 
     const JsonObject& object_;
     const Decoder& decoder_;
+    std::span<const KeySlot> index_;
+    std::span<const JsonValue*> found_;
 };
 
 }  // namespace lumeno
