@@ -2,15 +2,16 @@
 // each decoded through the library from the reply's bytes to records
 // (`decodePaginatedResponse`: parse, one decoding context, every key by its rule, dates,
 // attribute maps, nested records), beside a plain Boost.JSON parse of the same bytes into a DOM.
-// Rounds alternate between the two; each figure prints the median and the minimum of both in
-// MB/s and the ratio library / plain (1.0 = the records cost no more than a plain parse).
+// The two take turns, run by run, within each round; each figure prints the median and the
+// minimum over the rounds of both in MB/s of CPU time and the ratio library / plain (1.0 = the
+// records cost no more than a plain parse).
 //
 //   bench_decode_bench [rounds]          (default 9 rounds)
 
 #include <boost/json.hpp>
 
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -26,19 +27,39 @@ using namespace lumeno;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+/// The CPU time of this thread: decoding runs on one thread, and on a shared machine the time
+/// the thread waits for a CPU is no part of the figure.
+double threadSeconds() {
+    timespec spent{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &spent);
+    return static_cast<double>(spent.tv_sec) + static_cast<double>(spent.tv_nsec) * 1e-9;
+}
 
-/// MB/s of `once` over `body`, repeated for about a fifth of a second.
-double rate(const std::string& body, const std::function<void()>& once) {
+struct Figure {
+    std::vector<double> library;
+    std::vector<double> plain;
+};
+
+/// One round: the library and the plain parse take turns over `body`, one run each, for about
+/// half a second of CPU time, so that both meet the same load; adds each side's MB/s to `figure`.
+void round(Figure& figure, const std::string& body, bool libraryFirst, const std::function<void()>& library,
+           const std::function<void()>& plain) {
+    double librarySeconds = 0, plainSeconds = 0;
     int runs = 0;
-    const auto begin = Clock::now();
-    double seconds = 0;
-    do {
+    const auto timed = [](const std::function<void()>& once) {
+        const double begin = threadSeconds();
         once();
+        return threadSeconds() - begin;
+    };
+    do {
+        if (libraryFirst) librarySeconds += timed(library);
+        plainSeconds += timed(plain);
+        if (!libraryFirst) librarySeconds += timed(library);
         ++runs;
-        seconds = std::chrono::duration<double>(Clock::now() - begin).count();
-    } while (seconds < 0.2);
-    return static_cast<double>(body.size()) * runs / seconds / 1e6;
+    } while (librarySeconds + plainSeconds < 0.5);
+    const double megabytes = static_cast<double>(body.size()) * runs / 1e6;
+    figure.library.push_back(megabytes / librarySeconds);
+    figure.plain.push_back(megabytes / plainSeconds);
 }
 
 void plainParse(const std::string& body) {
@@ -52,11 +73,6 @@ void libraryDecode(const detail::ProviderResult& reply, std::size_t count) {
     const auto page = detail::decodePaginatedResponse<T>(reply);
     if (!page || page->content.size() != count) std::abort();
 }
-
-struct Figure {
-    std::vector<double> library;
-    std::vector<double> plain;
-};
 
 double median(std::vector<double> values) {
     std::ranges::sort(values);
@@ -82,16 +98,11 @@ int main(int argc, char** argv) {
     const detail::ProviderResult membersReply = Response{.statusCode = 200, .data = members, .headers = {}, .url = ""};
 
     Figure offersFigure, membersFigure;
-    for (int round = 0; round < rounds; ++round) {
-        for (const bool library : {round % 2 == 0, round % 2 != 0}) {
-            if (library) {
-                membersFigure.library.push_back(rate(members, [&] { libraryDecode<MemberDetails>(membersReply, bench::kMembers); }));
-                offersFigure.library.push_back(rate(offers, [&] { libraryDecode<Offer>(offersReply, bench::kOffers); }));
-            } else {
-                membersFigure.plain.push_back(rate(members, [&] { plainParse(members); }));
-                offersFigure.plain.push_back(rate(offers, [&] { plainParse(offers); }));
-            }
-        }
+    for (int each = 0; each < rounds; ++each) {
+        round(membersFigure, members, each % 2 == 0, [&] { libraryDecode<MemberDetails>(membersReply, bench::kMembers); },
+              [&] { plainParse(members); });
+        round(offersFigure, offers, each % 2 == 0, [&] { libraryDecode<Offer>(offersReply, bench::kOffers); },
+              [&] { plainParse(offers); });
     }
 
     std::printf("%d rounds, library decoding and a plain Boost.JSON parse alternating; ratio = library median / "

@@ -98,17 +98,15 @@ template <class R, class... Steps>
 class Fields {
 public:
     constexpr explicit Fields(Absent absent, Steps... steps) : absent_(absent), steps_(steps...) {
-        // The index of the keys: each key once, sorted by length and then by text, so that one
-        // pass over an object's members finds the value of every key.
+        // The index of the keys: each key once, sorted by hash, so that one pass over an
+        // object's members finds the value of every key.
         std::size_t step = 0;
         forEach([&](const auto& each) {
             const std::string_view key = keyOf(each);
             placeOf_[step++] = key.empty() ? kNoPlace : place(key);
         });
         std::sort(index_.begin(), index_.begin() + static_cast<std::ptrdiff_t>(keyCount_),
-                  [](const KeySlot& a, const KeySlot& b) {
-                      return a.key.size() != b.key.size() ? a.key.size() < b.key.size() : a.key < b.key;
-                  });
+                  [](const KeySlot& a, const KeySlot& b) { return a.hash < b.hash; });
     }
 
     /// Reads the object's members once, then runs the steps in table order: the decoding
@@ -165,7 +163,7 @@ private:
     constexpr std::size_t place(std::string_view key) {
         for (std::size_t i = 0; i < keyCount_; ++i)
             if (index_[i].key == key) return index_[i].place;
-        index_[keyCount_] = {key, keyCount_};
+        index_[keyCount_] = {key, keyHash(key), keyCount_};
         return keyCount_++;
     }
 

@@ -88,12 +88,13 @@ std::optional<float> toFloat(const JsonValue& json) noexcept {
 
 namespace {
 
-/// The slot of `key` in `index` (sorted by length, then by text), or null.
+/// The slot of `key` in `index` (sorted by hash), or null.
 const KeySlot* slotOf(std::span<const KeySlot> index, std::string_view key) {
-    const auto slot = std::ranges::lower_bound(index, key, [](std::string_view a, std::string_view b) {
-        return a.size() != b.size() ? a.size() < b.size() : a < b;
-    }, &KeySlot::key);
-    return slot != index.end() && slot->key == key ? &*slot : nullptr;
+    const std::uint32_t hash = keyHash(key);
+    for (auto slot = std::ranges::lower_bound(index, hash, {}, &KeySlot::hash); slot != index.end() && slot->hash == hash;
+         ++slot)
+        if (slot->key == key) return &*slot;
+    return nullptr;
 }
 
 }  // namespace

@@ -14,7 +14,9 @@
 //   required      the key must be present with the right type; null throws
 //   present-only  the caller looks at the key only when `contains(key)` holds
 
+#include <algorithm>
 #include <concepts>
+#include <cstring>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -131,9 +133,31 @@ JsonValue encodeValue(const T& value) {
 
 }  // namespace json
 
-/// A key of a record's table and its place among the table's keys.
+/// Up to 8 bytes of `text` from `at`, as one number.
+constexpr std::uint64_t eightBytes(std::string_view text, std::size_t at) {
+    std::uint64_t bytes = 0;
+    const std::size_t count = std::min<std::size_t>(8, text.size() - at);
+    if consteval {
+        for (std::size_t i = 0; i < count; ++i) bytes |= std::uint64_t(static_cast<unsigned char>(text[at + i])) << (8 * i);
+    } else {
+        std::memcpy(&bytes, text.data() + at, count);
+    }
+    return bytes;
+}
+
+/// A quick hash of a key, from its length and its first and last 8 bytes, for matching an
+/// object's keys against a table's (equal hashes are told apart by the keys themselves).
+constexpr std::uint32_t keyHash(std::string_view key) {
+    const std::uint64_t head = eightBytes(key, 0);
+    const std::uint64_t tail = key.size() > 8 ? eightBytes(key, key.size() - 8) : 0;
+    const std::uint64_t mixed = (head ^ (tail << 29 | tail >> 35) ^ key.size()) * 0x9E3779B97F4A7C15u;
+    return static_cast<std::uint32_t>(mixed >> 32);
+}
+
+/// A key of a record's table, its hash and its place among the table's keys.
 struct KeySlot {
     std::string_view key;
+    std::uint32_t hash;
     std::size_t place;
 };
 
@@ -141,7 +165,7 @@ struct KeySlot {
 class KeyedReader {
 public:
     /// Reads `json` in one pass over its members: the value of each key in `index` (sorted by
-    /// length, then by text) goes to `found`, at the key's place; `found` holds nulls before.
+    /// hash) goes to `found`, at the key's place; `found` holds nulls before.
     /// Without an index every key is looked up in the object. Throws `DecodingError` unless
     /// `json` is an object.
     KeyedReader(const JsonValue& json, const Decoder& decoder, std::span<const KeySlot> index = {},
