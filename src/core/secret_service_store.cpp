@@ -2,6 +2,10 @@
 
 #include <libsecret/secret.h>
 
+#include <condition_variable>
+#include <cstdint>
+#include <thread>
+
 namespace lumeno::detail {
 namespace {
 
@@ -48,61 +52,151 @@ private:
 
 }  // namespace
 
-std::shared_ptr<SecretServiceStore> SecretServiceStore::connect() {
-    // Opening a session is a round trip to the service: it fails when no service answers.
-    CallError error;
-    SecretService* service =
-        secret_service_open_sync(SECRET_TYPE_SERVICE, nullptr, SECRET_SERVICE_OPEN_SESSION, nullptr, error.slot());
-    if (!service) return nullptr;
-    return std::shared_ptr<SecretServiceStore>(new SecretServiceStore(service));
+/// Cancels the call in flight once its time has passed. One thread serves every call of a
+/// store: it starts with the first and is stopped and joined with the watchdog.
+class CallWatchdog {
+public:
+    /// Watches `cancellable` until `deadline`, in place of whatever it watched.
+    void watch(GCancellable* cancellable, std::chrono::steady_clock::time_point deadline) {
+        {
+            std::lock_guard lock(mutex_);
+            watched_ = cancellable;
+            deadline_ = deadline;
+            ++calls_;
+            if (!thread_.joinable()) thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
+        }
+        changed_.notify_one();
+    }
+
+    /// Stops watching: once this returns, the watchdog no longer touches the cancellable.
+    void release() {
+        std::lock_guard lock(mutex_);
+        watched_ = nullptr;
+    }
+
+private:
+    void run(const std::stop_token& stop) {
+        std::unique_lock lock(mutex_);
+        while (changed_.wait(lock, stop, [this] { return watched_ != nullptr; })) {
+            const auto call = calls_;
+            const auto deadline = deadline_;
+            // Another call, or none, before the deadline: watch again.
+            if (changed_.wait_until(lock, stop, deadline, [&] { return calls_ != call || !watched_; })) continue;
+            if (stop.stop_requested()) return;
+            g_cancellable_cancel(watched_);
+            watched_ = nullptr;
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable_any changed_;
+    GCancellable* watched_ = nullptr;
+    std::chrono::steady_clock::time_point deadline_;
+    std::uint64_t calls_ = 0;  // tells one watched call from the next
+    std::jthread thread_;      // last: stopped and joined first
+};
+
+namespace {
+
+/// The cancellable of one call, which `watchdog` cancels unless it is destroyed within `limit`.
+class Deadline {
+public:
+    Deadline(CallWatchdog& watchdog, std::chrono::milliseconds limit) : watchdog_(watchdog) {
+        watchdog_.watch(cancellable_.get(), std::chrono::steady_clock::now() + limit);
+    }
+    Deadline(const Deadline&) = delete;
+    Deadline& operator=(const Deadline&) = delete;
+    ~Deadline() { watchdog_.release(); }
+    [[nodiscard]] GCancellable* cancellable() const { return cancellable_.get(); }
+    [[nodiscard]] bool passed() const { return g_cancellable_is_cancelled(cancellable_.get()); }
+
+private:
+    CallWatchdog& watchdog_;
+    std::unique_ptr<GCancellable, decltype(&g_object_unref)> cancellable_{g_cancellable_new(), g_object_unref};
+};
+
+}  // namespace
+
+template <typename Call>
+auto SecretServiceStore::withService(const Call& call) {
+    using Result = decltype(call(service_, nullptr, nullptr));
+    std::lock_guard lock(mutex_);
+    if (std::chrono::steady_clock::now() < unansweredUntil_) return Result{};
+    const Deadline deadline(*watchdog_, callLimit);
+    // A connection that an earlier call opened may be to a service that has gone since.
+    for (bool retry = service_ != nullptr;; retry = false) {
+        CallError error;
+        if (!service_)
+            service_ = secret_service_open_sync(SECRET_TYPE_SERVICE, nullptr, SECRET_SERVICE_OPEN_SESSION,
+                                                deadline.cancellable(), error.slot());
+        if (service_) {
+            Result result = call(service_, deadline.cancellable(), error.slot());
+            if (!error) return result;
+            g_clear_object(&service_);
+        }
+        if (deadline.passed()) {
+            unansweredUntil_ = std::chrono::steady_clock::now() + callLimit;
+            return Result{};
+        }
+        if (!retry) return Result{};
+    }
 }
 
-SecretServiceStore::~SecretServiceStore() { g_object_unref(service_); }
+std::shared_ptr<SecretServiceStore> SecretServiceStore::connect() {
+    std::shared_ptr<SecretServiceStore> store(new SecretServiceStore);
+    // Opening a session is a round trip to the service: it fails when no service answers.
+    const bool answered = store->withService([](SecretService*, GCancellable*, GError**) { return true; });
+    return answered ? store : nullptr;
+}
+
+SecretServiceStore::SecretServiceStore() : watchdog_(std::make_unique<CallWatchdog>()) {}
+
+SecretServiceStore::~SecretServiceStore() { g_clear_object(&service_); }
 
 std::optional<std::string> SecretServiceStore::read(std::string_view service, std::string_view key) {
-    std::lock_guard lock(mutex_);
-    CallError error;
-    // Without SECRET_SEARCH_UNLOCK nothing prompts, and an item of a locked collection comes
-    // without its secret.
-    GList* items = secret_service_search_sync(service_, schema(), attributes(service, key).get(),
-                                              SECRET_SEARCH_LOAD_SECRETS, nullptr, error.slot());
-    std::optional<std::string> text;
-    for (GList* item = items; item && !text; item = item->next) {
-        SecretValue* value = secret_item_get_secret(SECRET_ITEM(item->data));
-        if (!value) continue;
-        gsize length = 0;
-        const gchar* data = secret_value_get(value, &length);
-        text.emplace(data, length);
-        secret_value_unref(value);
-    }
-    g_list_free_full(items, g_object_unref);
-    return text;
+    return withService([&](SecretService* secrets, GCancellable* cancellable, GError** error) {
+        // Without SECRET_SEARCH_UNLOCK nothing prompts, and an item of a locked collection comes
+        // without its secret.
+        GList* items = secret_service_search_sync(secrets, schema(), attributes(service, key).get(),
+                                                  SECRET_SEARCH_LOAD_SECRETS, cancellable, error);
+        std::optional<std::string> text;
+        for (GList* item = items; item && !text; item = item->next) {
+            SecretValue* value = secret_item_get_secret(SECRET_ITEM(item->data));
+            if (!value) continue;
+            gsize length = 0;
+            const gchar* data = secret_value_get(value, &length);
+            text.emplace(data, length);
+            secret_value_unref(value);
+        }
+        g_list_free_full(items, g_object_unref);
+        return text;
+    });
 }
 
 bool SecretServiceStore::write(std::string_view service, std::string_view key, std::string_view value) {
     const std::string label = std::string(service) + " " + std::string(key);  // what keyring managers list
-    SecretValue* secret =
-        secret_value_new(value.empty() ? "" : value.data(), static_cast<gssize>(value.size()), "text/plain");
-    std::lock_guard lock(mutex_);
-    CallError error;
-    // Into the default collection, replacing the item with the same attributes.
-    const bool stored = secret_service_store_sync(service_, schema(), attributes(service, key).get(), nullptr,
-                                                  label.c_str(), secret, nullptr, error.slot());
-    secret_value_unref(secret);
-    return stored;
+    const std::unique_ptr<SecretValue, decltype(&secret_value_unref)> secret(
+        secret_value_new(value.empty() ? "" : value.data(), static_cast<gssize>(value.size()), "text/plain"),
+        secret_value_unref);
+    return withService([&](SecretService* secrets, GCancellable* cancellable, GError** error) -> bool {
+        // Into the default collection, replacing the item with the same attributes.
+        return secret_service_store_sync(secrets, schema(), attributes(service, key).get(), nullptr, label.c_str(),
+                                         secret.get(), cancellable, error);
+    });
 }
 
 bool SecretServiceStore::remove(std::string_view service, std::string_view key) {
-    std::lock_guard lock(mutex_);
-    CallError error;
-    return secret_service_clear_sync(service_, schema(), attributes(service, key).get(), nullptr, error.slot());
+    return withService([&](SecretService* secrets, GCancellable* cancellable, GError** error) -> bool {
+        return secret_service_clear_sync(secrets, schema(), attributes(service, key).get(), cancellable, error);
+    });
 }
 
 bool SecretServiceStore::removeAll(std::string_view service) {
-    std::lock_guard lock(mutex_);
-    CallError error;
-    secret_service_clear_sync(service_, schema(), attributes(service).get(), nullptr, error.slot());
-    return !error;
+    // Nothing to remove is no failure: only the error counts.
+    return withService([&](SecretService* secrets, GCancellable* cancellable, GError** error) {
+        secret_service_clear_sync(secrets, schema(), attributes(service).get(), cancellable, error);
+        return true;
+    });
 }
 
 }  // namespace lumeno::detail

@@ -19,7 +19,9 @@ namespace lumeno {
 /// session, clear text: the request hook needs it to log in again).
 ///
 /// Every read and write through the manager holds one lock, so that `session()` never sees
-/// half of a session that `storeCredential` is writing.
+/// half of a session that `storeCredential` is writing; and the items a call writes together
+/// are written as one (`KeychainWrapper::update`), so that a store failing part-way leaves,
+/// for this process and the next, the earlier session or the new one, never a mix.
 class CredentialsManager {
 public:
     /// The kind of session the stored token belongs to.
@@ -71,11 +73,23 @@ public:
     [[nodiscard]] std::optional<Date> expiryDate() const;
     void setExpiryDate(const std::optional<Date>& date) const;
 
-    /// Writes, in this order: "user", "token" (each removed when nullopt), "sessionTypeKey",
+    /// Writes as one, in this order: "user", "token" (each removed when nullopt), "sessionTypeKey",
     /// "sessionTypePassword" for a password session only, then "expiry" = now + (expiryString
-    /// as a number - 120 s), now when it is no number, removed when nullopt.
+    /// as a number - 120 s), now when it is no number, removed when nullopt. A write the store
+    /// refuses is not reported.
     void storeCredential(const std::optional<std::string>& username, const std::optional<std::string>& token,
                          const std::optional<std::string>& expiryString, const SessionType& sessionType) const;
+
+    /// Replaces the token as one change, in this order: "token", "expiry" = `expiry`, the item's
+    /// text (each removed when nullopt), then, when a session type is given, its items as
+    /// `setSessionType` writes them. "user" stays as it is. A write the store refuses is not
+    /// reported.
+    void storeToken(const std::optional<std::string>& token, const std::optional<std::string>& expiry,
+                    const std::optional<SessionType>& sessionType) const;
+
+    /// The "expiry" text of a token that lives `expiresIn` seconds (`expiryFrom`, written by the
+    /// store's formatter); nullopt when `expiresIn` is.
+    [[nodiscard]] std::optional<std::string> expiryText(const std::optional<std::string>& expiresIn) const;
 
     /// Writes "sessionTypeKey" and, for a password session, then "sessionTypePassword" (a social
     /// session leaves a stored password as it is), together.
@@ -87,12 +101,10 @@ public:
     /// holds (about 292 years either side of 1970) stops at its end.
     [[nodiscard]] Date expiryFrom(std::string_view expiresIn) const;
 
-    /// Removes every item of the store's service.
+    /// Removes every item of the store's service, the session's items first as one.
     void removeCredential() const;
 
 private:
-    void writeOrRemove(std::string_view key, const std::optional<std::string>& value) const;
-    void writeSessionType(const SessionType& sessionType) const;
     [[nodiscard]] std::optional<std::string> lockedRead(std::string_view key) const;
     void lockedWrite(std::string_view key, const std::optional<std::string>& value) const;
 

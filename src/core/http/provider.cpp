@@ -51,6 +51,7 @@ public:
     }
 
     void cancel() override {
+        if (transportShutDown()) return;  // the shutdown dropped this call: its completion never runs
         std::optional<TransferId> transfer;
         {
             std::lock_guard lock(mutex_);

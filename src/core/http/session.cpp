@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/fatal.hpp"
+#include "core/http/origin.hpp"
 #include "core/resources.hpp"
 #include "lumeno/core/main_queue.hpp"
 
@@ -69,27 +70,6 @@ struct Settings {
 
 // ---- destinations -------------------------------------------------------------------------
 
-struct Destination {
-    std::string scheme;
-    std::string host;
-};
-
-std::optional<Destination> destinationOf(const std::string& url) {
-    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), curl_url_cleanup);
-    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return std::nullopt;
-    const auto part = [&](CURLUPart which) -> std::optional<std::string> {
-        char* text = nullptr;
-        if (curl_url_get(parsed.get(), which, &text, 0) != CURLUE_OK) return std::nullopt;
-        std::string value(text);
-        curl_free(text);
-        return value;
-    };
-    auto scheme = part(CURLUPART_SCHEME);
-    auto host = part(CURLUPART_HOST);
-    if (!scheme || !host || host->empty()) return std::nullopt;
-    return Destination{std::move(*scheme), std::move(*host)};
-}
-
 bool isLoopback(const std::string& host) {
     if (HttpHeaders::sameName(host, "localhost")) return true;
     in_addr v4{};
@@ -102,13 +82,13 @@ bool isLoopback(const std::string& host) {
 
 /// Why the session will not send to `url`, or nullopt when it may.
 std::optional<std::string> refusal(const std::string& url, const std::string& pinnedHost) {
-    const auto destination = destinationOf(url);
-    if (!destination) return "Not a valid URL: " + url;
-    if (HttpHeaders::sameName(destination->scheme, "https")) {
-        if (HttpHeaders::sameName(destination->host, pinnedHost)) return std::nullopt;
+    const auto destination = originOf(url);
+    if (!destination) return "Not a valid URL, or one with user-info: " + url;
+    if (destination->scheme == "https") {
+        if (destination->host == pinnedHost) return std::nullopt;
         return "TLS to " + destination->host + " refused: only " + pinnedHost + " is trusted";
     }
-    if (HttpHeaders::sameName(destination->scheme, "http")) {
+    if (destination->scheme == "http") {
         if (isLoopback(destination->host)) return std::nullopt;
         return "Plain HTTP to " + destination->host + " refused: only loopback addresses may be reached without TLS";
     }
@@ -126,18 +106,20 @@ std::optional<std::string> malformedHeader(const HttpHeaders& headers) {
 }
 
 /// Why the session will not follow a redirect from `from` to `to`: it goes where no request
-/// may go, or to another host.
+/// may go, or leaves the origin (scheme, host and port) of the request it answers, which is
+/// the gateway's: the member's token goes nowhere else.
 std::optional<std::string> redirectRefusal(const std::string& from, const std::string& to,
                                            const std::string& pinnedHost) {
     if (auto refused = refusal(to, pinnedHost)) return "Redirect refused. " + *refused;
-    const std::string fromHost = destinationOf(from)->host, toHost = destinationOf(to)->host;
-    if (HttpHeaders::sameName(fromHost, toHost)) return std::nullopt;
-    return "Redirect from " + fromHost + " to " + toHost + " refused: redirects stay on their host";
+    if (sameOrigin(from, to)) return std::nullopt;
+    const auto destination = originOf(to);
+    return "Redirect to " + destination->scheme + "://" + destination->host + ":" + destination->port +
+           " refused: redirects stay on the origin of the request";
 }
 
 /// The host of the configured base URL; a base URL without one is a configuration fault.
 std::string pinnedHostOf(std::string_view baseURL) {
-    auto destination = destinationOf(std::string(baseURL));
+    auto destination = originOf(std::string(baseURL));
     if (!destination) fatal("Invalid base URL: no host");
     return std::move(destination->host);
 }
@@ -205,15 +187,27 @@ std::size_t guarded(Transfer& transfer, std::size_t size, Work work) noexcept {
     return 0;
 }
 
+Abort replyTooLarge() { return {Failure::replyTooLarge, "The reply body is larger than 64 MiB"}; }
+
 std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) noexcept {
     auto& transfer = *static_cast<Transfer*>(user);
     const std::size_t length = size * count;
     std::string& body = transfer.response.data;
     if (length > maxReplyBody - body.size()) {
-        transfer.abort = Abort{Failure::replyTooLarge, "The reply body is larger than 64 MiB"};
+        transfer.abort = replyTooLarge();
         return 0;
     }
     return guarded(transfer, length, [&] { body.append(data, length); });
+}
+
+/// At the end of a reply's headers: a declared length over the cap fails the transfer before
+/// any of the body is taken; one within it sizes the body buffer once. The body itself is
+/// still held to the cap as it arrives, whatever the header said.
+void admitBody(Transfer& transfer) {
+    curl_off_t length = -1;
+    curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    if (length > static_cast<curl_off_t>(maxReplyBody)) transfer.abort = replyTooLarge();
+    else if (length > 0) transfer.response.data.reserve(static_cast<std::size_t>(length));
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -225,17 +219,19 @@ std::string_view trimmed(std::string_view text) {
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) noexcept {
     auto& transfer = *static_cast<Transfer*>(user);
     const std::string_view line(data, size * count);
-    return guarded(transfer, line.size(), [&] {
+    const std::size_t taken = guarded(transfer, line.size(), [&] {
         auto& headers = transfer.response.headers;
         if (line.starts_with("HTTP/")) {
             headers = {};  // a new reply begins (after an interim 1xx one)
             transfer.headersEnded = false;
         } else if (trimmed(line).empty()) {
             transfer.headersEnded = true;
+            admitBody(transfer);
         } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
             headers.add(std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
         }
     });
+    return transfer.abort ? 0 : taken;
 }
 
 Failure failureOf(CURLcode code) {
@@ -325,6 +321,9 @@ bool isRedirect(long status) {
 
 // ---- the session --------------------------------------------------------------------------
 
+/// Set for good by the session's shutdown; read without creating the session.
+constinit std::atomic<bool> transportStopped{false};
+
 class Session {
 public:
     static Session& shared() {
@@ -355,7 +354,7 @@ public:
         {
             std::lock_guard lock(mutex_);
             if (stopping_) return;
-            stopping_ = true;
+            stopping_ = transportStopped = true;
             starting.swap(starting_);
             cancelling_.clear();
         }
@@ -517,6 +516,8 @@ TransferId startTransfer(HttpRequest request, std::string_view baseURL, Transfer
 void cancelTransfer(TransferId id) { Session::shared().cancel(id); }
 
 void shutdownTransport() { Session::shared().shutdown(); }
+
+bool transportShutDown() { return transportStopped; }
 
 void setTransportTimeouts(TransportTimeouts timeouts) {
     std::lock_guard lock(Settings::shared().mutex);

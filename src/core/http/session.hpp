@@ -5,7 +5,8 @@
 // HTTP/2 where the server offers it, and goes only where the library may go:
 //   - TLS only to the host of the base URL, trusting only the pinned roots;
 //   - plain HTTP only to loopback addresses (a local sandbox, the tests);
-//   - redirects (at most five) only along the same rules.
+//   - redirects (at most five) only along the same rules, and only on the origin (scheme, host
+//     and port) of the request they answer.
 // A refused destination fails with `underlying` before anything is sent. The I/O thread runs
 // libcurl and nothing else: a transfer's `done` hands its outcome on and returns.
 
@@ -41,6 +42,8 @@ void cancelTransfer(TransferId id);
 /// Ends the session for good: the I/O thread stops and joins, and the transfers in flight are
 /// dropped without their `done` running.
 void shutdownTransport();
+/// Whether `shutdownTransport` ran.
+bool transportShutDown();
 
 struct TransportTimeouts {
     std::chrono::milliseconds connect{30'000};
