@@ -8,14 +8,12 @@
 //   bench_decode_memory_bench [rounds]          (default 3 rounds)
 
 #include <curl/curl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -98,28 +96,14 @@ int child(bool library, const std::string& base) {
 
 /// MiB above the size before the page, at the peak of a fresh child process.
 double peakMiB(const test::FakeServer& server, bool library) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) throw std::runtime_error("no pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    std::string self = "/proc/self/exe", mode = "--child", kind = library ? "library" : "plain", base = server.url();
-    char* argv[] = {self.data(), mode.data(), kind.data(), base.data(), nullptr};
-    pid_t pid = 0;
-    if (posix_spawn(&pid, self.c_str(), &actions, nullptr, argv, environ) != 0)
-        throw std::runtime_error("cannot start the child process");
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
-    char line[64] = {};
-    const ssize_t got = read(pipeFds[0], line, sizeof line - 1);
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    // The server's address is all the command adds to this program's own path.
+    const std::string command = std::filesystem::read_symlink("/proc/self/exe").string() + " --child " +
+                                (library ? "library " : "plain ") + server.url();
+    FILE* child = popen(command.c_str(), "r");
+    if (child == nullptr) throw std::runtime_error("cannot start the child process");
     long before = 0, peak = 0;
-    if (got <= 0 || std::sscanf(line, "%ld %ld", &before, &peak) != 2 || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
-        throw std::runtime_error("the child process failed");
+    const bool read = std::fscanf(child, "%ld %ld", &before, &peak) == 2;
+    if (pclose(child) != 0 || !read) throw std::runtime_error("the child process failed");
     return static_cast<double>(peak - before) / 1024;
 }
 
