@@ -15,9 +15,10 @@
 //   present-only  the caller looks at the key only when `contains(key)` holds
 
 #include <algorithm>
+#include <bit>
 #include <concepts>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <span>
@@ -133,7 +134,8 @@ JsonValue encodeValue(const T& value) {
 
 }  // namespace json
 
-/// Up to 8 bytes of `text` from `at`, as one number.
+/// Up to 8 bytes of `text` from `at`, as one number, the first byte lowest (the tables' keys are
+/// hashed while compiling, the objects' keys while running: both read the same number).
 constexpr std::uint64_t eightBytes(std::string_view text, std::size_t at) {
     std::uint64_t bytes = 0;
     const std::size_t count = std::min<std::size_t>(8, text.size() - at);
@@ -141,6 +143,7 @@ constexpr std::uint64_t eightBytes(std::string_view text, std::size_t at) {
         for (std::size_t i = 0; i < count; ++i) bytes |= std::uint64_t(static_cast<unsigned char>(text[at + i])) << (8 * i);
     } else {
         std::memcpy(&bytes, text.data() + at, count);
+        if constexpr (std::endian::native == std::endian::big) bytes = std::byteswap(bytes);
     }
     return bytes;
 }
@@ -174,8 +177,6 @@ public:
     [[nodiscard]] bool contains(std::string_view key) const { return find(key) != nullptr; }
     /// The raw value under `key`, or null when absent.
     [[nodiscard]] const JsonValue* find(std::string_view key) const;
-    /// The value found for the key at `place` in the index, or null when absent.
-    [[nodiscard]] const JsonValue* found(std::size_t place) const { return found_[place]; }
     /// The reply's decoding context, or null.
     [[nodiscard]] DataTransferModel* context() const noexcept { return decoder_.transferRef(); }
 
