@@ -99,8 +99,9 @@ int main(int argc, char** argv) {
 
     Figure offersFigure, membersFigure;
     for (int each = 0; each < rounds; ++each) {
-        round(membersFigure, members, each % 2 == 0, [&] { libraryDecode<MemberDetails>(membersReply, bench::kMembers); },
-              [&] { plainParse(members); });
+        round(
+            membersFigure, members, each % 2 == 0,
+            [&] { libraryDecode<MemberDetails>(membersReply, bench::kMembers); }, [&] { plainParse(members); });
         round(offersFigure, offers, each % 2 == 0, [&] { libraryDecode<Offer>(offersReply, bench::kOffers); },
               [&] { plainParse(offers); });
     }

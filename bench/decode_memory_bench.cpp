@@ -117,7 +117,8 @@ double median(std::vector<double> values) {
 
 int main(int argc, char** argv) {
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    if (argc == 4 && std::string_view(argv[1]) == "--child") return child(std::string_view(argv[2]) == "library", argv[3]);
+    if (argc == 4 && std::string_view(argv[1]) == "--child")
+        return child(std::string_view(argv[2]) == "library", argv[3]);
 
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const std::string page = bench::offersPage(kOffers);
@@ -127,9 +128,11 @@ int main(int argc, char** argv) {
 
     std::vector<double> library, plain;
     for (int round = 0; round < rounds; ++round)
-        for (const bool side : {round % 2 == 0, round % 2 != 0}) (side ? library : plain).push_back(peakMiB(server, side));
+        for (const bool side : {round % 2 == 0, round % 2 != 0})
+            (side ? library : plain).push_back(peakMiB(server, side));
 
-    std::printf("%d rounds, each side in a fresh process, alternating; ratio = library median / plain median\n", rounds);
+    std::printf("%d rounds, each side in a fresh process, alternating; ratio = library median / plain median\n",
+                rounds);
     std::printf("%-34s %12s %12s %12s %12s   %6s\n", "figure", "lib median", "lib min", "plain median", "plain min",
                 "ratio");
     char name[64];

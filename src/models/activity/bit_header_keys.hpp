@@ -37,7 +37,6 @@ inline constexpr auto bitHeaderKeys = fields<BH>(
     lenient("h_date_of_booking", &BH::dateOfBooking), lenient("h_bit_currency", &BH::currency),
     lenient("h_bit_type_name", &BH::name), lenient("h_comment", &BH::comment),
     lenient("merchant_name", &BH::merchantName));
-template <>
-inline constexpr const auto& keysOf<BitHeader> = bitHeaderKeys;
+template <> inline constexpr const auto& keysOf<BitHeader> = bitHeaderKeys;
 
 }  // namespace lumeno::detail

@@ -35,7 +35,6 @@ inline constexpr auto lumenoBitKeys = fields<LBit>(
     lenient("points_redeemed", &LBit::pointsRedeemed), lenient("points_reset", &LBit::pointsReset),
     lenient("sponsor_name", &LBit::sponsorName), lenient("sponsor_logo", &LBit::sponsorLogo),
     lenient("sponsor_short_name", &LBit::sponsorShortName), lenient("is_cancelled", &LBit::isCancelled));
-template <>
-inline constexpr const auto& keysOf<LumenoBit> = lumenoBitKeys;
+template <> inline constexpr const auto& keysOf<LumenoBit> = lumenoBitKeys;
 
 }  // namespace lumeno::detail

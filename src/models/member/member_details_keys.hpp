@@ -18,8 +18,7 @@ inline constexpr auto memberBalanceKeys = fields<MB>(
     ContextStep<MB>{[](MB& balance, DataTransferModel& context) { balance.memberId = context.transferId; }},
     strict("loyalty_account_id", &MB::loyaltyAccountId), lenient("loyalty_account", &MB::loyaltyAccount),
     strict("balance", &MB::balance));
-template <>
-inline constexpr const auto& keysOf<MemberBalance> = memberBalanceKeys;
+template <> inline constexpr const auto& keysOf<MemberBalance> = memberBalanceKeys;
 
 using MD = MemberDetails;
 inline constexpr auto memberDetailsKeys = fields<MD>(
@@ -49,15 +48,13 @@ inline constexpr auto memberDetailsKeys = fields<MD>(
              },
              .key = "extra_data",
              .mismatch = mismatchFor<ExtraData>()});
-template <>
-inline constexpr const auto& keysOf<MemberDetails> = memberDetailsKeys;
+template <> inline constexpr const auto& keysOf<MemberDetails> = memberDetailsKeys;
 
 using MDC = MemberDetailsConcise;
 inline constexpr auto memberDetailsConciseKeys = fields<MDC>(
     lenient("id", &MDC::id), lenient("profile_image", &MDC::profileImage), lenient("first_name", &MDC::firstName),
     lenient("last_name", &MDC::lastName), lenient("middle_name", &MDC::middleName),
     lenient("member_name", &MDC::memberName));
-template <>
-inline constexpr const auto& keysOf<MemberDetailsConcise> = memberDetailsConciseKeys;
+template <> inline constexpr const auto& keysOf<MemberDetailsConcise> = memberDetailsConciseKeys;
 
 }  // namespace lumeno::detail

@@ -10,8 +10,7 @@ inline constexpr auto offerPresentmentKeys = fields<OPr>(
     strict("id", &OPr::id), strict("offer", &OPr::offer), lenient("title", &OPr::title),
     lenient("subtitle", &OPr::subtitle), lenient("image", &OPr::image), lenient("image_url", &OPr::imageUrl),
     lenient("header_html", &OPr::headerHtml), lenient("detail_html", &OPr::detailHtml));
-template <>
-inline constexpr const auto& keysOf<OfferPresentment> = offerPresentmentKeys;
+template <> inline constexpr const auto& keysOf<OfferPresentment> = offerPresentmentKeys;
 
 using MA = MemberAction;
 inline constexpr auto memberActionKeys = fields<MA>(
@@ -25,12 +24,10 @@ inline constexpr auto memberActionKeys = fields<MA>(
              .rule = Rule::strict,
              .mismatch = mismatchFor<std::int64_t>()},
     strict("accepted", &MA::accepted), strict("rating", &MA::rating));
-template <>
-inline constexpr const auto& keysOf<MemberAction> = memberActionKeys;
+template <> inline constexpr const auto& keysOf<MemberAction> = memberActionKeys;
 
 inline constexpr auto offerIdKeys = fields<OfferId>(required("offer_id", &OfferId::id));
-template <>
-inline constexpr const auto& keysOf<OfferId> = offerIdKeys;
+template <> inline constexpr const auto& keysOf<OfferId> = offerIdKeys;
 
 using WUR = WishlistUpdateResponse;
 inline constexpr auto wishlistUpdateResponseKeys = fields<WUR>(
@@ -49,15 +46,13 @@ inline constexpr auto wishlistUpdateResponseKeys = fields<WUR>(
               .rule = Rule::required,
               .mismatch = mismatchFor<std::vector<OfferId>>()},
     lenient("failure", &WUR::failure));
-template <>
-inline constexpr const auto& keysOf<WishlistUpdateResponse> = wishlistUpdateResponseKeys;
+template <> inline constexpr const auto& keysOf<WishlistUpdateResponse> = wishlistUpdateResponseKeys;
 
 using MO = MemberOffer;
 inline constexpr auto memberOfferKeys = fields<MO>(
     strict("memberID", &MO::memberID), strict("offerID", &MO::offerID), strict("userResponse", &MO::userResponse),
     strict("availmentCount", &MO::availmentCount), strict("updated", &MO::updated),
     strict("notTargeted", &MO::notTargeted), strict("mtoMap", &MO::mToMap));
-template <>
-inline constexpr const auto& keysOf<MemberOffer> = memberOfferKeys;
+template <> inline constexpr const auto& keysOf<MemberOffer> = memberOfferKeys;
 
 }  // namespace lumeno::detail

@@ -53,7 +53,6 @@ inline constexpr auto offerKeys = fields<O>(
     lenient("location_category", &O::locationCategory), lenient("term_and_condition", &O::termAndCondition),
     strict("offer_distance", &O::offerDistance), lenient("featured_rank", &O::featuredRank),
     lenient("tags", &O::tags));
-template <>
-inline constexpr const auto& keysOf<Offer> = offerKeys;
+template <> inline constexpr const auto& keysOf<Offer> = offerKeys;
 
 }  // namespace lumeno::detail
