@@ -1,4 +1,5 @@
-// What every record shares through its key table: `toJson` refuses what JSON text cannot carry.
+// What every record shares: `toJson` refuses what JSON text cannot carry, and what a record keeps
+// of a reply's JSON outlives the reply.
 
 #include <gtest/gtest.h>
 
@@ -7,7 +8,9 @@
 #include <tuple>
 #include <typeinfo>
 
+#include "api/response_decoding.hpp"
 #include "core/error_keys.hpp"
+#include "lumeno/models/activity/bit_response.hpp"
 #include "models/activity/offer_action_keys.hpp"
 #include "models/activity/receipts_keys.hpp"
 #include "models/activity/transfer_transaction_keys.hpp"
@@ -100,4 +103,19 @@ TEST(Records, StepsThatReadAKeyFollowTheirRule) {
     // Wish-list replies: "success" is lenient and "removed" required when "success" holds no ids.
     test::checkRules(detail::wishlistUpdateResponseKeys);
     EXPECT_NO_THROW(WishlistUpdateResponse::decode(boost::json::parse(R"({"success":[]})"), Decoder{}));
+}
+
+TEST(Records, JsonTheyKeepOutlivesTheReply) {
+    // A reply's JSON lives in memory freed with the reply; what records keep of it is copied out.
+    const detail::ProviderResult reply = Response{
+        .statusCode = 200, .data = R"({"mtomap":{"a":[1,"x",{"b":null}]},"status":"OK"})", .headers = {}, .url = ""};
+    const auto bit = detail::decodeResponse<BitResponse>(reply);
+    ASSERT_TRUE(bit.has_value());
+    ASSERT_TRUE(bit->mtoMap.has_value());
+    EXPECT_EQ(bit->mtoMap->storage().get(), boost::json::storage_ptr().get());
+    EXPECT_EQ(*bit->mtoMap, boost::json::parse(R"({"a":[1,"x",{"b":null}]})"));
+    const auto object = detail::decodeResponse<JsonObject>(reply);
+    ASSERT_TRUE(object.has_value());
+    EXPECT_EQ(object->storage().get(), boost::json::storage_ptr().get());
+    EXPECT_EQ(object->at("status"), "OK");
 }
