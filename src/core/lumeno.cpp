@@ -10,8 +10,7 @@
 #include <stdexcept>
 
 #include "core/fatal.hpp"
-#include "core/http/provider.hpp"
-#include "core/http/session.hpp"
+#include "core/shutdown.hpp"
 #include "lumeno/core/main_queue.hpp"
 
 namespace lumeno {
@@ -195,8 +194,7 @@ std::function<void()> Lumeno::tokenRefreshCallback() const {
 }
 
 void Lumeno::shutdown() {
-    detail::shutdownTransport();
-    detail::dropHeldRequests();
+    detail::runShutdown();
     MainQueue::shared().setExecutor(nullptr);
 }
 

@@ -107,6 +107,4 @@ std::shared_ptr<Cancellable> Provider::refuse(LumenoError error, ProviderComplet
     return call;
 }
 
-Provider makeProvider() { return Provider(refreshCompletion); }
-
 }  // namespace lumeno::detail

@@ -15,6 +15,7 @@
 
 #include "core/fatal.hpp"
 #include "core/resources.hpp"
+#include "core/shutdown.hpp"
 #include "lumeno/core/main_queue.hpp"
 
 namespace lumeno::detail {
@@ -360,7 +361,7 @@ public:
             cancelling_.clear();
         }
         curl_multi_wakeup(multi_);
-        thread_.join();
+        if (thread_.joinable()) thread_.join();
         for (auto& [id, transfer] : active_) curl_multi_remove_handle(multi_, transfer->easy);
         active_.clear();
     }
@@ -379,7 +380,12 @@ private:
         MainQueue::shared();  // exists before the session, so it outlives the I/O thread
         curl_global_init(CURL_GLOBAL_DEFAULT);
         multi_ = curl_multi_init();
-        thread_ = std::thread([this] { run(); });
+        // Under the lock, so that a shutdown running meanwhile waits for the thread to exist.
+        std::lock_guard lock(mutex_);
+        if (onShutdown(ShutdownStep::transfers, [this] { shutdown(); }))
+            thread_ = std::thread([this] { run(); });
+        else
+            stopping_ = true;  // the library shut down before its first transfer
     }
 
     ~Session() {
@@ -515,8 +521,6 @@ TransferId startTransfer(HttpRequest request, std::string_view baseURL, Transfer
 }
 
 void cancelTransfer(TransferId id) { Session::shared().cancel(id); }
-
-void shutdownTransport() { Session::shared().shutdown(); }
 
 void setTransportTimeouts(TransportTimeouts timeouts) {
     std::lock_guard lock(Settings::shared().mutex);

@@ -29,7 +29,7 @@ using TransferDone = std::move_only_function<void(Result<Response>)>;
 inline constexpr std::size_t maxReplyBody = std::size_t{64} << 20;
 
 /// Sends `request`, pinned to the host of `baseURL`. `done` runs exactly once, on the I/O
-/// thread, unless the transfer is cancelled first; after `shutdownTransport` it runs at once,
+/// thread, unless the transfer is cancelled first; after `Lumeno::shutdown()` it runs at once,
 /// on the calling thread, with a cancelled `underlying` failure. A base URL without a host
 /// stops the process.
 TransferId startTransfer(HttpRequest request, std::string_view baseURL, TransferDone done);
@@ -37,10 +37,6 @@ TransferId startTransfer(HttpRequest request, std::string_view baseURL, Transfer
 /// Abandons a transfer: it leaves the multi handle and its `done` never runs. Unknown or
 /// finished transfers are ignored.
 void cancelTransfer(TransferId id);
-
-/// Ends the session for good: the I/O thread stops and joins, and the transfers in flight are
-/// dropped without their `done` running.
-void shutdownTransport();
 
 struct TransportTimeouts {
     std::chrono::milliseconds connect{30'000};
