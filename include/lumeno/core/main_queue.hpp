@@ -1,13 +1,8 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
-#include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 namespace lumeno {
 
@@ -23,7 +18,7 @@ public:
 
     static MainQueue& shared();
 
-    MainQueue() = default;
+    MainQueue();
     ~MainQueue();
     MainQueue(const MainQueue&) = delete;
     MainQueue& operator=(const MainQueue&) = delete;
@@ -52,16 +47,8 @@ public:
     void setExecutor(Executor executor);
 
 private:
-    void handOver();
-
-    std::mutex mutex_;
-    std::condition_variable changed_;  ///< a task queued or handed over, the executor changed
-    std::deque<Task> tasks_;
-    std::shared_ptr<const Executor> executor_;
-    bool handingOver_ = false;   ///< the hand-over thread is inside the executor
-    std::uint64_t handOvers_ = 0;  ///< hand-overs finished so far
-    bool stopping_ = false;
-    std::thread handOverThread_;  ///< started with the first executor
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 }  // namespace lumeno
