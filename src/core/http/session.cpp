@@ -24,36 +24,6 @@ namespace {
 using Failure = LumenoError::TransportFailure;
 
 constexpr int maxRedirects = 5;
-constexpr std::array pinnedRootNames = {"AmazonRootCA1", "AmazonRootCA2", "AmazonRootCA3", "AmazonRootCA4",
-                                        "SFSRootCAG2"};
-
-// ---- pinned roots -------------------------------------------------------------------------
-
-std::string base64(std::span<const unsigned char> bytes) {
-    static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
-        unsigned group = bytes[i] << 16;
-        if (n > 1) group |= bytes[i + 1] << 8;
-        if (n > 2) group |= bytes[i + 2];
-        for (std::size_t k = 0; k < 4; ++k) out += k <= n ? alphabet[(group >> (18 - 6 * k)) & 63] : '=';
-    }
-    return out;
-}
-
-/// The embedded DER roots as one PEM text, the form libcurl takes from memory.
-std::string embeddedRootsPem() {
-    std::string pem;
-    for (const char* name : pinnedRootNames) {
-        const std::string body = base64(embeddedResource(name, "cer"));
-        pem += "-----BEGIN CERTIFICATE-----\n";
-        for (std::size_t i = 0; i < body.size(); i += 64) pem.append(body, i, 64).push_back('\n');
-        pem += "-----END CERTIFICATE-----\n";
-    }
-    return pem;
-}
 
 struct Settings {
     std::mutex mutex;
