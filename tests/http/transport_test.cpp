@@ -8,6 +8,7 @@
 #include "lumeno/core/credentials_manager.hpp"
 #include "lumeno/core/lumeno.hpp"
 #include "lumeno/core/network_log.hpp"
+#include "support/nghttpd.hpp"
 #include "support/transport.hpp"
 #include "support/wait.hpp"
 
@@ -97,10 +98,25 @@ TEST_F(Transport, LogsOnlyWhenAskedAndWithoutSecrets) {
     for (const auto& entry : entries) EXPECT_EQ(entry.find("s3cret"), std::string::npos) << entry;
 }
 
-TEST_F(Transport, TenSequentialRequestsShareOneConnection) {
-    for (int i = 0; i < 10; ++i) ASSERT_TRUE(test::sendAndWait(service::GetCountries{"t"})->result.value());
-    EXPECT_EQ(server.requestCount(), 10u);
+TEST_F(Transport, TwoHundredSequentialRequestsShareOneConnection) {
+    for (int i = 0; i < 200; ++i) ASSERT_TRUE(test::sendAndWait(service::GetCountries{"t"})->result.value());
+    EXPECT_EQ(server.requestCount(), 200u);
     EXPECT_EQ(server.connectionCount(), 1u);
+}
+
+TEST_F(Transport, ABurstOverHttp2SharesOneConnection) {
+    auto nghttpd = test::Nghttpd::start("/v1/countries/", R"([{"code":"US"}])");
+    if (!nghttpd) GTEST_SKIP() << "nghttpd (package nghttp2-server) is not installed";
+    Lumeno::shared().updateSettings([&](LumenoSettings& settings) { settings.tenant = nghttpd->url("/v1"); });
+    const std::size_t before = nghttpd->connectionCount();
+    std::vector<std::shared_ptr<test::Delivery>> burst;
+    for (int i = 0; i < 100; ++i) burst.push_back(test::send(service::GetCountries{"t"}));
+    ASSERT_TRUE(test::waitFor([&] { return std::ranges::all_of(burst, [](const auto& d) { return d->done(); }); }));
+    for (const auto& delivery : burst) {
+        ASSERT_TRUE(delivery->result.value()) << delivery->failure();
+        EXPECT_EQ((*delivery->result)->statusCode, 200);
+    }
+    EXPECT_EQ(nghttpd->connectionCount() - before, 1u);
 }
 
 TEST_F(Transport, GoesOnlyToThePinnedHostOrToLoopback) {

@@ -1,13 +1,29 @@
 #pragma once
 
-// The one HTTP session of the process: a libcurl multi handle driven by one I/O thread,
-// created on first use. It keeps connections alive and shares them between requests, speaks
-// HTTP/2 where the server offers it, and goes only where the library may go:
+// The one HTTP session of the process: a libcurl multi handle, created with the first transfer.
+// It keeps connections alive and shares them between requests, speaks HTTP/2 where the server
+// offers it (multiplexing a burst of calls on one TLS connection), and goes only where the
+// library may go (core/http/destinations.hpp):
 //   - TLS only to the host of the base URL, trusting only the pinned roots;
 //   - plain HTTP only to loopback addresses (a local sandbox, the tests);
 //   - redirects (at most five) only along the same rules.
-// A refused destination fails with `underlying` before anything is sent. The I/O thread runs
-// libcurl and nothing else: a transfer's `done` hands its outcome on and returns.
+// A refused destination fails with `underlying` before anything is sent.
+//
+// Threads, and what runs on each:
+//   - A caller's thread (any thread the host calls from) builds the request, runs the request
+//     hook, and starts the transfer itself: under the multi's lock it adds the transfer and lets
+//     libcurl send at once. Cancelling also takes the lock and removes the transfer.
+//   - The I/O thread (started with the session) waits in epoll_wait for the sockets libcurl
+//     watches and for libcurl's own timer, and only then takes the lock and drives the multi:
+//     reads replies, follows redirects, ends transfers.
+//   - Whichever of the two holds the lock runs libcurl's callbacks and a finished transfer's
+//     `done`, which only hands the outcome on (to `MainQueue`). Neither runs host code.
+//   - The host's thread pumping `MainQueue` (or the queue's hand-over thread, which gives tasks
+//     to the host's executor) runs completions, log sinks and the host's callbacks.
+// Stopping (`Lumeno::shutdown()`, or static destruction when the host did not): first the
+// session, if it was started (the I/O thread ends and joins, the transfers in flight are dropped
+// without their `done`); then the requests held for a re-login are dropped; then the main queue's
+// executor. The main queue itself, created before the session, goes last.
 
 #include <chrono>
 #include <cstdint>
@@ -28,8 +44,9 @@ using TransferDone = std::move_only_function<void(Result<Response>)>;
 /// The largest reply body the session takes; a longer one fails the transfer.
 inline constexpr std::size_t maxReplyBody = std::size_t{64} << 20;
 
-/// Sends `request`, pinned to the host of `baseURL`. `done` runs exactly once, on the I/O
-/// thread, unless the transfer is cancelled first; after `Lumeno::shutdown()` it runs at once,
+/// Sends `request`, pinned to the host of `baseURL`. `done` runs exactly once, on the thread
+/// driving the session at the time (this one, or the I/O thread), unless the transfer is
+/// cancelled first; after `Lumeno::shutdown()` it runs at once,
 /// on the calling thread, with a cancelled `underlying` failure. A base URL without a host
 /// stops the process.
 TransferId startTransfer(HttpRequest request, std::string_view baseURL, TransferDone done);
