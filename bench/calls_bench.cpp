@@ -286,7 +286,10 @@ void plainSequential(const std::string& url, int calls) {
 /// handle (and so one connection cache) and its easy handles kept from round to round.
 class PlainMulti {
 public:
-    PlainMulti(std::string url, std::optional<Tls> tls) : url_(std::move(url)), tls_(std::move(tls)) {}
+    PlainMulti(std::string url, std::optional<Tls> tls) : url_(std::move(url)), tls_(std::move(tls)) {
+        // Over HTTP/2, at most 10 connections to the host, as the plain reference of the issue.
+        if (tls_) curl_multi_setopt(multi_, CURLMOPT_MAX_HOST_CONNECTIONS, 10L);
+    }
     ~PlainMulti() {
         handles_.clear();
         curl_multi_cleanup(multi_);
@@ -298,6 +301,8 @@ public:
     int run(int calls, int inFlight) {
         while (handles_.size() < static_cast<std::size_t>(inFlight))
             handles_.push_back(std::make_unique<PlainEasy>(url_, tls_));
+        // Keeps a connection per transfer in flight between rounds, as the library does.
+        curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, static_cast<long>(handles_.size()));
         int started = 0, failures = 0;
         for (; started < std::min(calls, inFlight); ++started)
             curl_multi_add_handle(multi_, handles_[static_cast<std::size_t>(started)]->easy);

@@ -119,6 +119,20 @@ TEST_F(Transport, ABurstOverHttp2SharesOneConnection) {
     EXPECT_EQ(nghttpd->connectionCount() - before, 1u);
 }
 
+TEST_F(Transport, OverTlsAndHttp1EveryCallInFlightHasAConnectionOfItsOwn) {
+    // The fake server speaks HTTP/1.1 only: once a reply shows it, no cap on connections per
+    // host holds calls back inside libcurl.
+    FakeServer tls(FakeServer::Scheme::https);
+    test::useServer(tls);
+    tls.on("GET", "/v1/countries/", Reply(200, "[]").after(300ms));
+    ASSERT_TRUE(test::sendAndWait(service::GetCountries{"t"})->result.value());
+    std::vector<std::shared_ptr<test::Delivery>> calls;
+    for (int i = 0; i < 12; ++i) calls.push_back(test::send(service::GetCountries{"t"}));
+    ASSERT_TRUE(test::waitFor([&] { return std::ranges::all_of(calls, [](const auto& d) { return d->done(); }); }));
+    for (const auto& call : calls) EXPECT_TRUE(call->result.value()) << call->failure();
+    EXPECT_EQ(tls.connectionCount(), 12u);
+}
+
 TEST_F(Transport, GoesOnlyToThePinnedHostOrToLoopback) {
     const auto tls = FakeServer::Scheme::https, plain = FakeServer::Scheme::http;
     const std::string& root = TestPki::shared().rootPem;

@@ -8,6 +8,7 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -16,7 +17,6 @@
 #include <vector>
 
 #include "core/http/transfer.hpp"
-#include "core/resources.hpp"
 #include "core/shutdown.hpp"
 #include "lumeno/core/main_queue.hpp"
 
@@ -29,7 +29,6 @@ using Failure = LumenoError::TransportFailure;
 struct Settings {
     std::mutex mutex;
     TransportTimeouts timeouts;
-    std::shared_ptr<const std::string> roots;  ///< null until first needed: the embedded roots
     std::atomic<bool> guardConnections{false};
 
     static Settings& shared() {
@@ -37,6 +36,31 @@ struct Settings {
         return settings;
     }
 };
+
+/// One multi handle of the session and libcurl's timer for it. Plain HTTP transfers (HTTP/1.1,
+/// loopback only) and TLS transfers (HTTP/2 where the server speaks it) go through lanes of
+/// their own, because they want different connection rules: over HTTP/2 a burst waits for a
+/// connection it can multiplex on and at most `tlsConnectionsPerHost` connections open to the
+/// host; over HTTP/1.1 either would only queue calls inside libcurl, where the wait counts
+/// against their timeout.
+struct Lane {
+    CURLM* multi = nullptr;
+    int timerFd = -1;
+    int epollFd = -1;            ///< the session's
+    int index = 0;               ///< in the session's lanes; tags the lane's sockets in epoll
+    bool timedOut = false;       ///< libcurl asked to be called again at once
+    bool capped = false;         ///< the per-host connection cap is on
+    std::size_t keptConnections = 0;
+};
+
+constexpr long tlsConnectionsPerHost = 10;
+
+/// What an epoll event is about: a socket of lane 0 or 1, a lane's timer, or the wake-up.
+enum class Source : std::uint32_t { plainSocket, tlsSocket, plainTimer, tlsTimer, wake };
+
+std::uint64_t tag(Source source, int fd) {
+    return (std::uint64_t{static_cast<std::uint32_t>(source)} << 32) | static_cast<std::uint32_t>(fd);
+}
 
 class Session {
 public:
@@ -53,15 +77,16 @@ public:
             transfer->done(fail(LumenoError::underlying("The library has shut down.", std::nullopt, Failure::cancelled)));
             return id;
         }
-        begin(std::move(transfer));
-        drive(CURL_SOCKET_TIMEOUT, 0);
+        Lane* lane = begin(std::move(transfer));
+        if (lane) drive(*lane, CURL_SOCKET_TIMEOUT, 0);
         return id;
     }
 
     void cancel(TransferId id) {
         std::lock_guard lock(mutex_);
         if (const auto found = active_.find(id); found != active_.end()) {
-            curl_multi_remove_handle(multi_, found->second->easy);
+            Lane& lane = laneOf(*found->second);
+            curl_multi_remove_handle(lane.multi, found->second->easy);
             release(std::move(found->second));
             active_.erase(found);
             finishDue();
@@ -79,7 +104,7 @@ public:
         [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
         if (thread_.joinable()) thread_.join();
         std::lock_guard lock(mutex_);
-        for (auto& [id, transfer] : active_) curl_multi_remove_handle(multi_, transfer->easy);
+        for (auto& [id, transfer] : active_) curl_multi_remove_handle(laneOf(*transfer).multi, transfer->easy);
         active_.clear();
     }
 
@@ -87,18 +112,22 @@ private:
     Session() {
         MainQueue::shared();  // exists before the session, so it outlives the I/O thread
         curl_global_init(CURL_GLOBAL_DEFAULT);
-        multi_ = curl_multi_init();
         epollFd_ = epoll_create1(EPOLL_CLOEXEC);
-        timerFd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
         wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-        for (const int fd : {timerFd_, wakeFd_}) {
-            epoll_event event{.events = EPOLLIN, .data = {.fd = fd}};
-            epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &event);
+        watch(wakeFd_, tag(Source::wake, wakeFd_));
+        for (int index = 0; index < 2; ++index) {
+            Lane& lane = lanes_[index];
+            lane.multi = curl_multi_init();
+            lane.timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+            lane.epollFd = epollFd_;
+            lane.index = index;
+            watch(lane.timerFd, tag(index == 0 ? Source::plainTimer : Source::tlsTimer, lane.timerFd));
+            curl_multi_setopt(lane.multi, CURLMOPT_SOCKETFUNCTION, onSocket);
+            curl_multi_setopt(lane.multi, CURLMOPT_SOCKETDATA, &lane);
+            curl_multi_setopt(lane.multi, CURLMOPT_TIMERFUNCTION, onTimer);
+            curl_multi_setopt(lane.multi, CURLMOPT_TIMERDATA, &lane);
         }
-        curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, onSocket);
-        curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
-        curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, onTimer);
-        curl_multi_setopt(multi_, CURLMOPT_TIMERDATA, this);
+        capTlsConnections(true);
         // Under the lock, so that a shutdown running meanwhile waits for the thread to exist.
         std::lock_guard lock(mutex_);
         if (onShutdown(ShutdownStep::transfers, [this] { shutdown(); }))
@@ -110,19 +139,32 @@ private:
     ~Session() {
         shutdown();
         for (CURL* easy : pool_) curl_easy_cleanup(easy);
-        curl_multi_cleanup(multi_);
-        for (const int fd : {epollFd_, timerFd_, wakeFd_}) close(fd);
+        for (Lane& lane : lanes_) {
+            curl_multi_cleanup(lane.multi);
+            close(lane.timerFd);
+        }
+        close(epollFd_);
+        close(wakeFd_);
         curl_global_cleanup();
     }
 
+    void watch(int fd, std::uint64_t tagged) const {
+        epoll_event event{.events = EPOLLIN, .data = {.u64 = tagged}};
+        epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &event);
+    }
+
+    Lane& laneOf(const Transfer& transfer) { return lanes_[transfer.url->isTls() ? 1 : 0]; }
+
     /// libcurl asks to watch `socket` for `what` (or no longer).
-    static int onSocket(CURL*, curl_socket_t socket, int what, void* self, void*) {
-        const int epoll = static_cast<Session*>(self)->epollFd_;
+    static int onSocket(CURL*, curl_socket_t socket, int what, void* data, void*) {
+        const Lane& lane = *static_cast<Lane*>(data);
+        const int epoll = lane.epollFd;
         if (what == CURL_POLL_REMOVE) {
             epoll_ctl(epoll, EPOLL_CTL_DEL, socket, nullptr);
             return 0;
         }
-        epoll_event event{.events = 0, .data = {.fd = socket}};
+        epoll_event event{.events = 0,
+                          .data = {.u64 = tag(lane.index == 0 ? Source::plainSocket : Source::tlsSocket, socket)}};
         if (what & CURL_POLL_IN) event.events |= EPOLLIN;
         if (what & CURL_POLL_OUT) event.events |= EPOLLOUT;
         if (epoll_ctl(epoll, EPOLL_CTL_MOD, socket, &event) != 0) epoll_ctl(epoll, EPOLL_CTL_ADD, socket, &event);
@@ -132,9 +174,9 @@ private:
     /// libcurl wants to be called back after `milliseconds` (-1: never; 0: as soon as it can,
     /// which the driver holding the lock does before it lets go).
     static int onTimer(CURLM*, long milliseconds, void* data) {
-        auto* self = static_cast<Session*>(data);
+        Lane& lane = *static_cast<Lane*>(data);
         if (milliseconds == 0) {
-            self->timedOut_ = true;
+            lane.timedOut = true;
             return 0;
         }
         itimerspec when{};
@@ -142,11 +184,11 @@ private:
             when.it_value.tv_sec = milliseconds / 1000;
             when.it_value.tv_nsec = (milliseconds % 1000) * 1'000'000;
         }
-        timerfd_settime(self->timerFd_, 0, &when, nullptr);
+        timerfd_settime(lane.timerFd, 0, &when, nullptr);
         return 0;
     }
 
-    /// The I/O thread: waits for a socket or libcurl's timer, then drives.
+    /// The I/O thread: waits for a socket or a timer of libcurl's, then drives.
     void run() {
         std::vector<epoll_event> events(64);
         while (true) {
@@ -155,106 +197,137 @@ private:
             if (stopping_) return;
             for (int i = 0; i < ready; ++i) {
                 const epoll_event& event = events[static_cast<std::size_t>(i)];
-                if (event.data.fd == wakeFd_) continue;
-                if (event.data.fd == timerFd_) {
-                    std::uint64_t expirations = 0;
-                    if (read(timerFd_, &expirations, sizeof expirations) > 0) drive(CURL_SOCKET_TIMEOUT, 0);
-                    continue;
+                const auto source = static_cast<Source>(event.data.u64 >> 32);
+                const int fd = static_cast<int>(event.data.u64 & 0xffffffff);
+                switch (source) {
+                    case Source::wake: break;
+                    case Source::plainTimer:
+                    case Source::tlsTimer: {
+                        std::uint64_t expirations = 0;
+                        if (read(fd, &expirations, sizeof expirations) > 0)
+                            drive(lanes_[source == Source::tlsTimer ? 1 : 0], CURL_SOCKET_TIMEOUT, 0);
+                        break;
+                    }
+                    case Source::plainSocket:
+                    case Source::tlsSocket: {
+                        int what = 0;
+                        if (event.events & (EPOLLIN | EPOLLHUP)) what |= CURL_CSELECT_IN;
+                        if (event.events & EPOLLOUT) what |= CURL_CSELECT_OUT;
+                        if (event.events & EPOLLERR) what |= CURL_CSELECT_ERR;
+                        drive(lanes_[source == Source::tlsSocket ? 1 : 0], fd, what);
+                        break;
+                    }
                 }
-                int what = 0;
-                if (event.events & (EPOLLIN | EPOLLHUP)) what |= CURL_CSELECT_IN;
-                if (event.events & EPOLLOUT) what |= CURL_CSELECT_OUT;
-                if (event.events & EPOLLERR) what |= CURL_CSELECT_ERR;
-                drive(event.data.fd, what);
             }
         }
     }
 
     /// Lets libcurl act on `socket` (or on its timer), then ends the transfers it finished.
     /// Called with the lock held.
-    void drive(curl_socket_t socket, int what) {
+    void drive(Lane& lane, curl_socket_t socket, int what) {
         int running = 0;
-        curl_multi_socket_action(multi_, socket, what, &running);
+        curl_multi_socket_action(lane.multi, socket, what, &running);
         finishDue();
     }
 
     /// Acts at once where libcurl asked to, then ends the transfers it finished. Called with the
     /// lock held.
     void finishDue() {
+        const auto due = [this] { return lanes_[0].timedOut || lanes_[1].timedOut; };
         do {
-            int running = 0;
-            while (timedOut_) {
-                timedOut_ = false;
-                curl_multi_socket_action(multi_, CURL_SOCKET_TIMEOUT, 0, &running);
+            for (Lane& lane : lanes_) {
+                int running = 0;
+                while (lane.timedOut) {
+                    lane.timedOut = false;
+                    curl_multi_socket_action(lane.multi, CURL_SOCKET_TIMEOUT, 0, &running);
+                }
+                int left = 0;
+                while (CURLMsg* message = curl_multi_info_read(lane.multi, &left))
+                    if (message->msg == CURLMSG_DONE) completed(lane, message->easy_handle, message->data.result);
             }
-            int left = 0;
-            while (CURLMsg* message = curl_multi_info_read(multi_, &left))
-                if (message->msg == CURLMSG_DONE) completed(message->easy_handle, message->data.result);
-        } while (timedOut_);  // a redirect followed asks to start at once
+        } while (due());  // a redirect followed asks to start at once
     }
 
-    /// Adds a transfer to the multi, or fails it when it may not be sent. Called with the lock held.
-    void begin(std::unique_ptr<Transfer> transfer) {
-        if (auto refused = refusal(transfer->url, transfer->request.url, transfer->pinnedHost))
-            return transfer->done(
-                fail(LumenoError::underlying(std::move(*refused), std::nullopt, Failure::destinationRefused)));
-        if (auto malformed = malformedHeader(transfer->request.headers))
-            return transfer->done(fail(LumenoError::underlying(std::move(*malformed))));
+    /// Adds a transfer to its lane, or fails it when it may not be sent; returns the lane.
+    /// Called with the lock held.
+    Lane* begin(std::unique_ptr<Transfer> transfer) {
+        if (auto refused = refusal(transfer->url, transfer->request.url, transfer->pinnedHost)) {
+            transfer->done(fail(LumenoError::underlying(std::move(*refused), std::nullopt, Failure::destinationRefused)));
+            return nullptr;
+        }
+        if (auto malformed = malformedHeader(transfer->request.headers)) {
+            transfer->done(fail(LumenoError::underlying(std::move(*malformed))));
+            return nullptr;
+        }
         transfer->easy = pool_.empty() ? newEasyHandle() : pool_.back();
         if (!pool_.empty()) pool_.pop_back();
+        return &add(std::move(transfer));
+    }
+
+    /// Sets up a transfer for its current request and adds it to its lane.
+    Lane& add(std::unique_ptr<Transfer> transfer) {
         configure(*transfer);
-        curl_multi_add_handle(multi_, transfer->easy);
+        Lane& lane = laneOf(*transfer);
+        curl_multi_add_handle(lane.multi, transfer->easy);
         const TransferId id = transfer->id;
         active_.emplace(id, std::move(transfer));
-        keepConnectionsFor(active_.size());
+        keepConnectionsFor(lane);
+        return lane;
     }
 
     /// Gives the transfer's easy handle back to the pool, its connections kept by the multi.
     void release(std::unique_ptr<Transfer> transfer) {
-        // Nothing of the transfer's stays referred to: its headers, URL and roots go with it.
+        // Nothing of the transfer's stays referred to: its headers and URL go with it.
         curl_easy_setopt(transfer->easy, CURLOPT_HTTPHEADER, nullptr);
         curl_easy_setopt(transfer->easy, CURLOPT_CURLU, nullptr);
-        curl_easy_setopt(transfer->easy, CURLOPT_CAINFO_BLOB, nullptr);
         pool_.push_back(transfer->easy);
     }
 
-    /// Lets the multi keep as many idle connections as calls have been in flight at once, so a
+    /// Lets a lane keep as many idle connections as calls have been in flight at once, so a
     /// finished transfer's connection waits for the next call instead of being closed.
-    void keepConnectionsFor(std::size_t inFlight) {
-        if (inFlight <= keptConnections_) return;
-        keptConnections_ = inFlight;
-        curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, static_cast<long>(inFlight));
+    void keepConnectionsFor(Lane& lane) {
+        const std::size_t inFlight = active_.size();
+        if (inFlight <= lane.keptConnections) return;
+        lane.keptConnections = inFlight;
+        curl_multi_setopt(lane.multi, CURLMOPT_MAXCONNECTS, static_cast<long>(inFlight));
     }
 
-    void completed(CURL* easy, CURLcode code) {
+    /// The cap on TLS connections per host holds while the server speaks HTTP/2; once a reply
+    /// comes over HTTP/1.x, where a connection carries one call at a time, it goes.
+    void capTlsConnections(bool on) {
+        lanes_[1].capped = on;
+        curl_multi_setopt(lanes_[1].multi, CURLMOPT_MAX_HOST_CONNECTIONS, on ? tlsConnectionsPerHost : 0L);
+    }
+
+    void completed(Lane& lane, CURL* easy, CURLcode code) {
         Transfer* transfer = nullptr;
         curl_easy_getinfo(easy, CURLINFO_PRIVATE, &transfer);
-        curl_multi_remove_handle(multi_, easy);
+        curl_multi_remove_handle(lane.multi, easy);
+        if (long version = 0; lane.capped && code == CURLE_OK &&
+                              curl_easy_getinfo(easy, CURLINFO_HTTP_VERSION, &version) == CURLE_OK &&
+                              version != CURL_HTTP_VERSION_2_0 && version != 0)
+            capTlsConnections(false);
         const auto found = active_.find(transfer->id);
         auto owned = std::move(found->second);
         active_.erase(found);
         auto result = outcome(*owned, code);
         if (!result) {  // a redirect the session follows, on the same easy handle
-            configure(*owned);
-            curl_multi_add_handle(multi_, easy);
-            active_.emplace(owned->id, std::move(owned));
+            add(std::move(owned));
             return;
         }
         owned->done(std::move(*result));
         release(std::move(owned));
     }
 
-    CURLM* multi_ = nullptr;
-    int epollFd_ = -1, timerFd_ = -1, wakeFd_ = -1;
+    std::array<Lane, 2> lanes_;  ///< plain HTTP, TLS
+    int epollFd_ = -1, wakeFd_ = -1;
     std::thread thread_;
     std::atomic<TransferId> nextId_{1};
 
-    std::mutex mutex_;  ///< held by whoever drives the multi, and for everything below
+    std::mutex mutex_;  ///< held by whoever drives a lane, and for everything below
     bool stopping_ = false;
-    bool timedOut_ = false;  ///< libcurl asked to be called again at once
     std::unordered_map<TransferId, std::unique_ptr<Transfer>> active_;
     std::vector<CURL*> pool_;  ///< easy handles of finished transfers, for the next ones
-    std::size_t keptConnections_ = 0;
 };
 
 }  // namespace
@@ -265,11 +338,10 @@ TransferId startTransfer(HttpRequest request, std::string_view baseURL, Transfer
     transfer->url = ParsedUrl::parse(request.url);
     transfer->request = std::move(request);
     transfer->done = std::move(done);
+    transfer->roots = PinnedRoots::current();
     {
         Settings& settings = Settings::shared();
         std::lock_guard lock(settings.mutex);
-        if (!settings.roots) settings.roots = std::make_shared<const std::string>(embeddedRootsPem());
-        transfer->roots = settings.roots;
         transfer->timeouts = settings.timeouts;
         transfer->guardConnections = settings.guardConnections;
     }
@@ -283,10 +355,7 @@ void setTransportTimeouts(TransportTimeouts timeouts) {
     Settings::shared().timeouts = timeouts;
 }
 
-void setPinnedRootsForTesting(std::optional<std::string> pem) {
-    std::lock_guard lock(Settings::shared().mutex);
-    Settings::shared().roots = pem ? std::make_shared<const std::string>(std::move(*pem)) : nullptr;
-}
+void setPinnedRootsForTesting(std::optional<std::string> pem) { PinnedRoots::replace(std::move(pem)); }
 
 void guardConnectionsForTesting() { Settings::shared().guardConnections = true; }
 

@@ -140,12 +140,11 @@ void configure(Transfer& t) {
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(t.timeouts.total.count()));
     if (t.guardConnections) curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, openLoopbackSocket);
 
-    // Only a TLS transfer carries the roots: libcurl copies them into every connection it opens.
-    // Over TLS the transfer waits for a connection it can multiplex on (HTTP/2) rather than
-    // opening one of its own; over plain HTTP (1.1) that would only wait for the first reply.
+    // Over TLS the transfer trusts the pinned roots alone, and waits for a connection it can
+    // multiplex on (HTTP/2) rather than opening one of its own; over plain HTTP (1.1) that
+    // would only wait for the first reply.
     const bool tls = t.url->isTls();
-    curl_blob roots{.data = const_cast<char*>(t.roots->data()), .len = t.roots->size(), .flags = CURL_BLOB_NOCOPY};
-    curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, tls ? &roots : nullptr);
+    if (tls) t.roots->applyTo(easy);
     curl_easy_setopt(easy, CURLOPT_PIPEWAIT, tls ? 1L : 0L);
 
     const bool sendsBody = !request.body.empty() || request.method == HttpMethod::post ||

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/http/destinations.hpp"
+#include "core/http/pinned_roots.hpp"
 #include "core/http/session.hpp"
 
 namespace lumeno::detail {
@@ -27,7 +28,7 @@ struct Transfer {
     std::optional<ParsedUrl> url;  ///< the request's URL, parsed once; handed to libcurl as it is
     std::string pinnedHost;
     TransferDone done;
-    std::shared_ptr<const std::string> roots;
+    std::shared_ptr<const PinnedRoots> roots;  ///< kept while the transfer runs
     TransportTimeouts timeouts;
     bool guardConnections = false;
 
