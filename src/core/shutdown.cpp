@@ -40,4 +40,10 @@ void runShutdown() {
         if (action) action();
 }
 
+bool hasShutDown() {
+    Steps& steps = Steps::shared();
+    std::lock_guard lock(steps.mutex);
+    return steps.shutDown;
+}
+
 }  // namespace lumeno::detail

@@ -21,4 +21,7 @@ bool onShutdown(ShutdownStep step, std::function<void()> action);
 /// Runs every registered step once, in order; later calls do nothing.
 void runShutdown();
 
+/// Whether `runShutdown` has run.
+bool hasShutDown();
+
 }  // namespace lumeno::detail

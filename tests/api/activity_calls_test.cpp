@@ -6,18 +6,18 @@
 #include <limits>
 
 #include "api/calls/activity.hpp"
-#include "support/call_test.hpp"
+#include "support/call_table.hpp"
 
 using namespace lumeno;
 using namespace std::chrono;
 using boost::json::parse;
 using test::Reply;
 using Kind = LumenoError::Kind;
-using Query = std::multimap<std::string, std::string>;
+using test::Query;
 
 namespace {
 
-using ActivityCallsTest = test::CallTest;
+using ActivityCallsTest = test::CallTableTest;
 using test::Call;
 using BitPage = PaginatedResponse<std::vector<LumenoBit>>;
 using Receipts = std::vector<ReceiptResponse>;
@@ -26,12 +26,6 @@ using L = LumenoRequest;
 
 /// 2024-01-15T23:30:00.789Z: late enough in the day that a zone east of UTC is on the next day.
 const Date kInstant = sys_days(2024y / January / 15) + 23h + 30min + 789ms;
-
-/// Runs a call to its one completion; true when it succeeded.
-template <class T, class Start>
-std::function<bool()> runs(Start start) {
-    return [start] { return Call<T>(start).result->has_value(); };
-}
 
 /// A completion of any result type that hands on only success or the error.
 template <class T>
@@ -57,80 +51,52 @@ Handle bitsWithDates(std::optional<std::string> from, std::optional<std::string>
     return L::getBITs("t", "M1", "ACCRUAL", "PURCHASE", 10, std::move(from), std::move(to), std::move(done));
 }
 
-TEST_F(ActivityCallsTest, EachCallSendsItsRequest) {
+TEST_F(ActivityCallsTest, EveryCallSendsItsCase) {
     Lumeno::shared().updateSettings([](LumenoSettings& settings) { settings.programID = 7; });
     const std::string cursor = server.url("/api/bits/?member_id=M1&page=2");
     const UploadReceiptRequest receipt("R-9", 12, "home", "LDN-017", "2024-01-15", 7.4,
                                        std::vector<std::string>{"https://cdn.example.com/r.jpg"}, "GBP", "M1");
     const JsonValue purchase = JsonObject{{"h_bit_type", "PURCHASE"}, {"h_bit_amount", 12.5}};
-    const struct {
-        const char* name;
-        std::function<bool()> run;
-        const char* method;
-        const char* path;
-        Query query;
-        const char* body;  // nullptr: none
-        Reply reply;
-    } cases[] = {
-        {"getBITs with dates", runs<BitPage>([](auto d) { return bitsWithDates("2024-01-01", "2024-02-01", d); }),
-         "GET", "/api/bits/", listQuery({{"date_from", "2024-01-01"}, {"date_to", "2024-02-01"}}), nullptr,
-         Reply::json("[]")},
+    checkEachCall({
+        {"getBITs with dates",
+         [](auto& t, auto d) { return L::getBITs(t, "M1", "ACCRUAL", "PURCHASE", 10, "2024-01-01", "2024-02-01", d); },
+         "GET", "/api/bits/", listQuery({{"date_from", "2024-01-01"}, {"date_to", "2024-02-01"}})},
         {"getBITs with parameters",
-         runs<BitPage>([](auto d) {
-             return L::getBITs("t", "M1", {{"member_id", "x"}, {"page_size", 3}, {"status", "SUCCESS"}}, 20, d);
-         }),
+         [](auto& t, auto d) {
+             return L::getBITs(t, "M1", {{"member_id", "x"}, {"page_size", 3}, {"status", "SUCCESS"}}, 20, d);
+         },
          "GET", "/api/bits/", {{"member_id", "M1"}, {"page_size", "20"}, {"status", "SUCCESS"}}, nullptr,
          Reply::json(R"([{"id":1}])")},
-        {"getBITsFromCursor",
-         runs<BitPage>([&](auto d) { return L::getBITsFromCursor("t", cursor, d); }),
-         "GET", "/api/bits/", {{"member_id", "M1"}, {"page", "2"}}, nullptr, Reply::json("[]")},
-        {"getAccrualDetailsFromBitID",
-         runs<PaginatedResponse<std::vector<AccrualDetail>>>(
-             [](auto d) { return L::getAccrualDetailsFromBitID("t", 4060, 10, d); }),
+        {"getBITsFromCursor", [&](auto& t, auto d) { return L::getBITsFromCursor(t, cursor, d); }, "GET", "/api/bits/",
+         {{"member_id", "M1"}, {"page", "2"}}},
+        {"getAccrualDetailsFromBitID", [](auto& t, auto d) { return L::getAccrualDetailsFromBitID(t, 4060, 10, d); },
          "GET", "/api/bits/4060/accruals/", {{"page_size", "10"}}, nullptr, Reply::json(R"([{"id":9}])")},
-        {"performTransaction", runs<BitResponse>([&](auto d) { return L::performTransaction("t", purchase, d); }),
-         "POST", "/api/bit/", {}, R"({"h_bit_type":"PURCHASE","h_bit_amount":12.5})", Reply::json("{}", 201)},
+        {"performTransaction", [&](auto& t, auto d) { return L::performTransaction(t, purchase, d); }, "POST",
+         "/api/bit/", {}, R"({"h_bit_type":"PURCHASE","h_bit_amount":12.5})", Reply::json("{}", 201)},
         {"performPointTransfer",
-         runs<BitResponse>([](auto d) { return detail::performPointTransfer("t", "M1", "M2", 2.5, kInstant, d); }),
-         "POST", "/api/bit/", {},
+         [](auto& t, auto d) { return detail::performPointTransfer(t, "M1", "M2", 2.5, kInstant, d); }, "POST",
+         "/api/bit/", {},
          R"({"activity_referrer":"M1","h_bit_category":"ACCRUAL","h_bit_date":"2024-01-15T23:30:00+0000",
              "h_bit_type":"POINTS_TRANSFER","h_member_id":"M2","h_program_id":7,"h_sponsor_id":1,
              "transfer_amount":2.5})",
          Reply::json(R"({"bitId":"4061","status":"SUCCESS"})")},
-        {"uploadReciept", runs<ReceiptResponse>([&](auto d) { return L::uploadReciept("t", receipt, d); }), "POST",
+        {"uploadReciept", [&](auto& t, auto d) { return L::uploadReciept(t, receipt, d); }, "POST",
          "/api/receipts/", {},
          R"({"receipt_number":"R-9","sponsor":12,"currency":"GBP","destination":"home","location":"LDN-017",
              "transaction_date":"2024-01-15","transaction_amount":7.4,
              "receipt_image_urls":["https://cdn.example.com/r.jpg"],"member":"M1"})",
          Reply::json(R"({"id":"RC-1","status":"PENDING"})", 201)},
         {"uploadReciept leaving out absent keys",
-         runs<ReceiptResponse>([](auto d) {
-             return L::uploadReciept("t", receiptBody(std::nullopt, std::vector<std::string>{}), d);
-         }),
+         [](auto& t, auto d) {
+             return L::uploadReciept(t, receiptBody(std::nullopt, std::vector<std::string>{}), d);
+         },
          "POST", "/api/receipts/", {}, R"({"sponsor":12,"receipt_image_urls":[],"member":"M1"})",
          Reply::json(R"({"id":"RC-2"})", 201)},
-        {"getReceipts", runs<Receipts>([](auto d) { return L::getReceipts({{"status", "APPROVED"}}, "t", d); }),
-         "GET", "/api/receipts/", {{"status", "APPROVED"}}, nullptr, Reply::json(R"([{"id":"RC-1"}])")},
-        {"getSponsorConfigs", runs<Configs>([](auto d) { return L::getSponsorConfigs("t", {{"sponsor", 3}}, d); }),
-         "GET", "/api/receipts/config/", {{"sponsor", "3"}}, nullptr, Reply::json(R"([{"id":1,"sponsor":3}])")},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        server.on(c.method, c.path, c.reply);
-        EXPECT_TRUE(c.run());
-        const auto request = sent();
-        EXPECT_EQ(request.method, c.method);
-        EXPECT_EQ(request.path, c.path);
-        EXPECT_EQ(test::parsedQuery(request.query), c.query);
-        EXPECT_EQ(sentHeader("Authorization"), "JWT t");
-        EXPECT_EQ(sentHeader("x-api-key"), "key");
-        EXPECT_EQ(sentHeader("Content-Type").has_value(), c.body != nullptr);
-        if (c.body) {
-            EXPECT_EQ(parse(request.body), parse(c.body));
-        } else {
-            EXPECT_EQ(request.body, "");
-        }
-    }
+        {"getReceipts", [](auto& t, auto d) { return L::getReceipts({{"status", "APPROVED"}}, t, d); }, "GET",
+         "/api/receipts/", {{"status", "APPROVED"}}, nullptr, Reply::json(R"([{"id":"RC-1"}])")},
+        {"getSponsorConfigs", [](auto& t, auto d) { return L::getSponsorConfigs(t, {{"sponsor", 3}}, d); }, "GET",
+         "/api/receipts/config/", {{"sponsor", "3"}}, nullptr, Reply::json(R"([{"id":1,"sponsor":3}])")},
+    });
     Lumeno::shared().updateSettings([](LumenoSettings& settings) { settings.programID = 0; });
 }
 

@@ -5,7 +5,6 @@
 using namespace lumeno;
 using test::Call;
 using test::Reply;
-using test::start;
 using Kind = LumenoError::Kind;
 using R = LumenoRequest;
 
@@ -34,26 +33,26 @@ protected:
 TEST_F(CardsCallsTest, EveryCallSendsItsCase) {
     const test::Query privileges{{"ordering", "-created_ts"}, {"page_size", "10"}};
     checkEachCall({
-        {"getMemberCards", start<std::vector<CardDetails>>([](auto& t, auto d) { return R::getMemberCards(t, "M1", d); }),
+        {"getMemberCards", [](auto& t, auto d) { return R::getMemberCards(t, "M1", d); },
          "GET", "/api/cards/", {{"member_id", "M1"}, {"ordering", "-created_ts"}, {"page_size", "7"}}, nullptr,
          Reply::json(R"([{"id":1,"number":"4000"}])")},
         {"addMemberCard",
-         start<CardDetails>([](auto& t, auto d) { return R::addMemberCard(t, {"4000 0012", "Ada", "M1"}, d); }), "POST",
+         [](auto& t, auto d) { return R::addMemberCard(t, {"4000 0012", "Ada", "M1"}, d); }, "POST",
          "/api/cards/", {}, R"({"number":"4000 0012","name":"Ada","member":"M1"})", Reply::json(R"({"id":2})", 201)},
-        {"cancelMemberCard", start<CardRequestResponse>([](auto& t, auto d) {
+        {"cancelMemberCard", [](auto& t, auto d) {
              return R::cancelMemberCard(t, 2, CardCancelRequest("lost", "on the train"), d);
-         }),
+         },
          "POST", "/api/cards/2/deactivate/", {}, R"({"reason":"lost","comment":"on the train"})",
          Reply::json(R"({"data":"cancelled"})")},
         // A member id stays a path value: "?" and "#" are escaped, not a query or a fragment.
         {"getMemberPrivileges",
-         start<PromotionPage>([](auto& t, auto d) { return R::getMemberPrivileges(t, "M?1#2", 10, d); }), "GET",
+         [](auto& t, auto d) { return R::getMemberPrivileges(t, "M?1#2", 10, d); }, "GET",
          "/api/members/privileges/M%3F1%232/", privileges, nullptr, Reply::json(R"({"data":[)" + kPromotion + "]}")},
-        {"getMemberPrivileges cursor", start<PromotionPage>([this](auto& t, auto d) {
+        {"getMemberPrivileges cursor", [this](auto& t, auto d) {
              return R::getMemberPrivileges(t, server.url(kPrivileges + "?cursor=cD0y&page_size=10"), d);
-         }),
+         },
          "GET", kPrivileges, {{"cursor", "cD0y"}, {"page_size", "10"}}, nullptr, Reply::json(R"({"data":[]})")},
-        {"getPrivilege", start<Promotion>([](auto& t, auto d) { return R::getPrivilege(t, "M1", "P1", d); }), "GET",
+        {"getPrivilege", [](auto& t, auto d) { return R::getPrivilege(t, "M1", "P1", d); }, "GET",
          kPrivileges, {{"ordering", "-created_ts"}, {"page_size", "7"}}, nullptr, Reply::json("[" + kPromotion + "]")},
     });
 }
@@ -115,9 +114,9 @@ TEST_F(CardsCallsTest, LookUpTakesTheFirstExactMatchOfOnePage) {
 
 TEST_F(CardsCallsTest, CursorsThatAreNoURLAreRefused) {
     const test::Start calls[] = {
-        start<PromotionPage>([](auto& t, auto d) { return R::getMemberPrivileges(t, "next page", d); }),
-        start<PaginatedResponse<std::vector<Sponsor>>>(
-            [](auto& t, auto d) { return R::getSponsorsFrom(t, "/api/sponsors/?cursor=2", {}, 10, d); }),
+        [](auto& t, auto d) { return R::getMemberPrivileges(t, "next page", d); },
+        
+            [](auto& t, auto d) { return R::getSponsorsFrom(t, "/api/sponsors/?cursor=2", {}, 10, d); },
     };
     for (const auto& call : calls) {
         std::optional<test::Seen> seen;

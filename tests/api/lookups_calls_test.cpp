@@ -6,7 +6,7 @@
 #include <set>
 
 #include "core/service/lumeno_service.hpp"
-#include "support/call_test.hpp"
+#include "support/call_table.hpp"
 
 using namespace lumeno;
 using boost::json::parse;
@@ -15,33 +15,9 @@ using Kind = LumenoError::Kind;
 
 namespace {
 
-using LookupCallsTest = test::CallTest;
+using LookupCallsTest = test::CallTableTest;
 using test::Call;
-using test::parsedQuery;
 using TextMap = std::map<std::string, std::string>;
-
-/// A completion for any result type that keeps only success or the error.
-struct Report {
-    std::shared_ptr<std::optional<Result<void>>> outcome = std::make_shared<std::optional<Result<void>>>();
-
-    template <class T>
-    void operator()(Result<T> result) const {
-        *outcome = result ? Result<void>() : Result<void>(fail(result.error()));
-    }
-};
-
-enum class TokenRule { standard, upload, none };
-
-struct CallRow {
-    const char* name;
-    Handle (*start)(const Token& token, Report report);
-    const char* method;
-    const char* path;
-    const char* query;  // "" for none
-    const char* body;   // nullptr for none
-    Reply reply;
-    TokenRule rule = TokenRule::standard;
-};
 
 bool wellFormedFileName(std::string_view name, std::string_view memberId) {
     const auto random = name.substr(std::min(name.size(), memberId.size() + 1), 6);
@@ -53,133 +29,91 @@ bool wellFormedFileName(std::string_view name, std::string_view memberId) {
 
 const char* const kInvite = R"({"id":7,"status":"pending","invitee_email":"kid@example.com"})";
 
-std::vector<CallRow> calls() {
+TEST_F(LookupCallsTest, EveryCallSendsItsCase) {
     using L = LumenoRequest;
+    using enum test::TokenRule;
     const auto ok = [](std::string body) { return Reply::json(std::move(body)); };
-    return {
+    std::set<std::string> fileNames;
+    const auto uploadName = [&fileNames](JsonValue& body) {
+        const std::string name(body.at("file_name").as_string());
+        EXPECT_TRUE(wellFormedFileName(name, "M1")) << name;
+        fileNames.insert(name);
+        body.as_object().erase("file_name");
+    };
+    checkEachCall({
         // Reference data and uploads.
-        {"getLoginAttribute", [](const Token& t, Report r) { return L::getLoginAttribute(t, r); }, "GET",
-         "/api/login-attributes/", "", nullptr, ok(R"({"attribute":"email"})")},
-        {"getLookUps", [](const Token& t, Report r) { return L::getLookUps(t, "gender", r); }, "GET", "/api/lookups/",
-         "active=1&type=gender", nullptr, ok(R"([{"id":1,"name":"Female"}])")},
-        {"getAllLookUps", [](const Token& t, Report r) { return L::getAllLookUps(t, r); }, "GET", "/api/lookups/", "",
+        {"getLoginAttribute", [](auto& t, auto d) { return L::getLoginAttribute(t, d); }, "GET",
+         "/api/login-attributes/", {}, nullptr, ok(R"({"attribute":"email"})")},
+        {"getLookUps", [](auto& t, auto d) { return L::getLookUps(t, "gender", d); }, "GET", "/api/lookups/",
+         {{"active", "1"}, {"type", "gender"}}, nullptr, ok(R"([{"id":1,"name":"Female"}])")},
+        {"getAllLookUps", [](auto& t, auto d) { return L::getAllLookUps(t, d); }, "GET", "/api/lookups/", {},
          nullptr, ok("[]")},
-        {"getBalanceTagNames", [](const Token& t, Report r) { return L::getBalanceTagNames(t, r); }, "GET",
-         "/api/loyaltyaccounts/1/tags", "page_size=1000&active=1", nullptr, ok(R"([{"id":1,"name":"Gold"}])")},
-        {"getRegion", [](const Token& t, Report r) { return L::getRegion(t, "United Kingdom", r); }, "GET",
-         "/api/regions/", "country__name=United Kingdom&active=1", nullptr, ok(R"([{"id":3,"country":44}])")},
-        {"fetchRegion", [](const Token& t, Report r) { return L::fetchRegion(t, 44, r); }, "GET", "/api/regions/44/",
-         "active=1", nullptr, ok(R"([{"id":3,"country":44}])")},
-        {"getCountries", [](const Token& t, Report r) { return L::getCountries(t, r); }, "GET", "/api/countries/", "",
+        {"getBalanceTagNames", [](auto& t, auto d) { return L::getBalanceTagNames(t, d); }, "GET",
+         "/api/loyaltyaccounts/1/tags", {{"active", "1"}, {"page_size", "1000"}}, nullptr,
+         ok(R"([{"id":1,"name":"Gold"}])")},
+        {"getRegion", [](auto& t, auto d) { return L::getRegion(t, "United Kingdom", d); }, "GET", "/api/regions/",
+         {{"active", "1"}, {"country__name", "United Kingdom"}}, nullptr, ok(R"([{"id":3,"country":44}])")},
+        {"fetchRegion", [](auto& t, auto d) { return L::fetchRegion(t, 44, d); }, "GET", "/api/regions/44/",
+         {{"active", "1"}}, nullptr, ok(R"([{"id":3,"country":44}])")},
+        {"getCountries", [](auto& t, auto d) { return L::getCountries(t, d); }, "GET", "/api/countries/", {},
          nullptr, ok(R"([{"id":44,"iso_code":"GB"}])")},
-        {"getCities", [](const Token&, Report r) { return L::getCities(3, std::nullopt, r); }, "GET", "/api/cities/3/",
-         "", nullptr, ok(R"([{"id":9}])"), TokenRule::none},
-        {"getCities search", [](const Token&, Report r) { return L::getCities(3, "St Albans", r); }, "GET",
-         "/api/cities/3/", "search=St Albans", nullptr, ok("[]"), TokenRule::none},
-        {"getS3ImageUploadURL", [](const Token& t, Report r) { return L::getS3ImageUploadURL(t, "M1", r); }, "POST",
-         "/api/sign-s3/", "", R"({"subfolder":"members/images/","file_type":"image/png","acl_param":"public-read"})",
-         ok(R"({"url":"u","signedRequest":"s"})"), TokenRule::upload},
-        {"getS3ImageUploadReceiptURL", [](const Token& t, Report r) { return L::getS3ImageUploadReceiptURL(t, "M1", r); },
-         "POST", "/api/sign-s3/", "", R"({"subfolder":"receipts/","file_type":"image/png","acl_param":"public-read"})",
-         ok(R"({"url":"u"})"), TokenRule::upload},
+        {"getCities", [](auto&, auto d) { return L::getCities(3, std::nullopt, d); }, "GET", "/api/cities/3/",
+         {}, nullptr, ok(R"([{"id":9}])"), none},
+        {"getCities search", [](auto&, auto d) { return L::getCities(3, "St Albans", d); }, "GET",
+         "/api/cities/3/", {{"search", "St Albans"}}, nullptr, ok("[]"), none},
+        {"getS3ImageUploadURL", [](auto& t, auto d) { return L::getS3ImageUploadURL(t, "M1", d); }, "POST",
+         "/api/sign-s3/", {}, R"({"subfolder":"members/images/","file_type":"image/png","acl_param":"public-read"})",
+         ok(R"({"url":"u","signedRequest":"s"})"), argumentRequired, uploadName},
+        {"getS3ImageUploadReceiptURL", [](auto& t, auto d) { return L::getS3ImageUploadReceiptURL(t, "M1", d); },
+         "POST", "/api/sign-s3/", {}, R"({"subfolder":"receipts/","file_type":"image/png","acl_param":"public-read"})",
+         ok(R"({"url":"u"})"), argumentRequired, uploadName},
         // Family groups.
-        {"getFamilySummary", [](const Token& t, Report r) { return L::getFamilySummary(t, "M1", r); }, "GET",
-         "/api/members/family_summary/M1/", "", nullptr, ok(R"({"size":2,"head":"M1"})")},
-        {"getFamilyMembers", [](const Token& t, Report r) { return L::getFamilyMembers(t, "M1", r); }, "GET",
-         "/api/members/family/M1/", "", nullptr, ok(R"([{"id":"M1"},{"id":"M2"}])")},
-        {"createFamilyInvite email", [](const Token& t, Report r) { return L::createFamilyInvite(t, "M1", "a@x", r); },
-         "POST", "/api/members/family/M1/invitations/", "", R"({"invitee_email":"a@x"})", ok(kInvite)},
+        {"getFamilySummary", [](auto& t, auto d) { return L::getFamilySummary(t, "M1", d); }, "GET",
+         "/api/members/family_summary/M1/", {}, nullptr, ok(R"({"size":2,"head":"M1"})")},
+        {"getFamilyMembers", [](auto& t, auto d) { return L::getFamilyMembers(t, "M1", d); }, "GET",
+         "/api/members/family/M1/", {}, nullptr, ok(R"([{"id":"M1"},{"id":"M2"}])")},
+        {"createFamilyInvite email", [](auto& t, auto d) { return L::createFamilyInvite(t, "M1", "a@x", d); },
+         "POST", "/api/members/family/M1/invitations/", {}, R"({"invitee_email":"a@x"})", ok(kInvite)},
         {"createFamilyInvite mobile",
-         [](const Token& t, Report r) { return L::createFamilyInvite(t, "M1", "+4420", "Byron", "son", "Ada", r); },
-         "POST", "/api/members/family/M1/invitations/", "",
+         [](auto& t, auto d) { return L::createFamilyInvite(t, "M1", "+4420", "Byron", "son", "Ada", d); },
+         "POST", "/api/members/family/M1/invitations/", {},
          R"({"invitee_mobile":"+4420","invitee_given_name":"Byron","family_head_relationship":"son","inviter_name":"Ada"})",
          ok(kInvite)},
         {"createFamilyInviteByMinor",
-         [](const Token& t, Report r) { return L::createFamilyInviteByMinor(t, "M1", "a@x", "10/12/2015", r); }, "POST",
-         "/api/members/family/M1/invitations/", "",
+         [](auto& t, auto d) { return L::createFamilyInviteByMinor(t, "M1", "a@x", "10/12/2015", d); }, "POST",
+         "/api/members/family/M1/invitations/", {},
          R"({"invitee_email":"a@x","invitee_is_minor":true,"invitee_dob":"10/12/2015"})", ok(kInvite)},
-        {"getAllFamilyInvites", [](const Token& t, Report r) { return L::getAllFamilyInvites(t, "M1", false, r); },
-         "GET", "/api/members/family/M1/invitations/", "", nullptr, ok("[]")},
-        {"getAllFamilyInvites received", [](const Token& t, Report r) { return L::getAllFamilyInvites(t, "M1", true, r); },
-         "GET", "/api/members/family/M1/invitations/", "type=received", nullptr, ok(std::string("[") + kInvite + "]")},
-        {"retreiveFamilyMemberInvite", [](const Token& t, Report r) { return L::retreiveFamilyMemberInvite(t, "M1", 7, r); },
-         "GET", "/api/members/family/M1/invitations/7/", "", nullptr, ok(kInvite)},
-        {"familyMemberInviteAction", [](const Token& t, Report r) { return L::familyMemberInviteAction(t, "M1", 7, true, r); },
-         "POST", "/api/members/family/M1/invitations/7/action/", "", R"({"status":"accepted"})",
+        {"getAllFamilyInvites", [](auto& t, auto d) { return L::getAllFamilyInvites(t, "M1", false, d); },
+         "GET", "/api/members/family/M1/invitations/", {}, nullptr, ok("[]")},
+        {"getAllFamilyInvites received", [](auto& t, auto d) { return L::getAllFamilyInvites(t, "M1", true, d); },
+         "GET", "/api/members/family/M1/invitations/", {{"type", "received"}}, nullptr,
+         ok(std::string("[") + kInvite + "]")},
+        {"retreiveFamilyMemberInvite", [](auto& t, auto d) { return L::retreiveFamilyMemberInvite(t, "M1", 7, d); },
+         "GET", "/api/members/family/M1/invitations/7/", {}, nullptr, ok(kInvite)},
+        {"familyMemberInviteAction", [](auto& t, auto d) { return L::familyMemberInviteAction(t, "M1", 7, true, d); },
+         "POST", "/api/members/family/M1/invitations/7/action/", {}, R"({"status":"accepted"})",
          ok(R"({"status":"accepted"})")},
         {"familyMemberInviteAction reject",
-         [](const Token& t, Report r) { return L::familyMemberInviteAction(t, "M1", 7, false, r); }, "POST",
-         "/api/members/family/M1/invitations/7/action/", "", R"({"status":"rejected"})", ok("{}")},
-        {"deleteFamily", [](const Token& t, Report r) { return L::deleteFamily(t, "M1", r); }, "DELETE",
-         "/api/members/family/M1/", "", nullptr, Reply(204)},
-        {"leaveFamily", [](const Token& t, Report r) { return L::leaveFamily(t, "M1", r); }, "POST",
-         "/api/members/family/M1/leave/", "", nullptr, Reply(200, "left")},
+         [](auto& t, auto d) { return L::familyMemberInviteAction(t, "M1", 7, false, d); }, "POST",
+         "/api/members/family/M1/invitations/7/action/", {}, R"({"status":"rejected"})", ok("{}")},
+        {"deleteFamily", [](auto& t, auto d) { return L::deleteFamily(t, "M1", d); }, "DELETE",
+         "/api/members/family/M1/", {}, nullptr, Reply(204)},
+        {"leaveFamily", [](auto& t, auto d) { return L::leaveFamily(t, "M1", d); }, "POST",
+         "/api/members/family/M1/leave/", {}, nullptr, Reply(200, "left")},
         // Referral, member look-up, logout and the mobile pass.
         {"memberReferral",
-         [](const Token& t, Report r) {
-             return L::memberReferral(t, JsonValue(JsonObject{{"emails", JsonArray{"b@x"}}}), r);
+         [](auto& t, auto d) {
+             return L::memberReferral(t, JsonValue(JsonObject{{"emails", JsonArray{"b@x"}}}), d);
          },
-         "POST", "/api/members/referral/", "", R"({"emails":["b@x"]})", ok(R"({"data":"sent"})")},
-        {"lookupMember", [](const Token& t, Report r) { return L::lookupMember(t, {{"email", "a@x"}, {"n", 2}}, r); },
-         "GET", "/api/members/lookup/", "email=a@x&n=2", nullptr, ok(R"({"id":"M1"})")},
-        {"logout", [](const Token& t, Report r) { return L::logout(t, r); }, "POST", "/api/logout/", "", nullptr,
+         "POST", "/api/members/referral/", {}, R"({"emails":["b@x"]})", ok(R"({"data":"sent"})")},
+        {"lookupMember", [](auto& t, auto d) { return L::lookupMember(t, {{"email", "a@x"}, {"n", 2}}, d); },
+         "GET", "/api/members/lookup/", {{"email", "a@x"}, {"n", "2"}}, nullptr, ok(R"({"id":"M1"})")},
+        {"logout", [](auto& t, auto d) { return L::logout(t, d); }, "POST", "/api/logout/", {}, nullptr,
          ok(R"({"message":"bye"})")},
-        {"getMobilePass", [](const Token& t, Report r) { return L::getMobilePass(t, "M1", r); }, "GET",
-         "/api/members/M1/passes", "", nullptr, ok(R"({"url":"p"})")},
-    };
-}
-
-TEST_F(LookupCallsTest, EachCallSendsItsRequestAndDecodesItsReply) {
-    std::set<std::string> fileNames;
-    for (const auto& c : calls()) {
-        SCOPED_TRACE(c.name);
-        server.on(c.method, c.path, c.reply);
-        Report report;
-        const Handle handle = c.start("t", report);
-        ASSERT_TRUE(test::waitFor([&] { return report.outcome->has_value(); }));
-        EXPECT_TRUE(handle);
-        EXPECT_TRUE(report.outcome->value().has_value()) << report.outcome->value().error().description();
-        const auto request = sent();
-        EXPECT_EQ(request.method, c.method);
-        EXPECT_EQ(request.path, c.path);
-        EXPECT_EQ(parsedQuery(request.query), parsedQuery(c.query));
-        JsonValue body = request.body.empty() ? JsonValue() : parse(request.body);
-        if (c.rule == TokenRule::upload) {
-            const std::string name(body.at("file_name").as_string());
-            EXPECT_TRUE(wellFormedFileName(name, "M1")) << name;
-            fileNames.insert(name);
-            body.as_object().erase("file_name");
-        }
-        EXPECT_EQ(body, c.body ? parse(c.body) : JsonValue());
-        EXPECT_EQ(sentHeader("Content-Type").has_value(), c.body != nullptr);
-        EXPECT_EQ(sentHeader("x-api-key"), "key");
-        EXPECT_EQ(sentHeader("Authorization"), c.rule == TokenRule::none ? std::nullopt : std::optional("JWT t"));
-    }
-    EXPECT_EQ(fileNames.size(), 2u);
-}
-
-TEST_F(LookupCallsTest, TokenRulesWithAndWithoutAStoredToken) {
-    server.otherwise(Reply::json("{}"));
-    for (const std::optional<std::string>& stored : {std::optional<std::string>("stored"), std::optional<std::string>()}) {
-        store().setToken(stored);
-        for (const auto& c : calls()) {
-            SCOPED_TRACE(std::string(c.name) + (stored ? " with a stored token" : " with none"));
-            const bool sends = c.rule == TokenRule::none || (c.rule == TokenRule::standard && stored);
-            const auto before = server.requestCount();
-            Report report;
-            const Handle handle = c.start(std::nullopt, report);
-            EXPECT_EQ(report.outcome->has_value(), !sends);  // a refusal is reported before the call returns
-            EXPECT_EQ(handle != nullptr, sends);
-            ASSERT_TRUE(test::waitFor([&] { return report.outcome->has_value(); }));
-            if (!sends) test::settle();  // a stray request would show by now
-            ASSERT_EQ(server.requestCount() - before, sends ? 1u : 0u);
-            if (!sends) {
-                EXPECT_EQ(report.outcome->value().error().kind(), Kind::invalidToken);
-                continue;
-            }
-            EXPECT_EQ(sentHeader("Authorization"), c.rule == TokenRule::none ? std::nullopt : std::optional("JWT stored"));
-        }
-    }
+        {"getMobilePass", [](auto& t, auto d) { return L::getMobilePass(t, "M1", d); }, "GET",
+         "/api/members/M1/passes", {}, nullptr, ok(R"({"url":"p"})")},
+    });
+    EXPECT_EQ(fileNames.size(), 4u);  // each upload request, with a token and with an empty one, names a new file
 }
 
 TEST_F(LookupCallsTest, UploadNamesAreDistinctAndWellFormed) {

@@ -2,7 +2,6 @@
 
 #include <boost/json.hpp>
 
-#include <functional>
 #include <limits>
 #include <map>
 
@@ -19,149 +18,88 @@ namespace {
 
 using OfferPage = PaginatedResponse<std::vector<Offer>>;
 using test::Query;
-using test::Seen;
-using test::Start;
-using test::start;
 
 const std::string kOffer = R"({"id":12,"offer_name":"Flat white","sponsors":[3],"end_date":"2031-01-31"})";
 const Reply kPage = Reply::json("[" + kOffer + "]");
 const Reply kBooking = Reply::json(R"({"appointment_id":9,"offer":12,"status":"BOOKED"})");
 
-struct Row {
-    const char* name;
-    Start start;
-    const char* method;
-    std::string path;  // below the gateway "/api"
-    Query query{};
-    const char* body = nullptr;  // JSON; null: none
-    Reply reply = kPage;
-};
+using OffersCallsTest = test::CallTableTest;
 
-/// Every call of the area once; the cursor call pages back to `server`.
-std::vector<Row> everyCall(const test::FakeServer& server) {
-    return {
-        {"getOffers", start<OfferPage>([](auto& t, auto d) { return R::getOffers(t, 20, d); }), "GET", "/offers/",
-         {{"ordering", "-created_ts"}, {"page_size", "20"}}},
+TEST_F(OffersCallsTest, EveryCallSendsItsCase) {
+    checkEachCall({
+        {"getOffers", [](auto& t, auto d) { return R::getOffers(t, 20, d); }, "GET", "/api/offers/",
+         {{"ordering", "-created_ts"}, {"page_size", "20"}}, nullptr, kPage},
         {"getOffers parameters",
-         start<OfferPage>([](auto& t, auto d) {
-             return R::getOffers(t, JsonObject{{"page_size", 5}, {"category", "food"}}, 20, d);
-         }),
-         "GET", "/offers/", {{"category", "food"}, {"page_size", "20"}}},
+         [](auto& t, auto d) { return R::getOffers(t, JsonObject{{"page_size", 5}, {"category", "food"}}, 20, d); },
+         "GET", "/api/offers/", {{"category", "food"}, {"page_size", "20"}}, nullptr, kPage},
         {"getOffers location",
-         start<OfferPage>([](auto& t, auto d) { return R::getOffers(t, Coordinate{51.5, -0.12}, std::nullopt, 7, d); }),
-         "GET", "/offers/", {{"latitude", "51.5"}, {"longitude", "-0.12"}, {"page_size", "7"}}},
+         [](auto& t, auto d) { return R::getOffers(t, Coordinate{51.5, -0.12}, std::nullopt, 7, d); }, "GET",
+         "/api/offers/", {{"latitude", "51.5"}, {"longitude", "-0.12"}, {"page_size", "7"}}, nullptr, kPage},
         {"getOffers location radius",
-         start<OfferPage>([](auto& t, auto d) { return R::getOffers(t, Coordinate{51.5, -0.12}, 2.5, 7, d); }), "GET",
-         "/offers/", {{"latitude", "51.5"}, {"longitude", "-0.12"}, {"page_size", "7"}, {"radius", "2.5"}}},
-        {"getOffersByCategory", start<OfferPage>([](auto& t, auto d) { return R::getOffersByCategory(t, "food", 7, d); }),
-         "GET", "/offers/", {{"category", "food"}, {"ordering", "-created_ts"}, {"page_size", "7"}}},
-        {"getOffersByLocationCode",
-         start<OfferPage>([](auto& t, auto d) { return R::getOffersByLocationCode(t, "food", 7, d); }), "GET",
-         "/offers/", {{"location_code", "food"}, {"page_size", "7"}}},
-        {"getFavoriteOffers", start<OfferPage>([](auto& t, auto d) { return R::getFavoriteOffers(t, 9, d); }), "GET",
-         "/offers/", {{"favorites", "True"}, {"ordering", "-created_ts"}, {"page_size", "9"}}},
-        {"getOffersFromCursor", start<OfferPage>([&server](auto& t, auto d) {
+         [](auto& t, auto d) { return R::getOffers(t, Coordinate{51.5, -0.12}, 2.5, 7, d); }, "GET", "/api/offers/",
+         {{"latitude", "51.5"}, {"longitude", "-0.12"}, {"page_size", "7"}, {"radius", "2.5"}}, nullptr, kPage},
+        {"getOffersByCategory", [](auto& t, auto d) { return R::getOffersByCategory(t, "food", 7, d); }, "GET",
+         "/api/offers/", {{"category", "food"}, {"ordering", "-created_ts"}, {"page_size", "7"}}, nullptr, kPage},
+        {"getOffersByLocationCode", [](auto& t, auto d) { return R::getOffersByLocationCode(t, "food", 7, d); }, "GET",
+         "/api/offers/", {{"location_code", "food"}, {"page_size", "7"}}, nullptr, kPage},
+        {"getFavoriteOffers", [](auto& t, auto d) { return R::getFavoriteOffers(t, 9, d); }, "GET", "/api/offers/",
+         {{"favorites", "True"}, {"ordering", "-created_ts"}, {"page_size", "9"}}, nullptr, kPage},
+        {"getOffersFromCursor",
+         [this](auto& t, auto d) {
              return R::getOffersFromCursor(t, server.url("/api/offers/?cursor=cD0y&page_size=10"), d);
-         }),
-         "GET", "/offers/", {{"cursor", "cD0y"}, {"page_size", "10"}}},
-        {"getOffer", start<Offer>([](auto& t, auto d) { return R::getOffer(t, 12, d); }), "GET", "/offers/12/", {},
-         nullptr, Reply::json(kOffer)},
-        {"acceptOffer", start<void>([](auto& t, auto d) { return R::acceptOffer(t, 12, false, d); }), "POST",
-         "/offers/12/acceptances/", {}, R"({"accepted":false})", Reply(204)},
-        {"rateOffer", start<void>([](auto& t, auto d) { return R::rateOffer(t, 12, 4, d); }), "POST",
-         "/offers/12/ratings/", {}, R"({"rating":"4"})", Reply(204)},
-        {"getMemberActionDataForOffer",
-         start<MemberAction>([](auto& t, auto d) { return R::getMemberActionDataForOffer(t, 12, d); }), "GET",
-         "/offers/12/actions/", {}, nullptr, Reply::json(R"({"offer_id":12,"accepted":true,"rating":4})")},
-        {"getMemberRecommendedOffers", start<std::vector<RecommendedOffer>>([](auto& t, auto d) {
-             return R::getMemberRecommendedOffers(t, "M1", std::nullopt, d);
-         }),
-         "GET", "/members/M1/offer-recommendations/", {{"count", "3"}}},
-        {"getMemberRecommendedOffers empty", start<std::vector<RecommendedOffer>>([](auto& t, auto d) {
-             return R::getMemberRecommendedOffers(t, "M1", JsonObject{}, d);
-         }),
-         "GET", "/members/M1/offer-recommendations/"},
-        {"getMemberRecommendedOffers map", start<std::vector<RecommendedOffer>>([](auto& t, auto d) {
+         },
+         "GET", "/api/offers/", {{"cursor", "cD0y"}, {"page_size", "10"}}, nullptr, kPage},
+        {"getOffer", [](auto& t, auto d) { return R::getOffer(t, 12, d); }, "GET", "/api/offers/12/", {}, nullptr,
+         Reply::json(kOffer)},
+        {"acceptOffer", [](auto& t, auto d) { return R::acceptOffer(t, 12, false, d); }, "POST",
+         "/api/offers/12/acceptances/", {}, R"({"accepted":false})", Reply(204)},
+        {"rateOffer", [](auto& t, auto d) { return R::rateOffer(t, 12, 4, d); }, "POST", "/api/offers/12/ratings/", {},
+         R"({"rating":"4"})", Reply(204)},
+        {"getMemberActionDataForOffer", [](auto& t, auto d) { return R::getMemberActionDataForOffer(t, 12, d); }, "GET",
+         "/api/offers/12/actions/", {}, nullptr, Reply::json(R"({"offer_id":12,"accepted":true,"rating":4})")},
+        {"getMemberRecommendedOffers",
+         [](auto& t, auto d) { return R::getMemberRecommendedOffers(t, "M1", std::nullopt, d); }, "GET",
+         "/api/members/M1/offer-recommendations/", {{"count", "3"}}, nullptr, kPage},
+        {"getMemberRecommendedOffers empty",
+         [](auto& t, auto d) { return R::getMemberRecommendedOffers(t, "M1", JsonObject{}, d); }, "GET",
+         "/api/members/M1/offer-recommendations/", {}, nullptr, kPage},
+        {"getMemberRecommendedOffers map",
+         [](auto& t, auto d) {
              return R::getMemberRecommendedOffers(t, "M1", JsonObject{{"count", 5}, {"tag", "new"}}, d);
-         }),
-         "GET", "/members/M1/offer-recommendations/", {{"count", "5"}, {"tag", "new"}}},
-        {"getPresentmentForOffer",
-         start<OfferPresentment>([](auto& t, auto d) { return R::getPresentmentForOffer(t, 12, d); }), "GET",
-         "/offers/12/offerpresentment/", {}, nullptr, Reply::json(R"({"id":1,"offer":12,"title":"Coffee"})")},
-        {"createOfferBooking", start<OfferBooking>([](auto& t, auto d) {
+         },
+         "GET", "/api/members/M1/offer-recommendations/", {{"count", "5"}, {"tag", "new"}}, nullptr, kPage},
+        {"getPresentmentForOffer", [](auto& t, auto d) { return R::getPresentmentForOffer(t, 12, d); }, "GET",
+         "/api/offers/12/offerpresentment/", {}, nullptr, Reply::json(R"({"id":1,"offer":12,"title":"Coffee"})")},
+        {"createOfferBooking",
+         [](auto& t, auto d) {
              return R::createOfferBooking(t, "M1", BookingStatus::awaiting, 12, "L-1", "2031-01-01T09:00:00Z",
                                           "2031-01-01T10:00:00Z", d);
-         }),
-         "POST", "/offer-bookings/M1/", {},
+         },
+         "POST", "/api/offer-bookings/M1/", {},
          R"({"status":"AWAITING_CONFIRMATION","offer":12,"location_code":"L-1",
              "booking_start_datetime":"2031-01-01T09:00:00Z","booking_end_datetime":"2031-01-01T10:00:00Z"})",
          kBooking},
-        {"getOfferBookings",
-         start<std::vector<OfferBooking>>([](auto& t, auto d) { return R::getOfferBookings(t, "M1", 5, d); }), "GET",
-         "/offer-bookings/M1/", {{"ordering", "-created_ts"}, {"page_size", "5"}}, nullptr,
+        {"getOfferBookings", [](auto& t, auto d) { return R::getOfferBookings(t, "M1", 5, d); }, "GET",
+         "/api/offer-bookings/M1/", {{"ordering", "-created_ts"}, {"page_size", "5"}}, nullptr,
          Reply::json("[" + kBooking.body + "]")},
-        {"updateOfferBooking", start<OfferBooking>([](auto& t, auto d) {
-             return R::updateOfferBooking(t, "M1", 9, BookingStatus::cancelled, d);
-         }),
-         "PATCH", "/offer-bookings/M1/9/", {}, R"({"status":"CANCELLED"})", kBooking},
-        {"addToWishList",
-         start<WishlistUpdateResponse>([](auto& t, auto d) { return R::addToWishList(t, "M1", {12, 15}, d); }), "POST",
-         "/members/M1/wishlist/", {}, R"([{"offer_id":12},{"offer_id":15}])",
+        {"updateOfferBooking",
+         [](auto& t, auto d) { return R::updateOfferBooking(t, "M1", 9, BookingStatus::cancelled, d); }, "PATCH",
+         "/api/offer-bookings/M1/9/", {}, R"({"status":"CANCELLED"})", kBooking},
+        {"addToWishList", [](auto& t, auto d) { return R::addToWishList(t, "M1", {12, 15}, d); }, "POST",
+         "/api/members/M1/wishlist/", {}, R"([{"offer_id":12},{"offer_id":15}])",
          Reply::json(R"({"success":[{"offer_id":12},{"offer_id":15}]})")},
-        {"removeFromWishList",
-         start<WishlistUpdateResponse>([](auto& t, auto d) { return R::removeFromWishList(t, "M1", {12}, d); }),
-         "DELETE", "/members/M1/wishlist/", {}, R"([{"offer_id":12}])", Reply::json(R"({"removed":[{"offer_id":12}]})")},
-        {"getWishlist", start<std::vector<Offer>>([](auto& t, auto d) { return R::getWishlist(t, "M1", d); }), "GET",
-         "/members/M1/wishlist/", {{"expired", "true"}}},
-        {"getMemberOffers", start<std::vector<MemberOffer>>([](auto& t, auto d) {
+        {"removeFromWishList", [](auto& t, auto d) { return R::removeFromWishList(t, "M1", {12}, d); }, "DELETE",
+         "/api/members/M1/wishlist/", {}, R"([{"offer_id":12}])", Reply::json(R"({"removed":[{"offer_id":12}]})")},
+        {"getWishlist", [](auto& t, auto d) { return R::getWishlist(t, "M1", d); }, "GET", "/api/members/M1/wishlist/",
+         {{"expired", "true"}}, nullptr, kPage},
+        {"getMemberOffers",
+         [](auto& t, auto d) {
              MemberOffer request;
              request.offerID = 12;
              return R::getMemberOffers(t, "M1", request, d);
-         }),
-         "POST", "/members/M1/member-offers/", {}, R"({"offerID":12})", Reply::json(R"([{"offerID":12}])")},
-    };
-}
-
-using OffersCallsTest = test::CallTest;
-
-TEST_F(OffersCallsTest, EveryCallSendsItsCase) {
-    for (const auto& row : everyCall(server)) {
-        SCOPED_TRACE(row.name);
-        server.on(row.method, "/api" + row.path, row.reply);
-        // The argument, then the stored token.
-        for (const auto& [argument, stored, authorization] :
-             {std::tuple<Token, Token, std::string>{"t", "stored", "JWT t"}, {std::nullopt, "stored", "JWT stored"}}) {
-            store().setToken(stored);
-            std::optional<Seen> seen;
-            const Handle handle = row.start(argument, [&](Seen s) { seen = std::move(s); });
-            ASSERT_TRUE(test::waitFor([&] { return seen.has_value(); }));
-            ASSERT_FALSE(*seen) << seen->value().description();
-            EXPECT_NE(handle, nullptr);
-            const auto request = sent();
-            EXPECT_EQ(request.method, row.method);
-            EXPECT_EQ(request.path, "/api" + row.path);
-            EXPECT_EQ(request.params, row.query);
-            if (row.body) {
-                EXPECT_EQ(parse(request.body), parse(row.body));
-                EXPECT_EQ(sentHeader("Content-Type"), "application/json");
-            } else {
-                EXPECT_EQ(request.body, "");
-            }
-            EXPECT_EQ(sentHeader("Authorization"), authorization);
-            EXPECT_EQ(sentHeader("x-api-key"), "key");
-        }
-    }
-}
-
-TEST_F(OffersCallsTest, WithoutATokenEveryCallFailsAtOnceAndSendsNothing) {
-    for (const auto& row : everyCall(server)) {
-        std::optional<Seen> seen;
-        EXPECT_EQ(row.start(std::nullopt, [&](Seen s) { seen = std::move(s); }), nullptr) << row.name;
-        ASSERT_TRUE(seen.has_value() && seen->has_value()) << row.name;
-        EXPECT_EQ(seen->value().kind(), Kind::invalidToken) << row.name;
-    }
-    test::settle();
-    EXPECT_EQ(server.requestCount(), 0u);
+         },
+         "POST", "/api/members/M1/member-offers/", {}, R"({"offerID":12})", Reply::json(R"([{"offerID":12}])")},
+    });
 }
 
 TEST_F(OffersCallsTest, StatusOnlyCallsReadTheStatusAlone) {
@@ -205,6 +143,54 @@ TEST_F(OffersCallsTest, CursorThatIsNoURLIsRefusedAndNothingSent) {
     }
     test::settle();
     EXPECT_EQ(server.requestCount(), 0u);
+}
+
+TEST_F(OffersCallsTest, CursorIsFollowedWithTheTokenOnlyOnTheGatewaysOrigin) {
+    test::FakeServer pinned(test::FakeServer::Scheme::https), elsewhere;
+    const auto upper = [](std::string url) { return url.replace(0, 4, "HTTP"); };
+    const auto withUser = [](std::string url) { return url.insert(url.find("//") + 2, "evil.example@"); };
+    const auto plain = [](std::string url) { return url.erase(4, 1); };
+    const std::string steal = "/steal?page=2", page = "/api/offers/?page=2";
+    const struct {
+        const test::FakeServer& gateway;
+        const char* gatewayHost;
+        std::string cursor;
+        bool followed;
+    } rows[] = {
+        {server, "127.0.0.1", elsewhere.url(steal, "localhost"), false},
+        {server, "127.0.0.1", elsewhere.url(steal), false},
+        {server, "127.0.0.1", upper(elsewhere.url(steal)), false},
+        {server, "127.0.0.1", withUser(elsewhere.url(steal)), false},
+        {server, "127.0.0.1", elsewhere.url(steal, "127.0.0.2"), false},
+        {server, "127.0.0.1", elsewhere.url(steal, "[::1]"), false},
+        {server, "127.0.0.1", withUser(server.url(page)), false},
+        {server, "127.0.0.1", server.url(page, "localhost"), false},
+        {pinned, "127.0.0.1", elsewhere.url(steal, "localhost"), false},
+        {pinned, "127.0.0.1", plain(pinned.url(page)), false},
+        {server, "127.0.0.1", server.url(page), true},
+        {server, "127.0.0.1", upper(server.url(page)), true},
+        {server, "localhost", server.url(page, "LocalHost"), true},
+        {pinned, "127.0.0.1", pinned.url(page), true},
+    };
+    for (auto* gateway : {&server, &pinned}) gateway->on("GET", "/api/offers/", kPage);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.gateway.url("/api", row.gatewayHost) + " then " + row.cursor);
+        test::useServer(row.gateway, "/api");
+        Lumeno::shared().updateSettings(
+            [&](LumenoSettings& settings) { settings.tenant = row.gateway.url("/api", row.gatewayHost); });
+        const std::size_t before = row.gateway.requestCount();
+        const Call<OfferPage> offers([&](auto d) { return R::getOffersFromCursor("t0ken-s3cret", row.cursor, d); });
+        ASSERT_EQ(offers.result->has_value(), row.followed);
+        if (!row.followed) {
+            EXPECT_EQ(offers.error().kind(), Kind::requestMapping);
+            continue;
+        }
+        ASSERT_EQ(row.gateway.requestCount(), before + 1);
+        EXPECT_EQ(row.gateway.requests().back().headers.find("Authorization"), "JWT t0ken-s3cret");
+    }
+    test::settle();
+    EXPECT_EQ(elsewhere.connectionCount(), 0u);
+    EXPECT_EQ(server.requestCount() + pinned.requestCount(), 4u);  // the followed rows only
 }
 
 TEST_F(OffersCallsTest, OneBadOfferFailsThePageAndTheErrorKeepsTheReply) {

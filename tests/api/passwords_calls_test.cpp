@@ -12,40 +12,40 @@ using R = LumenoRequest;
 
 // The two calls that store the new password.
 const Start setPassword =
-    start<ChangePasswordResponse>([](auto&, auto done) { return R::setMemberPassword("chosen", "otp", done); });
+    [](auto&, auto done) { return R::setMemberPassword("chosen", "otp", done); };
 const Start changePassword =
-    start<ChangePasswordResponse>([](auto& t, auto done) { return R::changePassword(t, "old", "new", done); });
+    [](auto& t, auto done) { return R::changePassword(t, "old", "new", done); };
 
 TEST_F(PasswordCallsTest, WhatEachCallSends) {
     const Reply ok = Reply::json("{}");
     using enum TokenRule;
     checkEachCall({
         {"getPasswordStatus",
-         start<PasswordStatus>([](auto&, auto d) { return R::getPasswordStatus("email", "ada@example.com", d); }),
+         [](auto&, auto d) { return R::getPasswordStatus("email", "ada@example.com", d); },
          "POST", "/api/members/password-exists/", {}, R"({"email":"ada@example.com"})", ok, none},
         {"setMemberPassword", setPassword, "POST", "/api/accounts/choose-password/", {}, R"({"password":"chosen"})", ok,
          otp},
         {"changePassword", changePassword, "PUT", "/api/accounts/change-password/", {},
          R"({"current_password":"old","password":"new"})", ok},
-        {"resetPassword", start<void>([](auto&, auto d) {
+        {"resetPassword", [](auto&, auto d) {
              return R::resetPassword(JsonObject{{"email", "ada@example.com"}}, "captcha", "site", d);
-         }),
+         },
          "POST", "/api/accounts/reset-password/", {}, R"({"email":"ada@example.com"})", ok, none},
         {"doResetPassword",
-         start<void>([](auto&, auto d) { return R::doResetPassword("email", "ada@example.com", "new", "rk", d); }),
+         [](auto&, auto d) { return R::doResetPassword("email", "ada@example.com", "new", "rk", d); },
          "POST", "/api/accounts/do-reset-password/", {},
          R"({"email":"ada@example.com","new_password":"new","reset_key":"rk"})", ok, none},
-        {"registerDevice", start<void>([](auto& t, auto d) { return R::registerDevice(t, "M1", "d1", "ios", d); }),
+        {"registerDevice", [](auto& t, auto d) { return R::registerDevice(t, "M1", "d1", "ios", d); },
          "POST", "/api/members/devices/", {}, R"({"member":"M1","device":"d1","platform":"ios"})", ok},
-        {"deleteDevice", start<void>([](auto& t, auto d) { return R::deleteDevice(t, "d1", d); }), "DELETE",
+        {"deleteDevice", [](auto& t, auto d) { return R::deleteDevice(t, "d1", d); }, "DELETE",
          "/api/members/devices/", {}, R"({"device":"d1"})", ok},
-        {"sendOtp", start<void>([](auto& t, auto d) { return R::sendOtp(t, "mobile", "+4420", d); }), "POST",
+        {"sendOtp", [](auto& t, auto d) { return R::sendOtp(t, "mobile", "+4420", d); }, "POST",
          "/api/members/send-otp/", {}, R"({"mobile":"+4420"})", ok, argument},
         {"generateOTPForService",
-         start<void>([](auto& t, auto d) { return R::generateOTPForService(OTPServiceType::signIn, t, "M1", d); }),
+         [](auto& t, auto d) { return R::generateOTPForService(OTPServiceType::signIn, t, "M1", d); },
          "POST", "/api/members/M1/otp/", {}, R"({"action":"GENERATE","service":"SIGN_IN_OTP"})", ok},
         {"validateOTP",
-         start<void>([](auto& t, auto d) { return R::validateOTP(OTPServiceType::redemption, t, "M1", "123456", d); }),
+         [](auto& t, auto d) { return R::validateOTP(OTPServiceType::redemption, t, "M1", "123456", d); },
          "POST", "/api/members/M1/otp/", {},
          R"({"member_id":"M1","action":"VALIDATE","otp":"123456","service":"REDEMPTION_OTP"})", ok},
     });

@@ -12,19 +12,19 @@ using R = LumenoRequest;
 
 // The calls as the tables start them.
 const Start facebookSignIn =
-    start<MemberResponse>([](auto&, auto done) { return R::enrollMemberFB("fb1", "access", done); });
+    [](auto&, auto done) { return R::enrollMemberFB("fb1", "access", done); };
 const Start googleSignIn =
-    start<MemberResponse>([](auto&, auto done) { return R::authenticateMemberGoogle("g1", "google-id-token", done); });
-const Start appleCheck = start<AppleStatus>([](auto&, auto done) { return R::getMemberStatusApple("a1", done); });
-const Start appleSignIn = start<MemberResponse>([](auto&, auto done) {
+    [](auto&, auto done) { return R::authenticateMemberGoogle("g1", "google-id-token", done); };
+const Start appleCheck = [](auto&, auto done) { return R::getMemberStatusApple("a1", done); };
+const Start appleSignIn = [](auto&, auto done) {
     return R::authenticateMemberApple(AppleLoginDetails("code", "Ada", "Lovelace", "ada@example.com"), done);
-});
+};
 const Start facebookLink =
-    start<MemberResponse>([](auto& t, auto done) { return R::linkFacebook(t, "M1", "fb1", "access", done); });
-const Start appleLink = start<MemberResponse>([](auto& t, auto done) { return R::linkApple(t, "code", done); });
+    [](auto& t, auto done) { return R::linkFacebook(t, "M1", "fb1", "access", done); };
+const Start appleLink = [](auto& t, auto done) { return R::linkApple(t, "code", done); };
 const Start googleLink =
-    start<MemberResponse>([](auto& t, auto done) { return R::linkGoogle(t, "google-id-token", "g1", done); });
-const Start delink = start<SocialDelinkResponse>([](auto& t, auto done) { return R::delinkSocial(t, "facebook", done); });
+    [](auto& t, auto done) { return R::linkGoogle(t, "google-id-token", "g1", done); };
+const Start delink = [](auto& t, auto done) { return R::delinkSocial(t, "facebook", done); };
 
 TEST_F(SocialCallsTest, WhatEachCallSends) {
     const Reply ok = Reply::json("{}");

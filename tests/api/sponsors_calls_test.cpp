@@ -5,7 +5,6 @@
 using namespace lumeno;
 using test::Call;
 using test::Reply;
-using test::start;
 using R = LumenoRequest;
 
 namespace {
@@ -28,55 +27,55 @@ using SponsorsCallsTest = test::CallTableTest;
 TEST_F(SponsorsCallsTest, EveryCallSendsItsCase) {
     const auto list = [](const std::string& element) { return Reply::json("[" + element + "]"); };
     checkEachCall({
-        {"getSponsor", start<Sponsor>([](auto& t, auto d) { return R::getSponsor(t, 3, d); }), "GET", "/api/sponsors/3/",
+        {"getSponsor", [](auto& t, auto d) { return R::getSponsor(t, 3, d); }, "GET", "/api/sponsors/3/",
          {}, nullptr, Reply::json(kSponsor)},
-        {"getSponsors", start<SponsorPage>([](auto& t, auto d) {
+        {"getSponsors", [](auto& t, auto d) {
              return R::getSponsors(t, {{"page_size", 99}, {"industry", "food"}}, 20, d);
-         }),
+         },
          "GET", "/api/sponsors/", {{"industry", "food"}, {"page_size", "20"}}, nullptr, list(kSponsor)},
         // The cursor is the whole request, whatever the parameters and the page size.
-        {"getSponsorsFrom", start<SponsorPage>([this](auto& t, auto d) {
+        {"getSponsorsFrom", [this](auto& t, auto d) {
              return R::getSponsorsFrom(t, server.url(kCursorPath), {{"industry", "food"}}, 20, d);
-         }),
+         },
          "GET", "/api/sponsors/", {{"cursor", "cD0y"}}, nullptr, list(kSponsor)},
-        {"getSponsorsFrom other arguments", start<SponsorPage>([this](auto& t, auto d) {
+        {"getSponsorsFrom other arguments", [this](auto& t, auto d) {
              return R::getSponsorsFrom(t, server.url(kCursorPath), {}, 5, d);
-         }),
+         },
          "GET", "/api/sponsors/", {{"cursor", "cD0y"}}, nullptr, list(kSponsor)},
-        {"getTrimmedSponsors", start<std::vector<TrimSponsor>>([](auto& t, auto d) {
+        {"getTrimmedSponsors", [](auto& t, auto d) {
              return R::getTrimmedSponsors(t, {{"page_size", 1}}, 30, d);
-         }),
+         },
          "GET", "/api/trim/sponsors", {{"page_size", "30"}}, nullptr, list(kSponsor)},
         // "sponsor_id" and "limit" replace the caller's; no "page_size" is added.
-        {"getSponsorLocations sponsor", start<LocationPage>([](auto& t, auto d) {
+        {"getSponsorLocations sponsor", [](auto& t, auto d) {
              return R::getSponsorLocations(t, 3, 10, {{"limit", 100}, {"sponsor_id", 1}, {"radius", 5}}, d);
-         }),
+         },
          "GET", "/api/locations/", {{"limit", "10"}, {"radius", "5"}, {"sponsor_id", "3"}}, nullptr,
          Reply::json(kLocations)},
-        {"getSponsorLocations", start<LocationPage>([](auto& t, auto d) {
+        {"getSponsorLocations", [](auto& t, auto d) {
              return R::getSponsorLocations(t, {{"sponsor_id", 3}}, d);
-         }),
+         },
          "GET", "/api/locations/", {{"sponsor_id", "3"}}, nullptr, Reply::json(kLocations)},
-        {"getLocationBasedOffers", start<Locations>([](auto& t, auto d) {
+        {"getLocationBasedOffers", [](auto& t, auto d) {
              return R::getLocationBasedOffers(t, {{"latitude", 51.5}, {"longitude", -0.13}}, d);
-         }),
+         },
          "GET", "/api/locations/", {{"latitude", "51.5"}, {"longitude", "-0.13"}}, nullptr, Reply::json(kLocations)},
         // The PIN goes as the text given; the reply's body is never read.
-        {"verifyMerchantPin", start<void>([](auto& t, auto d) { return R::verifyMerchantPin(t, 3, "0042", d); }),
+        {"verifyMerchantPin", [](auto& t, auto d) { return R::verifyMerchantPin(t, 3, "0042", d); },
          "POST", "/api/sponsors/3/pin/", {}, R"({"pin":"0042"})", Reply(200, "PIN accepted")},
-        {"getSponsorBaseRate", start<std::vector<SponsorBaseRateResponse>>([](auto& t, auto d) {
+        {"getSponsorBaseRate", [](auto& t, auto d) {
              return R::getSponsorBaseRate(t, 3, 1, d);
-         }),
+         },
          "GET", "/api/sponsors/3/base-rates/", {{"loyalty_account", "1"}}, nullptr,
          list(R"({"id":1,"sponsor":3,"base_rate":1.5})")},
-        {"getSponsorDefaultBaseRate award", start<std::vector<SponsorDefaultRateResponse>>([](auto& t, auto d) {
+        {"getSponsorDefaultBaseRate award", [](auto& t, auto d) {
              return R::getSponsorDefaultBaseRate(t, Policy::award, 1, d);
-         }),
+         },
          "GET", "/api/point-conversion-rates/list/", {{"loyalty_account_id", "1"}, {"policy_type", "Award"}}, nullptr,
          list(R"({"id":4,"policy_type":"Award","conversion_rate":0.5})")},
-        {"getSponsorDefaultBaseRate reward", start<std::vector<SponsorDefaultRateResponse>>([](auto& t, auto d) {
+        {"getSponsorDefaultBaseRate reward", [](auto& t, auto d) {
              return R::getSponsorDefaultBaseRate(t, Policy::reward, 2, d);
-         }),
+         },
          "GET", "/api/point-conversion-rates/list/", {{"loyalty_account_id", "2"}, {"policy_type", "Reward"}}},
     });
 }

@@ -30,10 +30,13 @@ struct Fault {
     const char* host = "127.0.0.1";        // of the gateway
     const char* pinnedHost = "127.0.0.1";  // of the base URL
     bool testRoots = true;                 // false: the embedded roots, which did not sign the server's certificate
+    std::string cursor = {};               // the call: the offers page at this cursor; empty: a login
+    std::size_t logged = 2;                // network log entries: the request and its outcome, or none unsent
 };
 
 TEST(FaultMatrix, EachFaultEndsInOneCompletionStoresNothingAndLogsNoSecret) {
     const auto https = FakeServer::Scheme::https;
+    const FakeServer elsewhere;  // another origin on the gateway's host: nothing may reach it
     const Fault faults[] = {
         {"connection refused", Reply::json(kLogin), Kind::underlying, Failure::couldNotConnect,
          FakeServer::Scheme::http, "127.0.0.2"},
@@ -54,6 +57,13 @@ TEST(FaultMatrix, EachFaultEndsInOneCompletionStoresNothingAndLogsNoSecret) {
          Kind::underlying, Failure::destinationRefused},
         {"unpinned CA", Reply::json(kLogin), Kind::underlying, Failure::tls, https, "127.0.0.1", "127.0.0.1", false},
         {"another host name", Reply::json(kLogin), Kind::underlying, Failure::tls, https, "localhost", "localhost"},
+        {.name = "cursor to another origin", .reply = Reply::json("[]"), .kind = Kind::requestMapping,
+         .cursor = elsewhere.url("/steal?page=2", "localhost"), .logged = 0},
+        {"redirect to another port", Reply(307, "", {{"Location", elsewhere.url("/api/members/login/")}}),
+         Kind::underlying, Failure::destinationRefused},
+        {"Content-Length over the cap",
+         Reply::cut("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(detail::maxReplyBody + 1) + "\r\n\r\n" + kLogin),
+         Kind::underlying, Failure::replyTooLarge},
     };
     std::vector<std::string> log;
     setNetworkLogSink([&](std::string_view entry) { log.emplace_back(entry); });
@@ -73,22 +83,25 @@ TEST(FaultMatrix, EachFaultEndsInOneCompletionStoresNothingAndLogsNoSecret) {
         detail::setTransportTimeouts({.connect = 10s, .total = fault.reply.delay > 0ms ? 300ms : 30s});
 
         int calls = 0;
-        std::optional<Result<MemberResponse>> result;
-        LumenoRequest::login("ann", "pa55-s3cret", [&](Result<MemberResponse> r) {
+        std::optional<LumenoError> error;
+        const auto completion = [&](const auto& result) {
             ++calls;
-            result = std::move(r);
-        });
+            if (!result) error = result.error();
+        };
+        const Handle call = fault.cursor.empty() ? LumenoRequest::login("ann", "pa55-s3cret", completion)
+                                                 : LumenoRequest::getOffersFromCursor("t0ken-s3cret", fault.cursor, completion);
         ASSERT_TRUE(test::waitFor([&] { return calls > 0; }));
         test::settle();
         EXPECT_EQ(calls, 1);
-        ASSERT_FALSE(*result);
-        EXPECT_EQ(result->error().kind(), fault.kind) << result->error().description();
-        EXPECT_EQ(result->error().transportFailure(), fault.failure) << result->error().description();
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->kind(), fault.kind) << error->description();
+        EXPECT_EQ(error->transportFailure(), fault.failure) << error->description();
         EXPECT_EQ(CredentialsManager::shared().token(), std::nullopt);
-        EXPECT_EQ(log.size(), 2u);
+        EXPECT_EQ(log.size(), fault.logged);
         for (const auto& entry : log) EXPECT_EQ(entry.find("s3cret"), std::string::npos) << entry;
         test::resetTransport();
     }
+    EXPECT_EQ(elsewhere.connectionCount(), 0u);
     setNetworkLogSink(nullptr);
     KeychainWrapper::setSecretStore(nullptr);
 }

@@ -182,26 +182,44 @@ TEST_F(Transport, HeaderFieldsThatWouldSplitTheRequestAreNotSent) {
 }
 
 TEST_F(Transport, FollowsRedirectsOnlyWithinTheRules) {
-    server.otherwise(Reply(200, "arrived"));
+    FakeServer pinned(FakeServer::Scheme::https), elsewhere;  // elsewhere: another port of the gateway's host
+    const auto upper = [](std::string url) { return url.replace(0, 4, "HTTP"); };
+    const auto withUser = [](std::string url) { return url.insert(url.find("//") + 2, "evil.example@"); };
     const struct {
         int status;
         std::string location;
-        std::size_t requests;    // what the server saw
+        std::size_t requests;    // what the gateway saw
         std::string lastMethod;  // of the last of them; a GET goes without the body
         int delivered;           // the status delivered: the target's 200, or a refused redirect's own
+        FakeServer* gateway = nullptr;  // null: the plain one of the fixture
     } cases[] = {
         {302, "/target", 2, "GET", 200},
         {307, "/target", 2, "POST", 200},
+        {307, upper(server.url("/target")), 2, "POST", 200},
         {302, "https://127.0.0.2/target", 1, "POST", 302},
         {302, server.url("/target", "localhost"), 1, "POST", 302},  // another host, though the same server
         {307, "/v1/members/login/", 6, "POST", 307},                // five redirects at most
+        // Other origins: the member's token goes nowhere but the gateway.
+        {307, elsewhere.url("/target"), 1, "POST", 307},
+        {307, elsewhere.url("/target", "localhost"), 1, "POST", 307},
+        {307, upper(elsewhere.url("/target")), 1, "POST", 307},
+        {307, withUser(elsewhere.url("/target")), 1, "POST", 307},
+        {307, withUser(server.url("/target")), 1, "POST", 307},
+        {307, elsewhere.url("/target", "127.0.0.2"), 1, "POST", 307},
+        {307, elsewhere.url("/target", "[::1]"), 1, "POST", 307},
+        {307, elsewhere.url("/target"), 1, "POST", 307, &pinned},
+        {307, pinned.url("/target").erase(4, 1), 1, "POST", 307, &pinned},  // the gateway's port, without TLS
+        {307, pinned.url("/target"), 2, "POST", 200, &pinned},
     };
+    for (FakeServer* gateway : {&server, &pinned}) gateway->otherwise(Reply(200, "arrived"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.location);
-        server.on("POST", "/v1/members/login/", Reply(c.status, "", {{"Location", c.location}}));
-        const std::size_t before = server.requestCount();
+        FakeServer& gateway = c.gateway ? *c.gateway : server;
+        test::useServer(gateway);
+        gateway.on("POST", "/v1/members/login/", Reply(c.status, "", {{"Location", c.location}}));
+        const std::size_t before = gateway.requestCount();
         const auto delivery = test::sendAndWait(service::Login{"ann", "pw"});
-        const auto seen = server.requests();
+        const auto seen = gateway.requests();
         EXPECT_EQ(seen.size() - before, c.requests);
         EXPECT_EQ(seen.back().method, c.lastMethod);
         EXPECT_EQ(seen.back().body, c.lastMethod == "GET" ? "" : seen[before].body);
@@ -210,7 +228,11 @@ TEST_F(Transport, FollowsRedirectsOnlyWithinTheRules) {
         const Response* reply = result ? &*result : result.error().response();
         ASSERT_NE(reply, nullptr);
         EXPECT_EQ(reply->statusCode, c.delivered);
+        if (c.requests == 1) {
+            EXPECT_EQ(result.error().transportFailure(), LumenoError::TransportFailure::destinationRefused);
+        }
     }
+    EXPECT_EQ(elsewhere.connectionCount(), 0u);
 }
 
 TEST_F(Transport, BaseUrlWithoutHostStopsTheProcess) {

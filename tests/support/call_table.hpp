@@ -4,6 +4,7 @@
 
 #include <boost/json.hpp>
 
+#include <concepts>
 #include <functional>
 #include <map>
 #include <memory>
@@ -21,24 +22,33 @@ using Query = std::multimap<std::string, std::string>;
 
 /// What a completion saw: nothing for a value, else the failure.
 using Seen = std::optional<LumenoError>;
-using Start = std::function<Handle(const Token&, std::function<void(Seen)>)>;
 
-/// Erases a call's result type: `call(token, completion)` starts it.
-template <class T, class Starter>
-Start start(Starter call) {
-    return [call](const Token& token, std::function<void(Seen)> done) {
-        return call(token, [done](Result<T> result) { done(result ? Seen() : Seen(result.error())); });
-    };
-}
+/// A completion for any result type that hands on only what `Seen` keeps.
+struct Done {
+    template <std::invocable<Seen> F>
+    Done(F f) : report(std::move(f)) {}
+
+    template <class T>
+    void operator()(Result<T> result) const {
+        report(result ? Seen() : Seen(result.error()));
+    }
+
+    std::function<void(Seen)> report;
+};
+
+/// Starts a call with a token and a completion, e.g. `[](auto& t, auto d) { return R::getOffer(t, 12, d); }`.
+using Start = std::function<Handle(const Token&, Done)>;
 
 /// Which token a call sends.
 enum class TokenRule {
-    standard,  ///< the argument, else the stored token; with neither `invalidToken`, nothing sent
-    none,      ///< no "Authorization", whatever is given or stored
-    argument,  ///< the argument alone, never the stored token; without one it still sends
-    otp,       ///< the call's own one-time-password token "otp", whatever is given or stored
+    standard,          ///< the argument, else the stored token; with neither `invalidToken`, nothing sent
+    none,              ///< no "Authorization", whatever is given or stored
+    argument,          ///< the argument alone, never the stored token; without one it still sends
+    argumentRequired,  ///< the argument alone, never the stored token; without one `invalidToken`, nothing sent
+    otp,               ///< the call's own one-time-password token "otp", whatever is given or stored
 };
 
+/// One call and the request it must send.
 struct CallRow {
     const char* name;
     Start start;
@@ -48,6 +58,8 @@ struct CallRow {
     const char* body = nullptr;  ///< JSON; nullptr: no body
     Reply reply = Reply::json("[]");
     TokenRule rule = TokenRule::standard;
+    /// Checks what differs from request to request and takes it out of the sent body before it is compared.
+    std::function<void(JsonValue& body)> varying = {};
 };
 
 /// The session stored before a call.
@@ -61,10 +73,14 @@ protected:
         KeychainWrapper::setSecretStore(recording);
     }
 
-    /// Each row succeeds against its reply and sends its request, with a token argument, the
-    /// stored token, an empty argument and neither, and carries the "Authorization" its rule
-    /// gives (none for an empty token). A standard row with neither token fails with
-    /// `invalidToken` before returning nullptr, and nothing is sent.
+    /// Each row is started with a token argument, the stored token, an empty argument and
+    /// neither. Where its rule gives a token (or none), the call returns a handle, its completion
+    /// runs on the main queue after the call returned and sees success, and the one request sent
+    /// is the row's: method, path, query, JSON body with "Content-Type: application/json" (no body,
+    /// no type), "x-api-key" and the "Authorization" of its rule (none for an empty token).
+    /// Where its rule needs a token and has none, the completion sees `invalidToken` before the
+    /// call returns nullptr, and nothing is sent. Every completion runs exactly once, on the main
+    /// queue (this thread).
     void checkEachCall(const std::vector<CallRow>& rows);
 
     /// Replaces the stored items with `session` ("old@example.com", "old-token", "pw0").

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <httplib.h>
-
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,13 +15,6 @@
 #include "support/wait.hpp"
 
 namespace lumeno::test {
-
-/// A URL query, decoded, one entry per parameter.
-inline std::multimap<std::string, std::string> parsedQuery(const std::string& query) {
-    httplib::Params params;
-    httplib::detail::parse_query_text(query, params);
-    return {params.begin(), params.end()};
-}
 
 /// Starts one call and waits for its completion.
 template <class T>

@@ -8,6 +8,7 @@
 #include <openssl/x509v3.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <stdexcept>
@@ -118,7 +119,47 @@ FakeServer::Responder always(Reply reply) {
     return [reply = std::move(reply)](const RecordedRequest&) { return reply; };
 }
 
+// ---- queries ------------------------------------------------------------------------------
+
+/// The value of a hexadecimal digit, or -1.
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+/// `text` with "%XX" escapes decoded and "+" read as a space; a "%" without two digits stays.
+std::string percentDecoded(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int high = i + 2 < text.size() ? hexDigit(text[i + 1]) : -1;
+        const int low = high >= 0 ? hexDigit(text[i + 2]) : -1;
+        if (text[i] == '%' && low >= 0) {
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            out += text[i] == '+' ? ' ' : text[i];
+        }
+    }
+    return out;
+}
+
 }  // namespace
+
+std::multimap<std::string, std::string> parsedQuery(std::string_view query) {
+    std::multimap<std::string, std::string> items;
+    for (std::size_t start = 0; !query.empty();) {
+        const auto end = std::min(query.find('&', start), query.size());
+        const auto item = query.substr(start, end - start);
+        const auto equals = std::min(item.find('='), item.size());
+        const auto value = item.substr(std::min(equals + 1, item.size()));
+        items.emplace(percentDecoded(item.substr(0, equals)), percentDecoded(value));
+        if (end == query.size()) break;
+        start = end + 1;
+    }
+    return items;
+}
 
 const TestPki& TestPki::shared() { return Pki::shared().pems; }
 
@@ -155,10 +196,12 @@ FakeServer::FakeServer(Scheme scheme) : scheme_(scheme), fallback_(always(Reply(
 
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         const auto mark = request.target.find('?');
+        std::string query = mark == std::string::npos ? "" : request.target.substr(mark + 1);
+        auto params = parsedQuery(query);
         RecordedRequest recorded{.method = request.method,
                                  .path = request.target.substr(0, mark),
-                                 .query = mark == std::string::npos ? "" : request.target.substr(mark + 1),
-                                 .params = request.params,
+                                 .query = std::move(query),
+                                 .params = std::move(params),
                                  .headers = {},
                                  .body = request.body};
         for (const auto& [name, value] : request.headers)  // less what httplib adds about the sockets

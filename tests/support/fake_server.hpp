@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -54,12 +55,16 @@ struct Reply {
     Reply after(std::chrono::milliseconds wait) &&;
 };
 
+/// A URL query's items in order of name, percent-escapes and "+" decoded. Every "&"-separated
+/// item counts, an empty or repeated one too; an item's value starts after its first "=".
+std::multimap<std::string, std::string> parsedQuery(std::string_view query);
+
 /// One request as the server received it.
 struct RecordedRequest {
     std::string method;
     std::string path;   ///< without the query
     std::string query;  ///< the text after "?", empty when none
-    std::multimap<std::string, std::string> params;  ///< the query's items, percent-decoded
+    std::multimap<std::string, std::string> params;  ///< the query's items, as `parsedQuery` gives them
     HttpHeaders headers;
     std::string body;
 };

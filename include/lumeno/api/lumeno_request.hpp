@@ -47,6 +47,12 @@ namespace lumeno {
 /// carries no "Authorization"), else the stored "token" item; with neither, the completion
 /// gets `invalidToken` at once, on the caller's thread, nothing is sent and the call returns
 /// nullptr. Otherwise the call returns the handle of the request in flight.
+///
+/// A value that names one thing in the path (a member id, a type) goes as one segment, a "/"
+/// in it escaped; an empty one, a "." or a "..", and a number in a URL query that is not
+/// finite, fail the call with `requestMapping`. A text that is not valid UTF-8 in a body
+/// fails it with `encodableMapping`. In each case the completion gets the failure on the main
+/// queue and nothing is sent.
 class LumenoRequest {
 public:
     LumenoRequest() = delete;
@@ -199,8 +205,8 @@ public:
     /// a decoding context, with the cursors of the "prev" and "next" headers.
     static Handle getMemberPrivileges(const Token& token, std::string memberId, std::int64_t pageSize,
                                       Completion<PaginatedResponse<std::vector<Promotion>>> completion);
-    /// The page at a cursor of an earlier privileges page. A cursor that is no URL fails with
-    /// `requestMapping` and nothing is sent.
+    /// The page at a cursor of an earlier privileges page. A cursor that is no URL, or leads off
+    /// the gateway's origin (scheme, host and port), fails with `requestMapping` and nothing is sent.
     static Handle getMemberPrivileges(const Token& token, std::string fromCursor,
                                       Completion<PaginatedResponse<std::vector<Promotion>>> completion);
     /// The member's privilege with the code `privilegeCode`: the first privilege of the first
@@ -232,7 +238,8 @@ public:
     static Handle getFavoriteOffers(const Token& token, std::int64_t pageSize,
                                     Completion<PaginatedResponse<std::vector<Offer>>> completion);
     /// The page a cursor of an earlier page points at. The cursor is sent unchanged as the whole
-    /// URL; one that is no URL fails with `requestMapping` and nothing is sent.
+    /// URL; one that is no URL, or leads off the gateway's origin (scheme, host and port), fails
+    /// with `requestMapping` and nothing is sent.
     static Handle getOffersFromCursor(const Token& token, std::string cursor,
                                       Completion<PaginatedResponse<std::vector<Offer>>> completion);
     static Handle getOffer(const Token& token, std::int64_t id, Completion<Offer> completion);
@@ -278,8 +285,8 @@ public:
     static Handle getSponsors(const Token& token, JsonObject parameters, std::int64_t pageSize,
                               Completion<PaginatedResponse<std::vector<Sponsor>>> completion);
     /// The page at a cursor of an earlier sponsors page. The cursor is the whole request:
-    /// `parameters` and `pageSize` take no part in it. A cursor that is no URL fails with
-    /// `requestMapping` and nothing is sent.
+    /// `parameters` and `pageSize` take no part in it. A cursor that is no URL, or leads off the
+    /// gateway's origin (scheme, host and port), fails with `requestMapping` and nothing is sent.
     static Handle getSponsorsFrom(const Token& token, std::string cursor, JsonObject parameters, std::int64_t pageSize,
                                   Completion<PaginatedResponse<std::vector<Sponsor>>> completion);
     /// The trimmed sponsors as a plain list (cursor headers are ignored); `parameters` go as
@@ -321,7 +328,8 @@ public:
     /// "page_size" and "member_id" set from the arguments, replacing the caller's values.
     static Handle getBITs(const Token& token, std::string memberID, JsonObject parameters, std::int64_t pageSize,
                           Completion<PaginatedResponse<std::vector<LumenoBit>>> completion);
-    /// The page behind a cursor of an earlier activity page.
+    /// The page behind a cursor of an earlier activity page; a cursor off the gateway's origin
+    /// fails with `requestMapping` and nothing is sent.
     static Handle getBITsFromCursor(const Token& token, std::string cursor,
                                     Completion<PaginatedResponse<std::vector<LumenoBit>>> completion);
     static Handle getAccrualDetailsFromBitID(const Token& token, std::int64_t bitId, std::int64_t pageSize,
@@ -373,7 +381,8 @@ public:
                             Completion<std::vector<GetCitiesResponse>> completion);
     /// A signed address for uploading the member's image, named after the member id with six
     /// random letters or digits. Only the `token` argument counts: without it the completion gets
-    /// `invalidToken` at once, whatever is stored.
+    /// `invalidToken` at once, whatever is stored. A member id holding "/" or a control
+    /// character, or "..", cannot name the file: `requestMapping`, nothing sent.
     static Handle getS3ImageUploadURL(const Token& token, std::string memberID, Completion<S3ImageResponse> completion);
     /// As `getS3ImageUploadURL`, for a receipt image.
     static Handle getS3ImageUploadReceiptURL(const Token& token, std::string memberID,

@@ -4,8 +4,6 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include <algorithm>
-#include <cctype>
 #include <mutex>
 
 #include "core/fatal.hpp"
@@ -22,14 +20,6 @@ bool isLoopback(const std::string& host) {
            inet_pton(AF_INET6, host.substr(1, host.size() - 2).c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
 }
 
-std::optional<std::string> part(CURLU* url, CURLUPart which) {
-    char* text = nullptr;
-    if (curl_url_get(url, which, &text, 0) != CURLUE_OK) return std::nullopt;
-    std::string value(text);
-    curl_free(text);
-    return value;
-}
-
 }  // namespace
 
 std::optional<ParsedUrl> ParsedUrl::parse(const std::string& url) {
@@ -37,34 +27,34 @@ std::optional<ParsedUrl> ParsedUrl::parse(const std::string& url) {
     parsed.handle.reset(curl_url());
     if (!parsed.handle || curl_url_set(parsed.handle.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
         return std::nullopt;
-    auto scheme = part(parsed.handle.get(), CURLUPART_SCHEME);
-    auto host = part(parsed.handle.get(), CURLUPART_HOST);
-    if (!scheme || !host || host->empty()) return std::nullopt;
-    std::ranges::transform(*scheme, scheme->begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    parsed.scheme = std::move(*scheme);
-    parsed.host = std::move(*host);
+    auto origin = originOf(parsed.handle.get());
+    if (!origin) return std::nullopt;
+    parsed.origin = std::move(*origin);
     return parsed;
 }
 
 std::optional<std::string> refusal(const std::optional<ParsedUrl>& url, std::string_view text,
                                    const std::string& pinnedHost) {
-    if (!url) return "Not a valid URL: " + std::string(text);
-    if (url->isTls()) {
-        if (HttpHeaders::sameName(url->host, pinnedHost)) return std::nullopt;
-        return "TLS to " + url->host + " refused: only " + pinnedHost + " is trusted";
+    if (!url) return "Not a valid URL, or one with user-info: " + std::string(text);
+    const Origin& destination = url->origin;
+    if (destination.scheme == "https") {
+        if (destination.host == pinnedHost) return std::nullopt;
+        return "TLS to " + destination.host + " refused: only " + pinnedHost + " is trusted";
     }
-    if (url->scheme == "http") {
-        if (isLoopback(url->host)) return std::nullopt;
-        return "Plain HTTP to " + url->host + " refused: only loopback addresses may be reached without TLS";
+    if (destination.scheme == "http") {
+        if (isLoopback(destination.host)) return std::nullopt;
+        return "Plain HTTP to " + destination.host + " refused: only loopback addresses may be reached without TLS";
     }
-    return "Unsupported URL scheme: " + url->scheme;
+    return "Unsupported URL scheme: " + destination.scheme;
 }
 
 std::optional<std::string> redirectRefusal(const ParsedUrl& from, const std::optional<ParsedUrl>& to,
                                            std::string_view toText, const std::string& pinnedHost) {
     if (auto refused = refusal(to, toText, pinnedHost)) return "Redirect refused. " + *refused;
-    if (HttpHeaders::sameName(from.host, to->host)) return std::nullopt;
-    return "Redirect from " + from.host + " to " + to->host + " refused: redirects stay on their host";
+    if (from.origin == to->origin) return std::nullopt;
+    const Origin& destination = to->origin;
+    return "Redirect to " + destination.scheme + "://" + destination.host + ":" + destination.port +
+           " refused: redirects stay on the origin of the request";
 }
 
 std::optional<std::string> malformedHeader(const HttpHeaders& headers) {
@@ -83,12 +73,12 @@ std::string pinnedHostOf(std::string_view baseURL) {
         std::lock_guard lock(mutex);
         if (!lastHost.empty() && lastBase == baseURL) return lastHost;
     }
-    auto parsed = ParsedUrl::parse(std::string(baseURL));
-    if (!parsed) fatal("Invalid base URL: no host");
+    auto origin = originOf(std::string(baseURL));
+    if (!origin) fatal("Invalid base URL: no host");
     std::lock_guard lock(mutex);
     lastBase = baseURL;
-    lastHost = parsed->host;
-    return std::move(parsed->host);
+    lastHost = origin->host;
+    return std::move(origin->host);
 }
 
 bool isLoopbackAddress(const sockaddr* address, int family) {

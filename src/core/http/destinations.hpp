@@ -12,18 +12,18 @@
 #include <string_view>
 
 #include "core/service/http_request.hpp"
+#include "core/service/origin.hpp"
 
 namespace lumeno::detail {
 
-/// A URL parsed by libcurl, with the parts the destination rules read.
+/// A URL parsed by libcurl, with its origin, which the destination rules read.
 struct ParsedUrl {
     std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> handle{nullptr, curl_url_cleanup};
-    std::string scheme;  ///< lower case
-    std::string host;
+    Origin origin;
 
-    /// The URL parsed, or nullopt when it is none or has no host.
+    /// The URL parsed, or nullopt when it is none, has no host or carries user-info.
     static std::optional<ParsedUrl> parse(const std::string& url);
-    [[nodiscard]] bool isTls() const { return scheme == "https"; }
+    [[nodiscard]] bool isTls() const { return origin.scheme == "https"; }
 };
 
 /// Why the session will not send to `url`, or nullopt when it may.
@@ -31,7 +31,8 @@ std::optional<std::string> refusal(const std::optional<ParsedUrl>& url, std::str
                                    const std::string& pinnedHost);
 
 /// Why the session will not follow a redirect from `from` to `to`: it goes where no request
-/// may go, or to another host.
+/// may go, or leaves the origin (scheme, host and port) of the request it answers, which is the
+/// gateway's: the member's token goes nowhere else.
 std::optional<std::string> redirectRefusal(const ParsedUrl& from, const std::optional<ParsedUrl>& to,
                                            std::string_view toText, const std::string& pinnedHost);
 

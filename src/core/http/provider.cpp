@@ -5,6 +5,7 @@
 
 #include "core/http/network_logger.hpp"
 #include "core/http/session.hpp"
+#include "core/shutdown.hpp"
 #include "lumeno/core/main_queue.hpp"
 
 namespace lumeno::detail {
@@ -51,6 +52,7 @@ public:
     }
 
     void cancel() override {
+        if (hasShutDown()) return;  // the shutdown dropped this call: its completion never runs
         std::optional<TransferId> transfer;
         {
             std::lock_guard lock(mutex_);

@@ -6,7 +6,8 @@
 // library may go (core/http/destinations.hpp):
 //   - TLS only to the host of the base URL, trusting only the pinned roots;
 //   - plain HTTP only to loopback addresses (a local sandbox, the tests);
-//   - redirects (at most five) only along the same rules.
+//   - redirects (at most five) only along the same rules, and only on the origin (scheme, host
+//     and port) of the request they answer.
 // A refused destination fails with `underlying` before anything is sent.
 //
 // Threads, and what runs on each:

@@ -33,15 +33,27 @@ std::size_t guarded(Transfer& transfer, std::size_t size, Work work) noexcept {
     return 0;
 }
 
+Abort replyTooLarge() { return {Failure::replyTooLarge, "The reply body is larger than 64 MiB"}; }
+
 std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) noexcept {
     auto& transfer = *static_cast<Transfer*>(user);
     const std::size_t length = size * count;
     std::string& body = transfer.response.data;
     if (length > maxReplyBody - body.size()) {
-        transfer.abort = Abort{Failure::replyTooLarge, "The reply body is larger than 64 MiB"};
+        transfer.abort = replyTooLarge();
         return 0;
     }
     return guarded(transfer, length, [&] { body.append(data, length); });
+}
+
+/// At the end of a reply's headers: a declared length over the cap fails the transfer before
+/// any of the body is taken; one within it sizes the body buffer once. The body itself is
+/// still held to the cap as it arrives, whatever the header said.
+void admitBody(Transfer& transfer) {
+    curl_off_t length = -1;
+    curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    if (length > static_cast<curl_off_t>(maxReplyBody)) transfer.abort = replyTooLarge();
+    else if (length > 0) transfer.response.data.reserve(static_cast<std::size_t>(length));
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -53,17 +65,19 @@ std::string_view trimmed(std::string_view text) {
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) noexcept {
     auto& transfer = *static_cast<Transfer*>(user);
     const std::string_view line(data, size * count);
-    return guarded(transfer, line.size(), [&] {
+    const std::size_t taken = guarded(transfer, line.size(), [&] {
         auto& headers = transfer.response.headers;
         if (line.starts_with("HTTP/")) {
             headers = {};  // a new reply begins (after an interim 1xx one)
             transfer.headersEnded = false;
         } else if (trimmed(line).empty()) {
             transfer.headersEnded = true;
+            admitBody(transfer);
         } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
             headers.add(std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
         }
     });
+    return transfer.abort ? 0 : taken;
 }
 
 Failure failureOf(CURLcode code) {
