@@ -7,12 +7,22 @@
 #include <mutex>
 #include <thread>
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include "core/host_code.hpp"
+#include "core/queue_waiter.hpp"
 
 namespace lumeno {
 
 struct MainQueue::State {
     void handOver();
+    /// Wakes the thread waiting through the queue waiter, unless that is the caller.
+    void wakeWaiter() const;
+
+    int posted = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);  ///< readable while a waiter should look again
+    std::shared_ptr<const detail::QueueWaiter> waiter;      ///< the transport's, while it runs
+    std::thread::id waiting;  ///< the thread inside the waiter; none when nobody is
 
     std::mutex mutex;
     std::condition_variable changed;  ///< a task queued or handed over, the executor changed
@@ -33,6 +43,7 @@ MainQueue::MainQueue() : state_(std::make_unique<State>()) {}
 
 MainQueue::~MainQueue() {
     State& s = *state_;
+    close(s.posted);
     {
         std::lock_guard lock(s.mutex);
         s.stopping = true;
@@ -50,9 +61,28 @@ void MainQueue::post(Task task) {
     {
         std::lock_guard lock(s.mutex);
         s.tasks.push_back(std::move(task));
+        s.wakeWaiter();
     }
     s.changed.notify_all();
 }
+
+void MainQueue::State::wakeWaiter() const {
+    if (waiting == std::thread::id() || waiting == std::this_thread::get_id()) return;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = write(posted, &one, sizeof one);
+}
+
+namespace detail {
+
+void setQueueWaiter(QueueWaiter waiter) {
+    MainQueue::State& s = *MainQueue::shared().state_;
+    std::unique_lock lock(s.mutex);
+    s.waiter = waiter ? std::make_shared<const QueueWaiter>(std::move(waiter)) : nullptr;
+    s.wakeWaiter();
+    s.changed.wait(lock, [&] { return s.waiting == std::thread::id() || s.waiting == std::this_thread::get_id(); });
+}
+
+}  // namespace detail
 
 std::size_t MainQueue::runPending() {
     State& s = *state_;
@@ -86,6 +116,20 @@ bool MainQueue::runUntil(const std::function<bool()>& done, std::chrono::millise
             // The executor runs the tasks; look at `done()` again after its next one.
             if (!s.changed.wait_until(lock, deadline, [&] { return s.handOvers != handedOver || !s.executor; }))
                 break;
+            continue;
+        }
+        if (s.tasks.empty() && s.waiter && s.waiting == std::thread::id()) {
+            // Drive the transfers while waiting, instead of waiting for the I/O thread to.
+            const auto waiter = s.waiter;
+            s.waiting = std::this_thread::get_id();
+            lock.unlock();
+            (*waiter)(s.posted, deadline);
+            std::uint64_t drained = 0;
+            [[maybe_unused]] const auto got = read(s.posted, &drained, sizeof drained);
+            lock.lock();
+            s.waiting = {};
+            s.changed.notify_all();
+            if (s.tasks.empty() && std::chrono::steady_clock::now() >= deadline) break;
             continue;
         }
         if (!s.changed.wait_until(lock, deadline, [&] { return s.executor || !s.tasks.empty(); })) break;

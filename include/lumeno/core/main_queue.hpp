@@ -6,6 +6,11 @@
 
 namespace lumeno {
 
+class MainQueue;
+namespace detail {
+void setQueueWaiter(std::function<void(int, std::chrono::steady_clock::time_point)> waiter);
+}  // namespace detail
+
 /// The host's main queue. Every completion and every reply handler of the library runs here,
 /// in order, one at a time. The host either pumps the queue from its main thread
 /// (`runPending`, `runUntil`) or hands each task to its own event loop (`setExecutor`).
@@ -47,6 +52,7 @@ public:
     void setExecutor(Executor executor);
 
 private:
+    friend void detail::setQueueWaiter(std::function<void(int, std::chrono::steady_clock::time_point)>);
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -8,15 +8,20 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <unordered_map>
 #include <vector>
 
 #include "core/http/transfer.hpp"
+#include "core/queue_waiter.hpp"
 #include "core/shutdown.hpp"
 #include "lumeno/core/main_queue.hpp"
 
@@ -55,8 +60,13 @@ struct Lane {
 
 constexpr long tlsConnectionsPerHost = 10;
 
-/// What an epoll event is about: a socket of lane 0 or 1, a lane's timer, or the wake-up.
-enum class Source : std::uint32_t { plainSocket, tlsSocket, plainTimer, tlsTimer, wake };
+/// What an epoll event is about: a socket of lane 0 or 1, a lane's timer, the wake-up of the
+/// I/O thread, or a task posted to the main queue.
+enum class Source : std::uint32_t { plainSocket, tlsSocket, plainTimer, tlsTimer, wake, queue };
+
+/// How long the I/O thread stays out of the way after a thread pumping the main queue stopped
+/// driving.
+constexpr std::chrono::milliseconds pumpGrace{5};
 
 std::uint64_t tag(Source source, int fd) {
     return (std::uint64_t{static_cast<std::uint32_t>(source)} << 32) | static_cast<std::uint32_t>(fd);
@@ -99,10 +109,11 @@ public:
             std::lock_guard lock(mutex_);
             if (stopping_) return;
             stopping_ = true;
+            wake();  // and never read again: every waiter returns
         }
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
+        parked_.notify_all();
         if (thread_.joinable()) thread_.join();
+        setQueueWaiter(nullptr);
         std::lock_guard lock(mutex_);
         for (auto& [id, transfer] : active_) curl_multi_remove_handle(laneOf(*transfer).multi, transfer->easy);
         active_.clear();
@@ -128,12 +139,15 @@ private:
             curl_multi_setopt(lane.multi, CURLMOPT_TIMERDATA, &lane);
         }
         capTlsConnections(true);
-        // Under the lock, so that a shutdown running meanwhile waits for the thread to exist.
+        // Under the lock, so that a shutdown running meanwhile waits for the thread and the
+        // queue waiter to exist.
         std::lock_guard lock(mutex_);
-        if (onShutdown(ShutdownStep::transfers, [this] { shutdown(); }))
-            thread_ = std::thread([this] { run(); });
-        else
+        if (!onShutdown(ShutdownStep::transfers, [this] { shutdown(); })) {
             stopping_ = true;  // the library shut down before its first transfer
+            return;
+        }
+        thread_ = std::thread([this] { run(); });
+        setQueueWaiter([this](int posted, auto until) { pump(posted, until); });
     }
 
     ~Session() {
@@ -188,35 +202,82 @@ private:
         return 0;
     }
 
-    /// The I/O thread: waits for a socket or a timer of libcurl's, then drives.
+    /// The I/O thread: waits for a socket or a timer of libcurl's, then drives; stays out of the
+    /// way while a thread pumping the main queue drives, and a moment after, as it may pump
+    /// again at once.
     void run() {
-        std::vector<epoll_event> events(64);
+        std::array<epoll_event, 64> events;
         while (true) {
+            {
+                std::unique_lock lock(mutex_);
+                while (!stopping_ && (pumpers_ > 0 || std::chrono::steady_clock::now() - lastPumped_ < pumpGrace))
+                    parked_.wait_for(lock, pumpGrace);
+                if (stopping_) return;
+                ioWaiting_ = true;
+            }
             const int ready = epoll_wait(epollFd_, events.data(), static_cast<int>(events.size()), -1);
             std::lock_guard lock(mutex_);
+            ioWaiting_ = false;
             if (stopping_) return;
-            for (int i = 0; i < ready; ++i) {
-                const epoll_event& event = events[static_cast<std::size_t>(i)];
-                const auto source = static_cast<Source>(event.data.u64 >> 32);
-                const int fd = static_cast<int>(event.data.u64 & 0xffffffff);
-                switch (source) {
-                    case Source::wake: break;
-                    case Source::plainTimer:
-                    case Source::tlsTimer: {
-                        std::uint64_t expirations = 0;
-                        if (read(fd, &expirations, sizeof expirations) > 0)
-                            drive(lanes_[source == Source::tlsTimer ? 1 : 0], CURL_SOCKET_TIMEOUT, 0);
-                        break;
-                    }
-                    case Source::plainSocket:
-                    case Source::tlsSocket: {
-                        int what = 0;
-                        if (event.events & (EPOLLIN | EPOLLHUP)) what |= CURL_CSELECT_IN;
-                        if (event.events & EPOLLOUT) what |= CURL_CSELECT_OUT;
-                        if (event.events & EPOLLERR) what |= CURL_CSELECT_ERR;
-                        drive(lanes_[source == Source::tlsSocket ? 1 : 0], fd, what);
-                        break;
-                    }
+            handle(std::span(events.data(), static_cast<std::size_t>(std::max(ready, 0))));
+        }
+    }
+
+    /// The queue waiter (core/queue_waiter.hpp): a thread pumping the main queue waits for the
+    /// transfers' sockets and timers and for the queue's `posted`, and drives what comes.
+    void pump(int posted, std::chrono::steady_clock::time_point until) {
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_) return;
+            ++pumpers_;
+            if (queueFd_ != posted) {
+                queueFd_ = posted;
+                watch(posted, tag(Source::queue, posted));
+            }
+            if (ioWaiting_) wake();  // the I/O thread leaves epoll_wait and stays out of the way
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        const int timeout = static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, 1'000'000));
+        std::array<epoll_event, 64> events;
+        const int ready = epoll_wait(epollFd_, events.data(), static_cast<int>(events.size()), timeout);
+        std::lock_guard lock(mutex_);
+        --pumpers_;
+        lastPumped_ = std::chrono::steady_clock::now();
+        if (!stopping_) handle(std::span(events.data(), static_cast<std::size_t>(std::max(ready, 0))));
+    }
+
+    void wake() const {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
+    }
+
+    /// Drives what the events call for. Called with the lock held.
+    void handle(std::span<const epoll_event> events) {
+        for (const epoll_event& event : events) {
+            const auto source = static_cast<Source>(event.data.u64 >> 32);
+            const int fd = static_cast<int>(event.data.u64 & 0xffffffff);
+            switch (source) {
+                case Source::queue: break;  // the pumping thread looks at its queue
+                case Source::wake: {
+                    std::uint64_t count = 0;
+                    [[maybe_unused]] const auto got = read(fd, &count, sizeof count);
+                    break;
+                }
+                case Source::plainTimer:
+                case Source::tlsTimer: {
+                    std::uint64_t expirations = 0;
+                    if (read(fd, &expirations, sizeof expirations) > 0)
+                        drive(lanes_[source == Source::tlsTimer ? 1 : 0], CURL_SOCKET_TIMEOUT, 0);
+                    break;
+                }
+                case Source::plainSocket:
+                case Source::tlsSocket: {
+                    int what = 0;
+                    if (event.events & (EPOLLIN | EPOLLHUP)) what |= CURL_CSELECT_IN;
+                    if (event.events & EPOLLOUT) what |= CURL_CSELECT_OUT;
+                    if (event.events & EPOLLERR) what |= CURL_CSELECT_ERR;
+                    drive(lanes_[source == Source::tlsSocket ? 1 : 0], fd, what);
+                    break;
                 }
             }
         }
@@ -326,6 +387,11 @@ private:
 
     std::mutex mutex_;  ///< held by whoever drives a lane, and for everything below
     bool stopping_ = false;
+    int pumpers_ = 0;          ///< threads waiting in `pump`
+    std::chrono::steady_clock::time_point lastPumped_;
+    bool ioWaiting_ = false;   ///< the I/O thread is in epoll_wait
+    std::condition_variable parked_;  ///< the I/O thread waits here while others drive
+    int queueFd_ = -1;         ///< the main queue's `posted`, once watched
     std::unordered_map<TransferId, std::unique_ptr<Transfer>> active_;
     std::vector<CURL*> pool_;  ///< easy handles of finished transfers, for the next ones
 };
