@@ -7,6 +7,7 @@
 #include "core/http/session.hpp"
 #include "lumeno/core/credentials_manager.hpp"
 #include "lumeno/core/lumeno.hpp"
+#include "lumeno/core/main_queue.hpp"
 #include "lumeno/core/network_log.hpp"
 #include "support/nghttpd.hpp"
 #include "support/transport.hpp"
@@ -102,6 +103,24 @@ TEST_F(Transport, TwoHundredSequentialRequestsShareOneConnection) {
     for (int i = 0; i < 200; ++i) ASSERT_TRUE(test::sendAndWait(service::GetCountries{"t"})->result.value());
     EXPECT_EQ(server.requestCount(), 200u);
     EXPECT_EQ(server.connectionCount(), 1u);
+}
+
+TEST_F(Transport, ACallAwaitedOnTheMainQueueIsDrivenByTheWaitingThread) {
+    server.on("GET", "/v1/countries/", Reply(200, "[]"));
+    int drivenHere = 0;
+    for (int i = 0; i < 20; ++i) {
+        auto driver = std::make_shared<std::optional<std::thread::id>>();
+        HttpRequest request{.method = HttpMethod::get, .url = server.url("/v1/countries/"), .headers = {}, .body = {}};
+        startTransfer(std::move(request), Lumeno::shared().settings()->baseURL, [driver](Result<Response> result) {
+            EXPECT_TRUE(result.has_value());
+            MainQueue::shared().post([driver, thread = std::this_thread::get_id()] { *driver = thread; });
+        });
+        ASSERT_TRUE(test::waitFor([&] { return driver->has_value(); }));
+        drivenHere += **driver == std::this_thread::get_id();
+    }
+    // The I/O thread may take a reply that comes while it has not yet stepped aside; most of
+    // them are this thread's, none without the waiting thread driving.
+    EXPECT_GE(drivenHere, 10);
 }
 
 TEST_F(Transport, ABurstOverHttp2SharesOneConnection) {

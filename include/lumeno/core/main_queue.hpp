@@ -38,8 +38,10 @@ public:
     std::size_t runPending();
 
     /// Runs tasks as they arrive until `done()` holds or `timeout` passes; returns `done()`.
-    /// While an executor is set it runs nothing and only waits for `done()`, which it checks
-    /// after each task the executor takes.
+    /// While it waits for a task, the calling thread drives the library's transfers itself, so
+    /// that a call awaited here needs no hand-off between threads. While an executor is set it
+    /// runs nothing and only waits for `done()`, which it checks after each task the executor
+    /// takes.
     bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
     /// From now on tasks go to `executor` instead of the queue (nullptr restores the queue).

@@ -10,21 +10,27 @@
 //     and port) of the request they answer.
 // A refused destination fails with `underlying` before anything is sent.
 //
-// Threads, and what runs on each:
+// Threads, and what runs on each. Whoever holds the session's lock drives its multi handles; the
+// others wait for it.
 //   - A caller's thread (any thread the host calls from) builds the request, runs the request
-//     hook, and starts the transfer itself: under the multi's lock it adds the transfer and lets
-//     libcurl send at once. Cancelling also takes the lock and removes the transfer.
-//   - The I/O thread (started with the session) waits in epoll_wait for the sockets libcurl
-//     watches and for libcurl's own timer, and only then takes the lock and drives the multi:
-//     reads replies, follows redirects, ends transfers.
-//   - Whichever of the two holds the lock runs libcurl's callbacks and a finished transfer's
-//     `done`, which only hands the outcome on (to `MainQueue`). Neither runs host code.
-//   - The host's thread pumping `MainQueue` (or the queue's hand-over thread, which gives tasks
-//     to the host's executor) runs completions, log sinks and the host's callbacks.
+//     hook, and starts the transfer itself: under the lock it adds the transfer and lets libcurl
+//     send at once. Cancelling also takes the lock and removes the transfer.
+//   - A thread pumping `MainQueue` (`runUntil`) that finds no task waits in the session
+//     (core/queue_waiter.hpp): in epoll_wait on the sockets libcurl watches, libcurl's timers and
+//     the queue's own wake-up, and drives what comes, so a call started and awaited on one thread
+//     needs no other. One thread pumps this way at a time.
+//   - The I/O thread (started with the session) does the same while nobody pumps (a host that
+//     hands tasks to its own loop through `setExecutor`, or runs `runPending` from it); while a
+//     thread pumps, and for 5 ms after, it stays out of the way.
+//   - Whichever thread drives runs libcurl's callbacks and a finished transfer's `done`, which
+//     only hands the outcome on (to `MainQueue`): the I/O thread never runs host code.
+//   - Completions, log sinks and the host's callbacks run where `MainQueue` runs its tasks: on
+//     the pumping thread, or through the queue's hand-over thread in the host's executor.
 // Stopping (`Lumeno::shutdown()`, or static destruction when the host did not): first the
-// session, if it was started (the I/O thread ends and joins, the transfers in flight are dropped
-// without their `done`); then the requests held for a re-login are dropped; then the main queue's
-// executor. The main queue itself, created before the session, goes last.
+// session, if it was started (the I/O thread ends and joins, a pumping thread stops driving, the
+// transfers in flight are dropped without their `done`); then the requests held for a re-login
+// are dropped; then the main queue's executor. The main queue itself, created before the session,
+// goes last (its hand-over thread with it).
 
 #include <chrono>
 #include <cstdint>
@@ -46,8 +52,8 @@ using TransferDone = std::move_only_function<void(Result<Response>)>;
 inline constexpr std::size_t maxReplyBody = std::size_t{64} << 20;
 
 /// Sends `request`, pinned to the host of `baseURL`. `done` runs exactly once, on the thread
-/// driving the session at the time (this one, or the I/O thread), unless the transfer is
-/// cancelled first; after `Lumeno::shutdown()` it runs at once,
+/// driving the session at the time (this one, a pumping one or the I/O thread), unless the
+/// transfer is cancelled first; after `Lumeno::shutdown()` it runs at once,
 /// on the calling thread, with a cancelled `underlying` failure. A base URL without a host
 /// stops the process.
 TransferId startTransfer(HttpRequest request, std::string_view baseURL, TransferDone done);
