@@ -13,6 +13,7 @@ cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=
 cmake --build build-bench -j "$(nproc)" --target bench_calls_bench bench_offers_decode_bench
 
 h2=()
+PATH=$PATH:/usr/sbin  # where Debian puts nghttpd
 if command -v nghttpd >/dev/null; then
   pki=$(mktemp -d)
   trap 'rm -rf "$pki"' EXIT
