@@ -61,6 +61,9 @@ struct Lane {
 
 constexpr long tlsConnectionsPerHost = 10;
 
+/// The easy handles kept for later transfers; those of a larger burst are let go.
+constexpr std::size_t pooledHandles = 64;
+
 /// What an epoll event is about: a socket of lane 0 or 1, a lane's timer, the wake-up of the
 /// I/O thread, or a task posted to the main queue.
 enum class Source : std::uint32_t { plainSocket, tlsSocket, plainTimer, tlsTimer, wake, queue };
@@ -351,8 +354,10 @@ private:
         return lane;
     }
 
-    /// Gives the transfer's easy handle back to the pool, its connections kept by the multi.
+    /// Gives the transfer's easy handle back to the pool, or lets it go when the pool is full;
+    /// its connections stay with the multi either way.
     void release(std::unique_ptr<Transfer> transfer) {
+        if (pool_.size() == pooledHandles) return curl_easy_cleanup(transfer->easy);
         // Nothing of the transfer's stays referred to: its headers and URL go with it.
         curl_easy_setopt(transfer->easy, CURLOPT_HTTPHEADER, nullptr);
         curl_easy_setopt(transfer->easy, CURLOPT_CURLU, nullptr);
