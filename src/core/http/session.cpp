@@ -119,7 +119,10 @@ public:
         if (thread_.joinable()) thread_.join();
         setQueueWaiter(nullptr);
         std::lock_guard lock(mutex_);
-        for (auto& [id, transfer] : active_) curl_multi_remove_handle(laneOf(*transfer).multi, transfer->easy);
+        for (auto& [id, transfer] : active_) {
+            curl_multi_remove_handle(laneOf(*transfer).multi, transfer->easy);
+            release(std::move(transfer));
+        }
         active_.clear();
     }
 
