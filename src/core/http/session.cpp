@@ -1,7 +1,8 @@
-// The session's I/O loop: one libcurl multi handle driven through its socket interface. Whoever
-// holds the multi's lock drives it: a caller starting a transfer adds it and sends at once on
-// its own thread; the I/O thread waits in epoll_wait for the sockets libcurl watches and for
-// libcurl's own timer (a timerfd), and drives only when one of them fires.
+// The session's I/O loop: two libcurl multi handles (plain HTTP, TLS) driven through their socket
+// interface, their sockets and timers (timerfds) in one epoll set. Whoever holds the session's
+// lock drives: a caller starting a transfer (it sends at once on its own thread), a thread
+// pumping the main queue while it waits, or the I/O thread when nobody else does (see
+// session.hpp for the threads and their order).
 
 #include <poll.h>
 #include <sys/epoll.h>
