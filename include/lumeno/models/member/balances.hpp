@@ -10,8 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/export.hpp"
 
 namespace lumeno {
@@ -24,7 +23,9 @@ struct LUMENO_EXPORT PendingPointBalance {
     double availablePoints = 0;            ///< "available_points", strict
     double pendingPoints = 0;              ///< "pending_points", strict
 
-    static PendingPointBalance decode(const JsonValue& json, const Decoder& decoder);
+    static PendingPointBalance decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<PendingPointBalance>::decode(json, decoder);
+    }
 };
 
 /// The change of one loyalty account's balance. Does not use the decoding context.
@@ -35,7 +36,9 @@ struct LUMENO_EXPORT LoyaltyBalance {
     float balanceNew = 0;           ///< "new_balance", strict
     float balanceOld = 0;           ///< "old_balance", strict
 
-    static LoyaltyBalance decode(const JsonValue& json, const Decoder& decoder);
+    static LoyaltyBalance decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<LoyaltyBalance>::decode(json, decoder);
+    }
 };
 
 /// One balance tag of the loyalty programme.
@@ -44,7 +47,9 @@ struct LUMENO_EXPORT BalanceTag {
     std::optional<std::string> name;         ///< "name", lenient
     std::optional<std::string> description;  ///< "description", lenient
 
-    static BalanceTag decode(const JsonValue& json, const Decoder& decoder);
+    static BalanceTag decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<BalanceTag>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/export.hpp"
 
 namespace lumeno {
@@ -26,8 +25,10 @@ struct LUMENO_EXPORT LookUp {
         std::optional<std::string> name;        ///< "name", strict
         std::optional<std::string> localeCode;  ///< "locale_code", strict
 
-        static Localisation decode(const JsonValue& json, const Decoder& decoder);
-        [[nodiscard]] JsonValue toJson() const;
+        static Localisation decode(const JsonValue& json, const Decoder& decoder) {
+            return detail::Record<Localisation>::decode(json, decoder);
+        }
+        [[nodiscard]] JsonValue toJson() const { return detail::Record<Localisation>::toJson(*this); }
     };
 
     std::int64_t id = 0;                             ///< "id", strict
@@ -42,8 +43,10 @@ struct LUMENO_EXPORT LookUp {
     /// translation that fails, gives absent and the look-up value stands.
     std::optional<std::vector<Localisation>> localisations;
 
-    static LookUp decode(const JsonValue& json, const Decoder& decoder);
-    [[nodiscard]] JsonValue toJson() const;
+    static LookUp decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<LookUp>::decode(json, decoder);
+    }
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<LookUp>::toJson(*this); }
 };
 
 /// A region of a country. Encodes every key, an absent field as null.
@@ -54,8 +57,10 @@ struct LUMENO_EXPORT Region {
     std::int64_t country = 0;                 ///< "country", strict
     std::optional<std::string> countryName;   ///< "country_name", lenient
 
-    static Region decode(const JsonValue& json, const Decoder& decoder);
-    [[nodiscard]] JsonValue toJson() const;
+    static Region decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<Region>::decode(json, decoder);
+    }
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<Region>::toJson(*this); }
 };
 
 /// A country. Encodes every key, an absent field as null.
@@ -64,8 +69,10 @@ struct LUMENO_EXPORT Country {
     std::optional<std::string> name;      ///< "name", lenient
     std::optional<std::string> isoCode;   ///< "iso_code", lenient
 
-    static Country decode(const JsonValue& json, const Decoder& decoder);
-    [[nodiscard]] JsonValue toJson() const;
+    static Country decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<Country>::decode(json, decoder);
+    }
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<Country>::toJson(*this); }
 };
 
 /// One city of a region. Encodes only its present fields.
@@ -75,8 +82,10 @@ struct LUMENO_EXPORT GetCitiesResponse {
     std::optional<std::string> cityCode;          ///< "city_code", lenient
     std::optional<std::int64_t> versionCounter;   ///< "version_counter", lenient
 
-    static GetCitiesResponse decode(const JsonValue& json, const Decoder& decoder);
-    [[nodiscard]] JsonValue toJson() const;
+    static GetCitiesResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<GetCitiesResponse>::decode(json, decoder);
+    }
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<GetCitiesResponse>::toJson(*this); }
 };
 
 }  // namespace lumeno

@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/export.hpp"
 
 namespace lumeno {
@@ -33,10 +32,12 @@ struct LUMENO_EXPORT SponsorStatistics {
 
 /// The sponsor analytics reply.
 struct LUMENO_EXPORT SponsorStatisticsResponse {
-    std::vector<SponsorStatistics> sponsorsList;  ///< "sponsor_group", strict (one bad row fails the reply)
     std::optional<std::int64_t> totalCount;       ///< "total_count", lenient; read first
+    std::vector<SponsorStatistics> sponsorsList;  ///< "sponsor_group", strict (one bad row fails the reply)
 
-    static SponsorStatisticsResponse decode(const JsonValue& json, const Decoder& decoder);
+    static SponsorStatisticsResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<SponsorStatisticsResponse>::decode(json, decoder);
+    }
 };
 
 /// One category row: [name, code, sponsor count].
@@ -52,7 +53,9 @@ struct LUMENO_EXPORT CategoryStatistics {
 struct LUMENO_EXPORT CategoryStatisticsResponse {
     std::vector<CategoryStatistics> categoriesList;  ///< "category_group", strict (one bad row fails the reply)
 
-    static CategoryStatisticsResponse decode(const JsonValue& json, const Decoder& decoder);
+    static CategoryStatisticsResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<CategoryStatisticsResponse>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno
