@@ -10,6 +10,8 @@ namespace lumeno {
 
 class MainQueue;
 namespace detail {
+/// How a thread pumping the main queue waits when it finds no task; set by the library's network
+/// session, never by a host.
 LUMENO_EXPORT void setQueueWaiter(std::function<void(int, std::chrono::steady_clock::time_point)> waiter);
 }  // namespace detail
 
