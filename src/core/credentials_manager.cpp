@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <vector>
 
 #include "lumeno/core/lumeno.hpp"
 
@@ -26,6 +27,15 @@ constexpr double kLatestExpirySeconds = 9.2e9;
 // Tokens are renewed this long before the platform's expiry.
 constexpr double kExpiryMarginSeconds = 120.0;
 
+using Changes = std::vector<KeychainWrapper::Change>;
+
+/// "sessionTypeKey", then "sessionTypePassword" for a password session only.
+void addSessionType(Changes& changes, const CredentialsManager::SessionType& sessionType) {
+    changes.push_back({CredentialsManager::sessionTypeKey, sessionType.isPassword() ? "0" : "1"});
+    if (sessionType.isPassword())
+        changes.push_back({CredentialsManager::sessionTypePasswordKey, sessionType.passwordText()});
+}
+
 }  // namespace
 
 CredentialsManager& CredentialsManager::shared() {
@@ -39,21 +49,15 @@ CredentialsManager::CredentialsManager(KeychainWrapper keychain, std::function<D
       formatter_("yyyy-MM-dd'T'HH:mm:ss.SSSZ", "en_US_POSIX",
                  programTimeZoneId(Lumeno::shared().settings()->programTimeZone)) {}
 
-void CredentialsManager::writeOrRemove(std::string_view key, const std::optional<std::string>& value) const {
-    if (value)
-        keychain_.set(*value, key);
-    else
-        keychain_.remove(key);
-}
-
 std::optional<std::string> CredentialsManager::lockedRead(std::string_view key) const {
     std::lock_guard lock(mutex_);
     return keychain_.string(key);
 }
 
 void CredentialsManager::lockedWrite(std::string_view key, const std::optional<std::string>& value) const {
+    const KeychainWrapper::Change change{key, value};
     std::lock_guard lock(mutex_);
-    writeOrRemove(key, value);
+    keychain_.update({&change, 1});
 }
 
 std::optional<std::string> CredentialsManager::token() const { return lockedRead(tokenKey); }
@@ -81,30 +85,28 @@ void CredentialsManager::storeCredential(const std::optional<std::string>& usern
                                          const std::optional<std::string>& expiryString,
                                          const SessionType& sessionType) const {
     const auto expiry = expiryString ? std::optional(formatter_.string(expiryFrom(*expiryString))) : std::nullopt;
+    Changes changes{{userKey, username}, {tokenKey, token}};
+    addSessionType(changes, sessionType);
+    changes.push_back({expiryKey, expiry});
     std::lock_guard lock(mutex_);
-    writeOrRemove(userKey, username);
-    writeOrRemove(tokenKey, token);
-    writeSessionType(sessionType);
-    writeOrRemove(expiryKey, expiry);
-}
-
-void CredentialsManager::writeSessionType(const SessionType& sessionType) const {
-    keychain_.set(std::int64_t{sessionType.isPassword() ? 0 : 1}, sessionTypeKey);
-    if (sessionType.isPassword()) keychain_.set(*sessionType.passwordText(), sessionTypePasswordKey);
+    keychain_.update(changes);
 }
 
 void CredentialsManager::setSessionType(const SessionType& sessionType) const {
+    Changes changes;
+    addSessionType(changes, sessionType);
     std::lock_guard lock(mutex_);
-    writeSessionType(sessionType);
+    keychain_.update(changes);
 }
 
 CredentialsManager::Session CredentialsManager::session() const {
     std::lock_guard lock(mutex_);
-    const auto expiry = keychain_.string(expiryKey);
-    return {.user = keychain_.string(userKey),
-            .token = keychain_.string(tokenKey),
-            .sessionType = keychain_.integer(sessionTypeKey),
-            .password = keychain_.string(sessionTypePasswordKey),
+    const auto items = keychain_.read({userKey, tokenKey, sessionTypeKey, sessionTypePasswordKey, expiryKey});
+    const auto expiry = items.string(expiryKey);
+    return {.user = items.string(userKey),
+            .token = items.string(tokenKey),
+            .sessionType = items.integer(sessionTypeKey),
+            .password = items.string(sessionTypePasswordKey),
             .expiry = expiry ? formatter_.date(*expiry) : std::nullopt};
 }
 
@@ -121,8 +123,14 @@ Date CredentialsManager::expiryFrom(std::string_view expiresIn) const {
 }
 
 void CredentialsManager::removeCredential() const {
+    // The session goes as one first, so that a store failing part-way leaves it whole.
+    const Changes removals{{userKey, std::nullopt},
+                           {tokenKey, std::nullopt},
+                           {sessionTypeKey, std::nullopt},
+                           {sessionTypePasswordKey, std::nullopt},
+                           {expiryKey, std::nullopt}};
     std::lock_guard lock(mutex_);
-    keychain_.removeAll();
+    if (keychain_.update(removals)) keychain_.removeAll();
 }
 
 }  // namespace lumeno

@@ -2,6 +2,9 @@
 
 #include <libsecret/secret.h>
 
+#include <condition_variable>
+#include <thread>
+
 namespace lumeno::detail {
 namespace {
 
@@ -46,63 +49,105 @@ private:
     GError* error_ = nullptr;
 };
 
+/// A cancellable that cancels itself unless it is destroyed within `limit`.
+class Deadline {
+public:
+    explicit Deadline(std::chrono::milliseconds limit)
+        : timer_([cancellable = cancellable_.get(), limit](std::stop_token stop) {
+              std::mutex mutex;
+              std::condition_variable_any woken;
+              std::unique_lock lock(mutex);
+              woken.wait_for(lock, stop, limit, [] { return false; });
+              if (!stop.stop_requested()) g_cancellable_cancel(cancellable);
+          }) {}
+    [[nodiscard]] GCancellable* cancellable() const { return cancellable_.get(); }
+    [[nodiscard]] bool passed() const { return g_cancellable_is_cancelled(cancellable_.get()); }
+
+private:
+    std::unique_ptr<GCancellable, decltype(&g_object_unref)> cancellable_{g_cancellable_new(), g_object_unref};
+    std::jthread timer_;  // stopped and joined first, while the cancellable lives
+};
+
 }  // namespace
 
-std::shared_ptr<SecretServiceStore> SecretServiceStore::connect() {
-    // Opening a session is a round trip to the service: it fails when no service answers.
-    CallError error;
-    SecretService* service =
-        secret_service_open_sync(SECRET_TYPE_SERVICE, nullptr, SECRET_SERVICE_OPEN_SESSION, nullptr, error.slot());
-    if (!service) return nullptr;
-    return std::shared_ptr<SecretServiceStore>(new SecretServiceStore(service));
+template <typename Call>
+auto SecretServiceStore::withService(const Call& call) {
+    using Result = decltype(call(service_, nullptr, nullptr));
+    std::lock_guard lock(mutex_);
+    if (std::chrono::steady_clock::now() < unansweredUntil_) return Result{};
+    const Deadline deadline(callLimit);
+    // A connection that an earlier call opened may be to a service that has gone since.
+    for (bool retry = service_ != nullptr;; retry = false) {
+        CallError error;
+        if (!service_)
+            service_ = secret_service_open_sync(SECRET_TYPE_SERVICE, nullptr, SECRET_SERVICE_OPEN_SESSION,
+                                                deadline.cancellable(), error.slot());
+        if (service_) {
+            Result result = call(service_, deadline.cancellable(), error.slot());
+            if (!error) return result;
+            g_clear_object(&service_);
+        }
+        if (deadline.passed()) {
+            unansweredUntil_ = std::chrono::steady_clock::now() + callLimit;
+            return Result{};
+        }
+        if (!retry) return Result{};
+    }
 }
 
-SecretServiceStore::~SecretServiceStore() { g_object_unref(service_); }
+std::shared_ptr<SecretServiceStore> SecretServiceStore::connect() {
+    std::shared_ptr<SecretServiceStore> store(new SecretServiceStore);
+    // Opening a session is a round trip to the service: it fails when no service answers.
+    const bool answered = store->withService([](SecretService*, GCancellable*, GError**) { return true; });
+    return answered ? store : nullptr;
+}
+
+SecretServiceStore::~SecretServiceStore() { g_clear_object(&service_); }
 
 std::optional<std::string> SecretServiceStore::read(std::string_view service, std::string_view key) {
-    std::lock_guard lock(mutex_);
-    CallError error;
-    // Without SECRET_SEARCH_UNLOCK nothing prompts, and an item of a locked collection comes
-    // without its secret.
-    GList* items = secret_service_search_sync(service_, schema(), attributes(service, key).get(),
-                                              SECRET_SEARCH_LOAD_SECRETS, nullptr, error.slot());
-    std::optional<std::string> text;
-    for (GList* item = items; item && !text; item = item->next) {
-        SecretValue* value = secret_item_get_secret(SECRET_ITEM(item->data));
-        if (!value) continue;
-        gsize length = 0;
-        const gchar* data = secret_value_get(value, &length);
-        text.emplace(data, length);
-        secret_value_unref(value);
-    }
-    g_list_free_full(items, g_object_unref);
-    return text;
+    return withService([&](SecretService* secrets, GCancellable* cancellable, GError** error) {
+        // Without SECRET_SEARCH_UNLOCK nothing prompts, and an item of a locked collection comes
+        // without its secret.
+        GList* items = secret_service_search_sync(secrets, schema(), attributes(service, key).get(),
+                                                  SECRET_SEARCH_LOAD_SECRETS, cancellable, error);
+        std::optional<std::string> text;
+        for (GList* item = items; item && !text; item = item->next) {
+            SecretValue* value = secret_item_get_secret(SECRET_ITEM(item->data));
+            if (!value) continue;
+            gsize length = 0;
+            const gchar* data = secret_value_get(value, &length);
+            text.emplace(data, length);
+            secret_value_unref(value);
+        }
+        g_list_free_full(items, g_object_unref);
+        return text;
+    });
 }
 
 bool SecretServiceStore::write(std::string_view service, std::string_view key, std::string_view value) {
     const std::string label = std::string(service) + " " + std::string(key);  // what keyring managers list
-    SecretValue* secret =
-        secret_value_new(value.empty() ? "" : value.data(), static_cast<gssize>(value.size()), "text/plain");
-    std::lock_guard lock(mutex_);
-    CallError error;
-    // Into the default collection, replacing the item with the same attributes.
-    const bool stored = secret_service_store_sync(service_, schema(), attributes(service, key).get(), nullptr,
-                                                  label.c_str(), secret, nullptr, error.slot());
-    secret_value_unref(secret);
-    return stored;
+    const std::unique_ptr<SecretValue, decltype(&secret_value_unref)> secret(
+        secret_value_new(value.empty() ? "" : value.data(), static_cast<gssize>(value.size()), "text/plain"),
+        secret_value_unref);
+    return withService([&](SecretService* secrets, GCancellable* cancellable, GError** error) -> bool {
+        // Into the default collection, replacing the item with the same attributes.
+        return secret_service_store_sync(secrets, schema(), attributes(service, key).get(), nullptr, label.c_str(),
+                                         secret.get(), cancellable, error);
+    });
 }
 
 bool SecretServiceStore::remove(std::string_view service, std::string_view key) {
-    std::lock_guard lock(mutex_);
-    CallError error;
-    return secret_service_clear_sync(service_, schema(), attributes(service, key).get(), nullptr, error.slot());
+    return withService([&](SecretService* secrets, GCancellable* cancellable, GError** error) -> bool {
+        return secret_service_clear_sync(secrets, schema(), attributes(service, key).get(), cancellable, error);
+    });
 }
 
 bool SecretServiceStore::removeAll(std::string_view service) {
-    std::lock_guard lock(mutex_);
-    CallError error;
-    secret_service_clear_sync(service_, schema(), attributes(service).get(), nullptr, error.slot());
-    return !error;
+    // Nothing to remove is no failure: only the error counts.
+    return withService([&](SecretService* secrets, GCancellable* cancellable, GError** error) {
+        secret_service_clear_sync(secrets, schema(), attributes(service).get(), cancellable, error);
+        return true;
+    });
 }
 
 }  // namespace lumeno::detail

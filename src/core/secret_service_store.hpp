@@ -2,6 +2,7 @@
 
 // Credential items in the desktop's Secret Service (GNOME Keyring, KWallet) through libsecret.
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 
@@ -20,8 +21,15 @@ namespace lumeno::detail {
 /// thread and the main queue, never on the I/O thread. Nothing prompts the user: an item of a
 /// locked collection, or of a service that has gone, reads as absent, and a write or removal
 /// that the service refuses or does not answer returns false.
+///
+/// A call that fails drops the connection and runs once more on a new one, so that a service
+/// started again is used again. A call waits for the service `callLimit` at most; after a call
+/// it left unanswered, calls fail at once for as long again, so that a frozen service holds up
+/// one call rather than each of a session's.
 class SecretServiceStore final : public SecretStore {
 public:
+    static constexpr std::chrono::milliseconds callLimit{2000};
+
     /// The store on the Secret Service that answers on the session bus; nullptr when none does.
     static std::shared_ptr<SecretServiceStore> connect();
 
@@ -35,10 +43,16 @@ public:
     bool removeAll(std::string_view service) override;
 
 private:
-    explicit SecretServiceStore(SecretService* service) : service_(service) {}
+    SecretServiceStore() = default;
+
+    /// The result of `call(service, cancellable, error)` on the connection, opened first when
+    /// there is none; the result's empty value when the call fails (it sets the error).
+    template <typename Call>
+    auto withService(const Call& call);
 
     std::mutex mutex_;  // one call at a time on the connection
-    SecretService* service_;
+    SecretService* service_ = nullptr;
+    std::chrono::steady_clock::time_point unansweredUntil_;
 };
 
 }  // namespace lumeno::detail

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <limits>
 #include <thread>
 
 #include "lumeno/core/credentials_manager.hpp"
@@ -104,4 +106,56 @@ TEST_F(Credentials, ASessionIsReadWholeWhileAnotherIsWritten) {
     EXPECT_EQ(mismatched, 0);
     const auto last = manager.session();
     EXPECT_EQ(std::tie(last.sessionType, last.expiry), std::tuple(0, kNow + 3480s));
+}
+
+TEST_F(Credentials, AWriteThatTheStoreStopsPartWayLeavesOneSessionWhole) {
+    using Write = std::function<void()>;
+    const Write ada = [&] { manager.storeCredential("ada", "tok-ada", "60", SessionType::password("pw-ada")); };
+    const Write bob = [&] { manager.storeCredential("bob", "tok-bob", "3600", SessionType::password("pw-bob")); };
+    const Write social = [&] {
+        ada();
+        manager.storeCredential("cy", "tok-cy", std::nullopt, SessionType::social());
+    };
+    const Write passwordChange = [&] { manager.setSessionType(SessionType::password("pw-new")); };
+    const Write signOut = [&] { manager.removeCredential(); };
+    const struct {
+        const char* name;
+        Write earlier, later;
+    } cases[] = {{"login over a login", ada, bob},
+                 {"password change over a social session", social, passwordChange},
+                 {"sign-out", ada, signOut}};
+    // The items one by one, then the session as one snapshot.
+    const auto stored = [&] {
+        std::string text;
+        for (auto key : {CredentialsManager::userKey, CredentialsManager::tokenKey, CredentialsManager::sessionTypeKey,
+                         CredentialsManager::sessionTypePasswordKey, CredentialsManager::expiryKey})
+            text += std::string(key) + "=" + manager.keychain().string(key).value_or("-") + " ";
+        const auto session = manager.session();
+        return text + "| " + session.user.value_or("-") + " " + session.token.value_or("-") + " " +
+               std::to_string(session.sessionType.value_or(-1)) + " " + session.password.value_or("-") + " " +
+               (session.expiry ? std::to_string(session.expiry->time_since_epoch().count()) : "-");
+    };
+    const auto acceptAll = [&] { store->acceptOnly(std::numeric_limits<std::size_t>::max()); };
+    for (const auto& c : cases) {
+        c.earlier();
+        const std::string before = stored();
+        c.later();
+        const std::string after = stored();
+        ASSERT_NE(before, after) << c.name;
+        // The store accepts k changes, then refuses every one; the next write, with the store
+        // working again, completes whatever was left.
+        for (std::size_t k = 0; k <= 8; ++k) {
+            acceptAll();
+            manager.removeCredential();
+            c.earlier();
+            store->acceptOnly(k);
+            c.later();
+            acceptAll();
+            const std::string seen = stored();
+            EXPECT_TRUE(seen == before || seen == after) << c.name << ", " << k << " changes: " << seen;
+            c.later();
+            EXPECT_EQ(stored(), after) << c.name << ", " << k << " changes";
+            EXPECT_EQ(manager.keychain().string(lumeno::KeychainWrapper::pendingKey), std::nullopt);
+        }
+    }
 }

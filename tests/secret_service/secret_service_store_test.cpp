@@ -7,11 +7,15 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <regex>
+#include <thread>
 
 #include "core/secret_service_store.hpp"
 #include "support/call_test.hpp"
@@ -32,27 +36,41 @@ int printStoredSession() {
     return 0;
 }
 
-/// What this test program prints with `--print-stored-session` in another process, stderr included.
-std::string storedSessionInAnotherProcess(const std::string& environment = "") {
-    const std::string command =
-        environment + " '" + std::filesystem::read_symlink("/proc/self/exe").string() + "' --print-stored-session 2>&1";
+/// What `command` prints on stdout; nullopt when it cannot run or fails.
+std::optional<std::string> outputOf(const std::string& command) {
     std::string output;
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return "(no process)";
+    if (!pipe) return std::nullopt;
     char buffer[256];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    return pclose(pipe) == 0 ? output : output + "(failed)";
+    if (pclose(pipe) != 0) return std::nullopt;
+    return output;
 }
 
-/// Stops the test's keyring daemon and waits until it has gone.
-bool stopKeyring() {
-    const pid_t pid = std::atoi(std::getenv("LUMENO_KEYRING_PID"));
+/// What this test program prints with `--print-stored-session` in another process, stderr included.
+std::string storedSessionInAnotherProcess(const std::string& environment = "") {
+    return outputOf(environment + " '" + std::filesystem::read_symlink("/proc/self/exe").string() +
+                    "' --print-stored-session 2>&1")
+        .value_or("(failed)");
+}
+
+pid_t keyringPid() { return std::atoi(std::getenv("LUMENO_KEYRING_PID")); }
+
+/// Ends the test's keyring daemon with `signal` and waits until it has gone.
+bool stopKeyring(int signal = SIGTERM) {
+    const pid_t pid = keyringPid();
     const int process = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
     if (process < 0) return false;
     pollfd exited{.fd = process, .events = POLLIN, .revents = 0};
-    const bool stopped = kill(pid, SIGTERM) == 0 && poll(&exited, 1, 10'000) == 1;
+    const bool stopped = kill(pid, signal) == 0 && poll(&exited, 1, 10'000) == 1;
     close(process);
     return stopped;
+}
+
+/// Starts the test's keyring daemon again, on the keyring the one before kept.
+bool restartKeyring() {
+    const auto pid = outputOf("'" + std::string(std::getenv("LUMENO_KEYRING_HARNESS")) + "' --restart");
+    return pid && setenv("LUMENO_KEYRING_PID", pid->c_str(), 1) == 0;
 }
 
 /// A test on the keyring that with_keyring.sh started for its process; ctest runs every test in
@@ -165,6 +183,64 @@ TEST_F(SecretServiceStoreTest, AStoppedServiceGivesAbsentReadsAndFailedWrites) {
     const CredentialsManager manager(keychain);
     manager.storeCredential("ada", "t2", "3600", CredentialsManager::SessionType::password("pw"));
     EXPECT_EQ(manager.token(), std::nullopt);
+}
+
+
+TEST_F(SecretServiceStoreTest, AServiceStartedAgainIsUsedAgain) {
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        ASSERT_TRUE(keychain.set(std::string_view("before"), "token"));
+        ASSERT_TRUE(stopKeyring(signal));
+        EXPECT_EQ(keychain.string("token"), std::nullopt);
+        ASSERT_TRUE(restartKeyring());
+        EXPECT_EQ(keychain.string("token"), "before") << signal;
+        EXPECT_TRUE(keychain.set(std::string_view("after"), "token")) << signal;
+        EXPECT_EQ(keychain.string("token"), "after") << signal;
+    }
+}
+
+TEST_F(SecretServiceStoreTest, AFrozenServiceHoldsACallForSecondsOnly) {
+    using std::chrono::steady_clock;
+    ASSERT_TRUE(keychain.set(std::string_view("t1"), "token"));
+    ASSERT_EQ(kill(keyringPid(), SIGSTOP), 0);
+    const auto start = steady_clock::now();
+    const auto read = keychain.string("token");
+    const bool written = keychain.set(std::string_view("t2"), "token");
+    const auto session = CredentialsManager(keychain).session();  // six reads
+    const auto took = steady_clock::now() - start;
+    ASSERT_EQ(kill(keyringPid(), SIGCONT), 0);
+    EXPECT_EQ(read, std::nullopt);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(session.token, std::nullopt);
+    EXPECT_LT(took, std::chrono::seconds(10));  // D-Bus alone waits 25 s per call
+    // Once the service answers again, and the time the store gives up on it has passed, the
+    // store answers again too.
+    std::this_thread::sleep_for(SecretServiceStore::callLimit);
+    EXPECT_EQ(keychain.string("token"), "t1");
+}
+
+TEST_F(KeyringTest, ALoginCutShortByTheServiceIsReadWholeAfterItsRestart) {
+    const CredentialsManager& credentials = CredentialsManager::shared();
+    const auto login = [&](const std::string& who) {
+        credentials.storeCredential(who, "tok-" + who, "3600", CredentialsManager::SessionType::password("pw-" + who));
+    };
+    const auto start = std::chrono::steady_clock::now();
+    login("ada");
+    const auto loginTime = std::chrono::steady_clock::now() - start;
+    const std::regex whole("user=(ada|bob)\ntoken=tok-\\1\nsessionTypeKey=0\nsessionTypePassword=pw-\\1\nexpiry=2.*\n");
+    // Logins alternate while the service is killed, each round a quarter of a login later.
+    for (int round = 0; round < 10; ++round) {
+        std::atomic<bool> stop = false;
+        std::jthread logins([&] {
+            for (int i = 0; !stop; ++i) login(i % 2 ? "ada" : "bob");
+        });
+        std::this_thread::sleep_for(loginTime * (2 * round + 1) / 4);
+        ASSERT_TRUE(stopKeyring(SIGKILL));
+        stop = true;
+        logins.join();
+        ASSERT_TRUE(restartKeyring());
+        const std::string printed = storedSessionInAnotherProcess();
+        EXPECT_TRUE(std::regex_match(printed, whole)) << "round " << round << ":\n" << printed;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -10,23 +12,29 @@
 namespace lumeno::test {
 
 /// An in-memory secret store that also records every change, in order, as
-/// "set <key>=<value>", "remove <key>" or "remove all" (the service name left out).
+/// "set <key>=<value>", "remove <key>" or "remove all" (the service name left out). The item
+/// in which the keychain wrapper holds an update's changes until all are in place is changed
+/// like any other but left out of the record, which lists the items a call changes.
 class RecordingStore final : public SecretStore {
 public:
     std::optional<std::string> read(std::string_view service, std::string_view key) override {
         return items_.read(service, key);
     }
     bool write(std::string_view service, std::string_view key, std::string_view value) override {
-        record("set " + std::string(key) + "=" + std::string(value));
-        return items_.write(service, key, value);
+        return accept(key, "set " + std::string(key) + "=" + std::string(value)) && items_.write(service, key, value);
     }
     bool remove(std::string_view service, std::string_view key) override {
-        record("remove " + std::string(key));
-        return items_.remove(service, key);
+        return accept(key, "remove " + std::string(key)) && items_.remove(service, key);
     }
     bool removeAll(std::string_view service) override {
-        record("remove all");
-        return items_.removeAll(service);
+        return accept({}, "remove all") && items_.removeAll(service);
+    }
+
+    /// Accepts `changes` more changes, then refuses every one (false, nothing changed, nothing
+    /// recorded), as a store that fails part-way through does.
+    void acceptOnly(std::size_t changes) {
+        std::lock_guard lock(mutex_);
+        accepted_ = changes;
     }
 
     /// The changes so far; clears the record.
@@ -36,13 +44,17 @@ public:
     }
 
 private:
-    void record(std::string entry) {
+    bool accept(std::string_view key, std::string entry) {
         std::lock_guard lock(mutex_);
-        log_.push_back(std::move(entry));
+        if (accepted_ == 0) return false;
+        --accepted_;
+        if (key != KeychainWrapper::pendingKey) log_.push_back(std::move(entry));
+        return true;
     }
 
     InMemorySecretStore items_;
     std::mutex mutex_;
+    std::size_t accepted_ = std::numeric_limits<std::size_t>::max();
     std::vector<std::string> log_;
 };
 

@@ -19,7 +19,9 @@ namespace lumeno {
 /// session, clear text: the request hook needs it to log in again).
 ///
 /// Every read and write through the manager holds one lock, so that `session()` never sees
-/// half of a session that `storeCredential` is writing.
+/// half of a session that `storeCredential` is writing; and the items a call writes together
+/// are written as one (`KeychainWrapper::update`), so that a store failing part-way leaves,
+/// for this process and the next, the earlier session or the new one, never a mix.
 class CredentialsManager {
 public:
     /// The kind of session the stored token belongs to.
@@ -71,9 +73,10 @@ public:
     [[nodiscard]] std::optional<Date> expiryDate() const;
     void setExpiryDate(const std::optional<Date>& date) const;
 
-    /// Writes, in this order: "user", "token" (each removed when nullopt), "sessionTypeKey",
+    /// Writes as one, in this order: "user", "token" (each removed when nullopt), "sessionTypeKey",
     /// "sessionTypePassword" for a password session only, then "expiry" = now + (expiryString
-    /// as a number - 120 s), now when it is no number, removed when nullopt.
+    /// as a number - 120 s), now when it is no number, removed when nullopt. A write the store
+    /// refuses is not reported.
     void storeCredential(const std::optional<std::string>& username, const std::optional<std::string>& token,
                          const std::optional<std::string>& expiryString, const SessionType& sessionType) const;
 
@@ -87,12 +90,10 @@ public:
     /// holds (about 292 years either side of 1970) stops at its end.
     [[nodiscard]] Date expiryFrom(std::string_view expiresIn) const;
 
-    /// Removes every item of the store's service.
+    /// Removes every item of the store's service, the session's items first as one.
     void removeCredential() const;
 
 private:
-    void writeOrRemove(std::string_view key, const std::optional<std::string>& value) const;
-    void writeSessionType(const SessionType& sessionType) const;
     [[nodiscard]] std::optional<std::string> lockedRead(std::string_view key) const;
     void lockedWrite(std::string_view key, const std::optional<std::string>& value) const;
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -35,8 +37,38 @@ private:
 };
 
 /// Text and integer items by key, under one service name, in a `SecretStore`.
+///
+/// Several items changed together (`update`) are changed as one, whatever the store: the
+/// changes are first written as the one item `pendingKey`, then to their own items, and that
+/// item is removed last. While it is there, every read through a wrapper, in this process or
+/// the next, takes the values it holds, and the next change of the service carries them over;
+/// a store that fails part-way thus leaves the earlier items or the new ones, never a mix.
+/// Changes of one service from two threads at once are ordered by their caller (the
+/// credentials manager holds its lock).
 class KeychainWrapper {
 public:
+    /// The item that holds the changes of an `update` until all are in place.
+    static constexpr std::string_view pendingKey = "lumeno.pendingChanges";
+
+    /// One item's new value; nullopt removes the item.
+    struct Change {
+        std::string_view key;
+        std::optional<std::string_view> value;
+    };
+
+    /// Items read together (`read`).
+    class Items {
+    public:
+        /// The item of `key`, when it was one of those read and is there.
+        [[nodiscard]] std::optional<std::string> string(std::string_view key) const;
+        /// The item of `key` read as an integer; nullopt when absent or not an integer.
+        [[nodiscard]] std::optional<std::int64_t> integer(std::string_view key) const;
+
+    private:
+        friend class KeychainWrapper;
+        std::map<std::string, std::optional<std::string>, std::less<>> values_;
+    };
+
     explicit KeychainWrapper(std::string serviceName);
 
     /// The store every wrapper uses: the host's own once it set one. Otherwise it is chosen on
@@ -53,8 +85,14 @@ public:
     [[nodiscard]] std::optional<std::string> string(std::string_view key) const;
     /// The item read as an integer; nullopt when absent or not an integer.
     [[nodiscard]] std::optional<std::int64_t> integer(std::string_view key) const;
+    /// False when the store refused or, with no change of the service pending, had no such item.
     bool remove(std::string_view key) const;
     bool removeAll() const;
+
+    /// Changes the items as one, in order; true when every change is in place.
+    bool update(std::span<const Change> changes) const;
+    /// The items of `keys`, read together.
+    [[nodiscard]] Items read(std::initializer_list<std::string_view> keys) const;
 
 private:
     std::string serviceName_;
