@@ -162,8 +162,11 @@ private:
 
 /// The code as the platform writes it (see `LumenoError::LoginErrorCode`).
 std::string_view rawValue(LumenoError::LoginErrorCode code);
+/// The code as the platform writes it (see `LumenoError::LoginErrorCode`).
 std::string_view rawValue(LumenoError::ChangePasswordErrorCode code);
+/// The code as the platform writes it (see `LumenoError::LoginErrorCode`).
 std::string_view rawValue(LumenoError::ResetPasswordErrorCode code);
+/// The code as the platform writes it (see `LumenoError::LoginErrorCode`).
 std::string_view rawValue(LumenoError::ValidateOTP code);
 
 }  // namespace lumeno

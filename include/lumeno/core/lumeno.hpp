@@ -51,6 +51,7 @@ struct LumenoSettings : LumenoConfig {
 /// immutable snapshot of the settings, and a change replaces the snapshot in one step.
 class Lumeno {
 public:
+    /// The one entry object of the process.
     static Lumeno& shared();
 
     /// Reads `<file>.plist` from the main bundle and takes its settings. A missing file stops
@@ -91,7 +92,9 @@ public:
 
     /// The callbacks as set now (empty when none).
     [[nodiscard]] std::function<void(const std::string&)> tokenDidRefreshCallback() const;
+    /// The callback of `didUnauthorisedRequest`; empty when none.
     [[nodiscard]] std::function<void()> didUnauthorisedRequestCallback() const;
+    /// The callback of `setTokenRefresh`; empty when none.
     [[nodiscard]] std::function<void()> tokenRefreshCallback() const;
 
     /// Stops the library before the host tears down what its completions use: no call is
