@@ -1,13 +1,16 @@
 // Requests built from endpoint cases with hostile values: every case of `LumenoService`, its
 // fields filled from the input. A request that is built keeps the gateway's host (a page
-// cursor keeps its own URL), keeps each path value inside its segments (nothing for libcurl
-// to fold), and holds no line break or NUL in any header; a refusal is `requestMapping`.
+// cursor keeps its own URL), keeps each path value one segment of its own (as many segments as
+// the case with plain texts, nothing for libcurl to fold), and holds no line break or NUL in
+// any header; a refusal is `requestMapping`, or `encodableMapping` for a body JSON cannot carry.
 
 #include <curl/curl.h>
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <boost/pfr.hpp>
 
+#include <algorithm>
+#include <bit>
 #include <memory>
 #include <utility>
 
@@ -38,12 +41,13 @@ JsonObject jsonObject(FuzzedDataProvider& in, int depth) {
 }
 
 JsonValue jsonValue(FuzzedDataProvider& in, int depth) {
-    switch (in.ConsumeIntegralInRange(0, depth < 2 ? 5 : 3)) {
+    switch (in.ConsumeIntegralInRange(0, depth < 2 ? 6 : 4)) {
         case 0: return nullptr;
         case 1: return in.ConsumeBool();
         case 2: return in.ConsumeIntegral<std::int64_t>();
         case 3: return JsonValue(in.ConsumeRandomLengthString(32));
-        case 4: return jsonObject(in, depth);
+        case 4: return std::bit_cast<double>(in.ConsumeIntegral<std::uint64_t>());  // NaN and infinities too
+        case 5: return jsonObject(in, depth);
         default: {
             JsonArray array;
             for (auto n = in.ConsumeIntegralInRange(0, 3); n > 0; --n) array.push_back(jsonValue(in, depth + 1));
@@ -73,6 +77,18 @@ void fill(FuzzedDataProvider& in, T& field) {
         if (in.ConsumeBool()) fill(in, field.emplace());
     } else {
         boost::pfr::for_each_field(field, [&](auto& member) { fill(in, member); });
+    }
+}
+
+/// Every text of a case made "x": the case's path shape, whatever its values hold.
+template <class T>
+void plainTexts(T& field) {
+    if constexpr (std::is_same_v<T, std::string>) {
+        field = "x";
+    } else if constexpr (lumeno::json::IsOptional<T>::value) {
+        if (field) plainTexts(*field);
+    } else if constexpr (std::is_aggregate_v<T>) {
+        boost::pfr::for_each_field(field, [](auto& member) { plainTexts(member); });
     }
 }
 
@@ -113,7 +129,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto request = detail::endpoint(service, settings);
     if (!request) {
-        require(request.error().kind() == LumenoError::Kind::requestMapping, "a refused case is requestMapping");
+        const auto kind = request.error().kind();
+        require(kind == LumenoError::Kind::requestMapping || kind == LumenoError::Kind::encodableMapping,
+                "a refused case is requestMapping or encodableMapping");
         return 0;
     }
     for (const auto& [name, value] : request->headers.fields())
@@ -132,7 +150,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 urlPart(request->url, CURLUPART_SCHEME) == "https",
             "the host never changes");
     const auto path = urlPart(request->url, CURLUPART_PATH);
-    require(path && path == urlPart(request->url, CURLUPART_PATH, true), "a path value stays inside its segments");
+    require(path && path == urlPart(request->url, CURLUPART_PATH, true), "nothing in a path value is folded");
+    LumenoService plain = service;
+    std::visit([](auto& c) { plainTexts(c); }, plain);
+    const auto shape = detail::endpoint(plain, settings);
+    require(shape.has_value(), "the case with plain texts is a request too");
+    const auto shapePath = urlPart(shape->url, CURLUPART_PATH);
+    require(shapePath && std::ranges::count(*path, '/') == std::ranges::count(*shapePath, '/'),
+            "each path value is one segment of its own");
     require(path->starts_with("/v1/") || path->starts_with("/v2/"), "the path stays under the gateway");
     require(!urlPart(request->url, CURLUPART_FRAGMENT), "no fragment");
     return 0;

@@ -2,6 +2,8 @@
 
 #include <boost/json.hpp>
 
+#include <tuple>
+
 #include "core/http/network_logger.hpp"
 
 using namespace lumeno;
@@ -13,7 +15,9 @@ TEST(NetworkLogger, MasksEverySecretHeaderAndMember) {
     const char* const secretHeaders[] = {"authorization", "X-API-KEY", "Recaptcha-Token", "Cookie", "set-cookie"};
     const char* const secretMembers[] = {"password", "current_password", "new_password", "otp", "reset_key",
                                          "access_token", "id_token", "token", "code", "Password", "confirm_password",
-                                         "pin", "PIN", "refresh_token", "refreshToken", "IDToken", "auth_key"};
+                                         "pin", "PIN", "refresh_token", "refreshToken", "IDToken", "auth_key",
+                                         "pwd", "newPwd", "passcode", "user_passcode", "pass", "pin_code",
+                                         "secret_key"};
     // Each secret member holds an object, deep in the body: the whole value goes.
     boost::json::object member{{"user", "ann"}};
     for (const char* name : secretMembers) member[name] = boost::json::object{{"nested", "s3cret"}};
@@ -42,21 +46,44 @@ TEST(NetworkLogger, MasksEverySecretHeaderAndMember) {
     EXPECT_NE(entries[2].find("Timeout was reached"), std::string::npos);
 }
 
-TEST(NetworkLogger, MasksBodiesThatAreNoJsonAndKeepsTheRestAsItCame) {
+TEST(NetworkLogger, MasksBodiesCutShortAndKeepsTheRestAsItCame) {
     const std::pair<std::string, std::string> cases[] = {
         {R"({"token":"t0k","success":true,)", R"({"token":"***","success":true,)"},  // one byte short
         {R"({"user":"ann","password":"s3cr)", R"({"user":"ann","password":"***")"},
         {R"({"token":{"a":"}]","b":[1,{"c":2}]},"next":1})", R"({"token":"***","next":1})"},
         {R"({ "otp" : 123456 , "x" : "y" })", R"({ "otp" : "***" , "x" : "y" })"},
         {R"([{"password":"p"}])", R"([{"password":"***"}])"},
-        {R"({"note":"say "token": x","expires_in":3600,"country_code":"IN"})",
-         R"({"note":"say "token": x","expires_in":3600,"country_code":"IN"})"},
+        {R"({"note":"say \"token\": x","expires_in":3600,"country_code":"IN"})",
+         R"({"note":"say \"token\": x","expires_in":3600,"country_code":"IN"})"},
+        {R"({"pass_type":"gold","pass":"p")", R"({"pass_type":"gold","pass":"***")"},
         {R"({"token":)", R"({"token":)"},
-        {"plain text, not JSON", "plain text, not JSON"},
-        {std::string(64 * 1024, 'x'), std::string(64 * 1024, 'x')},
+        {"\n {\"pwd\": \"p\"}\r\n", "\n {\"pwd\": \"***\"}\r\n"},
+        {'"' + std::string(64 * 1024 - 2, 'x') + '"', '"' + std::string(64 * 1024 - 2, 'x') + '"'},
         {std::string(64 * 1024 + 1, 'x'), "(65537 bytes)"},
     };
-    for (const auto& [body, logged] : cases) EXPECT_EQ(maskedBody(body), logged) << body.substr(0, 80);
+    for (const auto& [body, logged] : cases) EXPECT_EQ(maskedBody(body, ""), logged) << body.substr(0, 80);
+}
+
+TEST(NetworkLogger, LogsABodyThatIsNoJsonAsItsSizeAndType) {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"token=s3cret&user=ann", "application/x-www-form-urlencoded",
+         "(21 bytes, application/x-www-form-urlencoded)"},
+        {R"(<input name="token" value="s3cret">)", "text/html; charset=utf-8", "(35 bytes, text/html; charset=utf-8)"},
+        {"{'token': 's3cret'}", "application/json", "(19 bytes, application/json)"},
+        {R"({"a":1} token=s3cret)", "application/json", "(20 bytes, application/json)"},
+        {R"({"note":"say "token": s3cret","expires_in":3600})", "", "(48 bytes)"},
+        {"plain text, not JSON", "", "(20 bytes)"},
+    };
+    for (const auto& [body, type, logged] : cases) EXPECT_EQ(maskedBody(body, type), logged) << body;
+
+    // A reply's body is judged with the reply's content type.
+    std::vector<std::string> entries;
+    setNetworkLogSink([&](std::string_view entry) { entries.emplace_back(entry); });
+    logOutcome(HttpMethod::get, "https://api.example.com/v1/offers/",
+               Response{200, "<p>token: s3cret</p>", {{"Content-Type", "text/html"}}, "https://api.example.com/"});
+    setNetworkLogSink(nullptr);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(entries[0].ends_with("Content-Type: text/html\n\n(20 bytes, text/html)")) << entries[0];
 }
 
 }  // namespace

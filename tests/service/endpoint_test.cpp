@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <limits>
 #include <set>
 
 #include "core/service/lumeno_service.hpp"
@@ -152,10 +153,12 @@ TEST(Endpoint, BuildsEveryCase) {
         // Cursors are the whole URL.
         {GetSponsorsFrom{cursor, tok}, "GET " + cursor}, {GetOffersFrom{cursor, tok}, "GET " + cursor},
         {GetPromotionsFrom{cursor, tok}, "GET " + cursor}, {GetTransactionsFrom{cursor, tok}, "GET " + cursor},
-        // Member profile and balances; an empty token sends no "Authorization"; path values are encoded.
+        // Member profile and balances; an empty token sends no "Authorization"; a path value is one
+        // encoded segment, "/" included.
         {GetMemberDetails{tok}, "GET /members/details/"},
         {GetMemberDetails{""}, "GET /members/details/", nullptr, nullptr},
-        {GetMemberDetailsUsingMemberID{"a b?c#d/é%", tok}, "GET /members/data/a%20b%3Fc%23d/%C3%A9%25/"},
+        {GetMemberDetailsUsingMemberID{"a b?c#d/é%", tok}, "GET /members/data/a%20b%3Fc%23d%2F%C3%A9%25/"},
+        {PatchMember{"a/./b", {{"opt_in", true}}, tok}, "PATCH /members/update/a%2F.%2Fb/", R"({"opt_in":true})"},
         {GetMemberBalances{"m", {{"tags", "gold"}}, tok}, "GET /members/m/balances/?tags=gold"},
         {GetPointBalance{"m", 12, tok}, "GET /members/m/loyaltyaccount/12/"},
         {LookupMember{{{"email", "e@x"}}, tok}, "GET /members/lookup/?email=e%40x"},
@@ -213,13 +216,133 @@ TEST(Endpoint, RefusesWhatCannotBecomeARequest) {
         {G, GetPromotionsFrom{nul, tok}, nul},
         {G, GetCountries{"tok\r\nX-Admin: 1"}, "header value with a line break or NUL byte: Authorization"},
         {G, GetPointBalance{"..", 1, tok}, R"(path segment "." or "..": /../loyaltyaccount/1/)"},
-        {G, PatchMember{"a/./b", {}, tok}, R"(path segment "." or "..": /update/a/./b/)"},
+        {G, PatchMember{".", {}, tok}, R"(path segment "." or "..": /update/./)"},
     };
     for (const auto& [tenant, service, refused] : rows) {
         const auto request = endpoint(service, settingsFor({.tenant = tenant}));
         ASSERT_FALSE(request.has_value()) << refused;
         EXPECT_EQ(request.error().kind(), LumenoError::Kind::requestMapping);
         EXPECT_EQ(request.error().detail(), refused);
+    }
+}
+
+TEST(Endpoint, APathValueIsOneSegmentOfItsOwn) {
+    auto settings = settingsFor({});
+    settings.choosePasswordEndpoint = "/accounts/choose password/";  // configured: its "/" separate segments
+    const std::pair<LumenoService, std::string> rows[] = {
+        {DeleteFamily{"123/invitations/9", tok}, "DELETE /members/family/123%2Finvitations%2F9/"},
+        {RetreiveFamilyMemberInvite{"a/b", 5, tok}, "GET /members/family/a%2Fb/invitations/5/"},
+        {UpdateBooking{3, cancelled, "m/../x", tok}, "PATCH /offer-bookings/m%2F..%2Fx/3/"},
+        {GetPointBalance{"../m", 12, tok}, "GET /members/..%2Fm/loyaltyaccount/12/"},
+        {Delink{"google/link", tok}, "POST /members/social/google%2Flink/delink/"},
+        {GetMemberOffers{"m/", {}, tok}, "POST /members/m%2F/member-offers/"},
+        {ValidateMember{"/", {}, "1"}, "POST /members/validate/%2F/"},
+        // "%" is escaped once, so that an escape in a value is never read as one.
+        {GetWishlist{"%2F%", tok}, "GET /members/%252F%25/wishlist/?expired=true"},
+        {GetMobilePass{"...", tok}, "GET /members/.../passes"},
+        {ChoosePassword{"pw", "otp"}, "POST /accounts/choose%20password/"},
+    };
+    for (const auto& [service, line] : rows) {
+        const auto request = endpoint(service, settings);
+        ASSERT_TRUE(request.has_value()) << line << ": " << request.error().detail();
+        auto expected = line;
+        expected.insert(expected.find(' ') + 1, G);
+        EXPECT_EQ(std::string(methodName(request->method)) + " " + request->url, expected);
+    }
+}
+
+TEST(Endpoint, RefusesEachCallerValueThatCannotGoWhereItBelongs) {
+    const std::string badText = "bad\xC3\x28\xFF\xC0\xAF";
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const std::string textRefused = "A text that is not valid UTF-8 cannot be written as JSON.";
+    const std::string emptyValue = "empty path value: ";
+    const std::string notFinite = "query parameter that is not a finite number: ";
+    using enum LumenoError::Kind;
+    const std::tuple<LumenoService, LumenoError::Kind, std::string> rows[] = {
+        // A text of the library's own bodies that is not UTF-8, as host bodies already are.
+        {Login{badText, "p"}, encodableMapping, textRefused},
+        {Login{"u", badText}, encodableMapping, textRefused},
+        {ValidateMember{"m", ValidateMemberAttribute{"email", badText}, "1"}, encodableMapping, textRefused},
+        {ValidateMember{"m", ValidateMemberAttribute{badText, "e@x"}, "1"}, encodableMapping,
+         "A key that is not valid UTF-8 cannot be written as JSON."},
+        {SendOtp{"email", badText, tok}, encodableMapping, textRefused},
+        {SendOtpWithoutToken{"email", badText}, encodableMapping, textRefused},
+        {IfMemberExists{"email", badText}, encodableMapping, textRefused},
+        {IfPasswordExists{"email", badText}, encodableMapping, textRefused},
+        {ChoosePassword{badText, "otp"}, encodableMapping, textRefused},
+        {ChangePassword{"o", badText, tok}, encodableMapping, textRefused},
+        {DoResetPassword{"email", "e@x", "pw", badText}, encodableMapping, textRefused},
+        {RegisterDevice{badText, "i", "m", tok}, encodableMapping, textRefused},
+        {DeleteDevice{badText, tok}, encodableMapping, textRefused},
+        {FacebookLogin{"f", badText}, encodableMapping, textRefused},
+        {Linkfacebook{"f", "a", badText, tok}, encodableMapping, textRefused},
+        {AuthenticateWithGoogle{badText, "i"}, encodableMapping, textRefused},
+        {IfMemberExistsApple{badText}, encodableMapping, textRefused},
+        {LinkApple{badText, tok}, encodableMapping, textRefused},
+        {LinkGoogle{"t", badText, tok}, encodableMapping, textRefused},
+        {CreateFamilyInvite{{{"email", badText}}, "m", tok}, encodableMapping, textRefused},
+        {CreateBooking{awaiting, 12, "m", badText, "s", "e", tok}, encodableMapping, textRefused},
+        {VerifyMerchantPin{7, badText, tok}, encodableMapping, textRefused},
+        {ValidateOTP{signIn, "m", badText, tok}, encodableMapping, textRefused},
+        {GetImageUploadURL{"m", badText, tok}, encodableMapping, textRefused},
+        {AddCard{{{"number", JsonArray{badText}}}, tok}, encodableMapping, textRefused},
+        {CreateBit{{{"amount", nan}}, tok}, encodableMapping, "A number that is not finite cannot be written as JSON."},
+        // An empty path value would drop its segment: every case that takes one.
+        {ValidateMember{"", {}, "1"}, requestMapping, emptyValue + "/validate//"},
+        {GenerateOTP{signIn, "", tok}, requestMapping, emptyValue + "//otp/"},
+        {ValidateOTP{signIn, "", "9", tok}, requestMapping, emptyValue + "//otp/"},
+        {PatchMember{"", {}, tok}, requestMapping, emptyValue + "/update//"},
+        {Delink{"", tok}, requestMapping, emptyValue + "/social//delink/"},
+        {GetRecommendedOffers{{}, "", tok}, requestMapping, emptyValue + "//offer-recommendations/"},
+        {CreateBooking{awaiting, 12, "", "L", "s", "e", tok}, requestMapping, emptyValue + "/offer-bookings//"},
+        {GetBookings{"", 5, tok}, requestMapping, emptyValue + "/offer-bookings//"},
+        {UpdateBooking{3, cancelled, "", tok}, requestMapping, emptyValue + "/offer-bookings//3/"},
+        {AddToWishlist{"", {1}, tok}, requestMapping, emptyValue + "/members//wishlist/"},
+        {RemoveFromWishlist{"", {1}, tok}, requestMapping, emptyValue + "/members//wishlist/"},
+        {GetWishlist{"", tok}, requestMapping, emptyValue + "/members//wishlist/"},
+        {GetMemberOffers{"", {}, tok}, requestMapping, emptyValue + "/member-offers/"},
+        {GetPromotions{"", 5, tok}, requestMapping, emptyValue + "/privileges//"},
+        {GetMemberDetailsUsingMemberID{"", tok}, requestMapping, emptyValue + "/data//"},
+        {GetMemberBalances{"", {}, tok}, requestMapping, emptyValue + "//balances/"},
+        {GetPointBalance{"", 1, tok}, requestMapping, emptyValue + "//loyaltyaccount/1/"},
+        {GetMobilePass{"", tok}, requestMapping, emptyValue + "//passes"},
+        {GetFamilySummary{"", tok}, requestMapping, emptyValue + "/family_summary//"},
+        {GetFamilyMembers{"", tok}, requestMapping, emptyValue + "/family//"},
+        {CreateFamilyInvite{{}, "", tok}, requestMapping, emptyValue + "/family//invitations/"},
+        {GetFamilyInvites{"", true, tok}, requestMapping, emptyValue + "/family//invitations/"},
+        {RetreiveFamilyMemberInvite{"", 5, tok}, requestMapping, emptyValue + "/family//invitations/5/"},
+        {FamilyMemberInviteAction{"", 5, true, tok}, requestMapping, emptyValue + "/family//invitations/5/action/"},
+        {DeleteFamily{"", tok}, requestMapping, emptyValue + "/family//"},
+        {LeaveFamily{"", tok}, requestMapping, emptyValue + "/family//leave/"},
+        // A number that is not finite has no text in a query, at any depth.
+        {GetOffers{{{"latitude", nan}, {"longitude", 2.0}}, tok}, requestMapping, notFinite + "latitude"},
+        {GetOffers{{{"latitude", 1.0}, {"longitude", 2.0}, {"radius", inf}}, tok}, requestMapping,
+         notFinite + "radius"},
+        {GetLocationBasedOffers{{{"radius", -inf}, {"sponsor_id", 7}}, tok}, requestMapping, notFinite + "radius"},
+        {GetSponsors{{{"near", JsonObject{{"lat", nan}}}}, tok}, requestMapping, notFinite + "near[lat]"},
+        {GetTrimmedSponsors{{{"r", JsonArray{1, inf}}}, tok}, requestMapping, notFinite + "r[]"},
+        {GetMemberBalances{"m", {{"x", nan}}, tok}, requestMapping, notFinite + "x"},
+    };
+    for (const auto& [service, kind, detail] : rows) {
+        const auto request = endpoint(service, settingsFor({}));
+        ASSERT_FALSE(request.has_value()) << detail << " " << request->url;
+        EXPECT_EQ(request.error().kind(), kind) << detail;
+        EXPECT_EQ(request.error().detail(), detail);
+    }
+}
+
+TEST(Endpoint, AnUploadIsNamedOnlyAfterAMemberIdThatStaysInItsFolder) {
+    const std::pair<std::string, bool> ids[] = {
+        {"x/../../receipts/victim", true}, {"a/b", true}, {"/", true}, {"..", true}, {std::string("m\0", 2), true},
+        {"m\n", true}, {"\t", true}, {"m\x7F", true},
+        {"...", false}, {"a..b", false}, {".", false}, {"m 1", false}, {"é", false}, {"a\\b", false},
+    };
+    for (const auto& [id, refused] : ids) {
+        for (const LumenoService& service : {LumenoService(GetImageUploadURL{id, imageFileName(id), tok}),
+                                            LumenoService(GetReceiptImageUploadURL{id, imageFileName(id), tok})}) {
+            const auto request = endpoint(service, settingsFor({}));
+            EXPECT_EQ(!request && request.error().kind() == LumenoError::Kind::requestMapping, refused) << id;
+        }
     }
 }
 

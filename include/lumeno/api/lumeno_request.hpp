@@ -49,10 +49,13 @@ namespace lumeno {
 /// nullptr. Otherwise the call returns the handle of the request in flight.
 ///
 /// Paths are under the "api_gateway" setting; every request carries "x-api-key", and a token
-/// goes as "Authorization: <token_type> <token>". Values put into a path are percent-encoded,
-/// but a "/" in them stays a separator. Every call can fail with:
-/// - `requestMapping`, on `MainQueue` with nothing sent, when no request can be built: a path
-///   segment "." or "..", a URL libcurl refuses, a header value with a line break or NUL byte;
+/// goes as "Authorization: <token_type> <token>". A value that names one thing in the path (a
+/// member id, a type) goes as one segment, a "/" in it escaped. Every call can fail with:
+/// - `requestMapping`, on `MainQueue` with nothing sent, when no request can be built: an empty
+///   path value, a "." or "..", a number in a URL query that is not finite, a URL libcurl
+///   refuses, a header value with a line break or NUL byte;
+/// - `encodableMapping`, likewise, for a body JSON text cannot carry (a text that is not valid
+///   UTF-8, a number that is not finite);
 /// - `underlying` when the transfer fails or the call is cancelled (`isCancellation`);
 /// - `statusCode` for a status outside 200...299 with an error body (`responseError`), else
 ///   `lumenoErrorMapping`;
@@ -485,7 +488,9 @@ public:
     /// A signed address for uploading the member's image: POST /sign-s3/ with "subfolder"
     /// "members/images/", "file_name" (the member id, "-", six random letters or digits,
     /// ".png"), "file_type" "image/png" and "acl_param" "public-read". Only the `token` argument
-    /// counts: without it the completion gets `invalidToken` at once, whatever is stored.
+    /// counts: without it the completion gets `invalidToken` at once, whatever is stored. A
+    /// member id holding "/" or a control character, or "..", cannot name the file:
+    /// `requestMapping`, nothing sent.
     static Handle getS3ImageUploadURL(const Token& token, std::string memberID, Completion<S3ImageResponse> completion);
     /// As `getS3ImageUploadURL`, for a receipt image: "subfolder" is "receipts/".
     static Handle getS3ImageUploadReceiptURL(const Token& token, std::string memberID,

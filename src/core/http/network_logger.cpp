@@ -1,6 +1,7 @@
 #include "core/http/network_logger.hpp"
 
 #include <boost/json/parse.hpp>
+#include <boost/json/stream_parser.hpp>
 
 #include <algorithm>
 #include <array>
@@ -18,12 +19,13 @@ namespace {
 constexpr std::string_view mask = "***";
 
 // A name is secret when one of its words is a secret word, or when its words make a secret
-// name: "Password", "confirm_password", "refreshToken", "PIN", "Set-Cookie", "X-API-Key",
-// "auth_key" are; "Recaptcha-SiteKey", "expires_in" and "country_code" are not.
-constexpr std::array<std::string_view, 8> secretWords = {"authorization", "cookie",  "otp",    "passwd",
-                                                         "password",      "pin",     "secret", "token"};
-constexpr std::array<std::string_view, 7> secretNames = {"api_key",   "auth_code",         "auth_key", "code",
-                                                         "reset_key", "verification_code", "x_api_key"};
+// name: "Password", "confirm_password", "refreshToken", "PIN", "pin_code", "Set-Cookie",
+// "X-API-Key", "auth_key", "new_pwd", "secret_key" are; "Recaptcha-SiteKey", "expires_in",
+// "country_code" and "pass_type" are not.
+constexpr std::array<std::string_view, 10> secretWords = {"authorization", "cookie", "otp",    "passcode", "passwd",
+                                                          "password",      "pin",    "pwd",    "secret",   "token"};
+constexpr std::array<std::string_view, 8> secretNames = {"api_key",  "auth_code", "auth_key",          "code",
+                                                         "pass",     "reset_key", "verification_code", "x_api_key"};
 
 // A body longer than this is logged as its size only.
 constexpr std::size_t maxLoggedBody = 64 * 1024;
@@ -121,11 +123,31 @@ struct Log {
     }
 };
 
+/// Whether the body is JSON, or JSON cut short. The masking reads the names of JSON only: a
+/// form, HTML or names in other quotes would pass through it whole.
+bool readsAsJson(std::string_view body) {
+    boost::json::parse_options options;
+    options.max_depth = body.size();  // as deep as the text can go: depth alone makes no body foreign
+    options.allow_invalid_utf8 = true;
+    boost::json::stream_parser parser({}, options);
+    boost::system::error_code error;
+    parser.write(body.data(), body.size(), error);
+    return !error;
+}
+
+/// A body the log does not show: its size and, when given, its content type.
+std::string summary(std::string_view body, std::string_view contentType) {
+    std::string text = "(" + std::to_string(body.size()) + " bytes";
+    if (!contentType.empty()) text.append(", ").append(contentType);
+    return text + ")";
+}
+
 void appendHeadersAndBody(std::string& entry, const HttpHeaders& headers, std::string_view body) {
     for (const auto& [name, value] : headers.fields()) {
         entry.append("\n").append(name).append(": ").append(isSecretName(name) ? mask : std::string_view(value));
     }
-    if (!body.empty()) entry.append("\n\n").append(detail::maskedBody(body));
+    if (!body.empty())
+        entry.append("\n\n").append(detail::maskedBody(body, headers.find("Content-Type").value_or("")));
 }
 
 }  // namespace
@@ -137,13 +159,10 @@ void setNetworkLogSink(NetworkLogSink sink) {
 
 namespace detail {
 
-std::string maskedBody(std::string_view body) {
-    if (body.size() > maxLoggedBody) {
-        std::string size = "(";
-        return size.append(std::to_string(body.size())).append(" bytes)");
-    }
-    // A lexical pass over "name": value pairs, so that a body cut short or otherwise no JSON is
-    // masked as well, and the rest stays as it came.
+std::string maskedBody(std::string_view body, std::string_view contentType) {
+    if (body.size() > maxLoggedBody || !readsAsJson(body)) return summary(body, contentType);
+    // A lexical pass over "name": value pairs, so that a body cut short is masked as well, and
+    // the rest stays as it came.
     std::string out;
     out.reserve(body.size());
     for (std::size_t i = 0; i < body.size();) {

@@ -16,9 +16,11 @@ void logRequest(const HttpRequest& request);
 void logOutcome(HttpMethod method, std::string_view url, const Result<Response>& outcome);
 
 /// The body with the value of every secret member ("name": value, at any depth, in JSON or in
-/// a body that is no JSON or cut short) replaced by "***", the rest unchanged; a body over
-/// 64 KiB becomes its size, "(70000 bytes)". Header and member names are secret by their
-/// words, whatever their case ("Password", "confirm_password", "refreshToken", "Set-Cookie").
-std::string maskedBody(std::string_view body);
+/// JSON cut short) replaced by "***", the rest unchanged. A body over 64 KiB, or one that is no
+/// JSON (a form, HTML, names in single quotes), becomes its size and `contentType`,
+/// "(70000 bytes, text/html)", or its size alone without one. Header and member names are
+/// secret by their words, whatever their case ("Password", "confirm_password", "refreshToken",
+/// "Set-Cookie").
+std::string maskedBody(std::string_view body, std::string_view contentType);
 
 }  // namespace lumeno::detail

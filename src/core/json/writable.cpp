@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "lumeno/core/json/json.hpp"
+#include "core/json/writable.hpp"
 
 namespace lumeno::json {
 
@@ -23,32 +23,38 @@ bool validUtf8(std::string_view text) {
     return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
 }
 
-void check(const JsonValue& json) {
+}  // namespace
+
+std::optional<std::string_view> unwritable(const JsonArray& json) {
+    for (const auto& element : json)
+        if (const auto fault = unwritable(element)) return fault;
+    return std::nullopt;
+}
+
+std::optional<std::string_view> unwritable(const JsonObject& json) {
+    for (const auto& [key, value] : json) {
+        if (!validUtf8(key)) return "A key that is not valid UTF-8 cannot be written as JSON.";
+        if (const auto fault = unwritable(value)) return fault;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string_view> unwritable(const JsonValue& json) {
     switch (json.kind()) {
         case boost::json::kind::double_:
-            if (!std::isfinite(json.get_double()))
-                throw EncodingError("A number that is not finite cannot be written as JSON.");
-            break;
+            if (!std::isfinite(json.get_double())) return "A number that is not finite cannot be written as JSON.";
+            return std::nullopt;
         case boost::json::kind::string:
-            if (!validUtf8(json.get_string())) throw EncodingError("A text that is not valid UTF-8 cannot be written as JSON.");
-            break;
-        case boost::json::kind::array:
-            for (const auto& element : json.get_array()) check(element);
-            break;
-        case boost::json::kind::object:
-            for (const auto& [key, value] : json.get_object()) {
-                if (!validUtf8(key)) throw EncodingError("A key that is not valid UTF-8 cannot be written as JSON.");
-                check(value);
-            }
-            break;
-        default: break;
+            if (!validUtf8(json.get_string())) return "A text that is not valid UTF-8 cannot be written as JSON.";
+            return std::nullopt;
+        case boost::json::kind::array: return unwritable(json.get_array());
+        case boost::json::kind::object: return unwritable(json.get_object());
+        default: return std::nullopt;
     }
 }
 
-}  // namespace
-
 JsonValue writable(JsonValue json) {
-    check(json);
+    if (const auto fault = unwritable(json)) throw EncodingError(std::string(*fault));
     return json;
 }
 

@@ -2,7 +2,10 @@
 
 #include <boost/json/serialize.hpp>
 
+#include <algorithm>
+
 #include "lumeno/core/utils.hpp"
+#include "core/json/writable.hpp"
 #include "core/service/target.hpp"
 #include "core/service/url_encoding.hpp"
 
@@ -23,17 +26,29 @@ constexpr std::string_view sponsors = "/sponsors";
 constexpr std::string_view pointConversionRates = "/point-conversion-rates";
 constexpr std::string_view cities = "/cities";
 
-std::string piece(std::string_view text) { return std::string(text); }
-std::string piece(std::int64_t number) { return std::to_string(number); }
+// A path is built from pieces: string literals are our own text, its "/" separating segments;
+// a `UrlPath` is a path built before; a caller's text or integer is a value, one segment of its
+// own whatever it holds.
 
-/// A path from literal pieces, texts and integers (in decimal).
+template <std::size_t N>
+void piece(UrlPath& path, const char (&ours)[N]) { path.add(UrlPath(ours)); }
+void piece(UrlPath& path, const UrlPath& built) { path.add(built); }
+void piece(UrlPath& path, const std::string& value) { path.addValue(value); }
+void piece(UrlPath& path, std::int64_t value) { path.addValue(value); }
+
+/// A path from literal pieces, paths, texts and integers (in decimal).
 template <class... Pieces>
-std::string path(const Pieces&... pieces) {
-    return (std::string() + ... + piece(pieces));
+UrlPath path(const Pieces&... pieces) {
+    UrlPath built;
+    (piece(built, pieces), ...);
+    return built;
 }
 
+/// The JSON text of a body; a text that is not UTF-8 or a number that is not finite, which
+/// JSON cannot carry, refuses it.
 template <class Json>
-std::string json(const Json& value) {
+Result<std::string> json(const Json& value) {
+    if (const auto fault = json::unwritable(value)) return fail(LumenoError::encodableMapping(std::string(*fault)));
     return boost::json::serialize(value);
 }
 
@@ -41,7 +56,7 @@ std::string json(const Json& value) {
 JsonObject newestFirst(std::int64_t pageSize) { return {{"page_size", pageSize}, {"ordering", "-created_ts"}}; }
 
 /// One member named by the login attribute, holding the user name.
-std::string loginAttributeBody(const auto& c) { return json(JsonObject{{c.loginAttribute, c.username}}); }
+Result<std::string> loginAttributeBody(const auto& c) { return json(JsonObject{{c.loginAttribute, c.username}}); }
 
 std::string_view orEmpty(const std::optional<std::string>& text) { return text ? std::string_view(*text) : ""; }
 
@@ -54,7 +69,16 @@ Target wishlist(HttpMethod method, const auto& c) {
             .token = c.token};
 }
 
+/// Whether a member id can start an upload's file name: a "/" or a ".." would place the upload
+/// outside its folder, a control character would break the name.
+bool namesAnUpload(std::string_view memberID) {
+    return memberID != ".." &&
+           std::ranges::none_of(memberID, [](unsigned char c) { return c == '/' || c < 0x20 || c == 0x7F; });
+}
+
 Target imageUpload(std::string_view subfolder, const auto& c) {
+    if (!namesAnUpload(c.memberID))
+        return {.body = fail(LumenoError::requestMapping("member id with a \"/\", \"..\" or control character"))};
     const JsonObject body{{"subfolder", subfolder}, {"file_name", c.fileName}, {"file_type", "image/png"},
                           {"acl_param", "public-read"}};
     return {.method = post, .path = "/sign-s3/", .body = json(body), .token = c.token};
@@ -371,7 +395,7 @@ Target target(const GetCities& c) {
 
 // Families.
 
-std::string familyPath(const auto& c, std::string_view rest) { return path("/family/", c.memberID, "/", rest); }
+UrlPath familyPath(const auto& c, const UrlPath& rest) { return path("/family/", c.memberID, "/", rest); }
 
 Target target(const GetFamilySummary& c) {
     return {.segment = members, .path = path("/family_summary/", c.memberID, "/"), .token = c.token};

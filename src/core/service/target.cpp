@@ -15,9 +15,9 @@ std::string urlOf(const Target& target, const LumenoSettings& settings) {
         url = *target.cursor;
     } else {
         const auto gateway = target.signup && settings.usev2Signup ? v2Gateway(settings.tenant) : settings.tenant;
-        url = appendPath(appendPath(gateway, target.segment), escapePath(target.path));
+        url = appendPath(appendPath(gateway, target.segment), target.path.text());
     }
-    if (!target.query.empty()) url += '?' + target.query;
+    if (!target.query->empty()) url += '?' + *target.query;
     return url;
 }
 
@@ -29,7 +29,7 @@ HttpHeaders headersOf(const Target& target, const LumenoSettings& settings) {
         headers.add("Recaptcha-Token", std::string(target.reCaptchaToken));
         headers.add("Recaptcha-SiteKey", std::string(target.reCaptchaSiteKey));
     }
-    if (!target.body.empty()) headers.add("Content-Type", "application/json");
+    if (!target.body->empty()) headers.add("Content-Type", "application/json");
     return headers;
 }
 
@@ -54,10 +54,13 @@ const HttpHeaders::Field* unsafeField(const HttpHeaders& headers) {
 }  // namespace
 
 Result<HttpRequest> makeRequest(Target target, const LumenoSettings& settings) {
-    if (hasDotSegment(target.path))
-        return fail(LumenoError::requestMapping("path segment \".\" or \"..\": " + target.path));
+    if (!target.body) return fail(std::move(target.body.error()));
+    if (!target.query) return fail(std::move(target.query.error()));
+    const auto& path = target.path.text();
+    if (target.path.hasEmptyValue()) return fail(LumenoError::requestMapping("empty path value: " + path));
+    if (hasDotSegment(path)) return fail(LumenoError::requestMapping("path segment \".\" or \"..\": " + path));
     HttpRequest request{.method = target.method, .url = urlOf(target, settings),
-                        .headers = headersOf(target, settings), .body = std::move(target.body)};
+                        .headers = headersOf(target, settings), .body = std::move(*target.body)};
     if (!isValidURL(request.url)) return fail(LumenoError::requestMapping(request.url));
     // A cursor comes from a reply: it is followed, with the member's token, only on the gateway's origin.
     if (target.cursor && !sameOrigin(request.url, settings.tenant))

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace lumeno::detail::service {
@@ -16,10 +18,13 @@ constexpr bool isUnreserved(unsigned char c) {
            c == '_' || c == '~';
 }
 
-/// RFC 3986 path characters: unreserved, sub-delimiters, ":", "@" and "/".
-constexpr bool pathAllows(unsigned char c) {
-    return isUnreserved(c) || std::string_view("!$&'()*+,;=:@/").find(static_cast<char>(c)) != std::string_view::npos;
+/// RFC 3986 segment characters: unreserved, sub-delimiters, ":" and "@".
+constexpr bool segmentAllows(unsigned char c) {
+    return isUnreserved(c) || std::string_view("!$&'()*+,;=:@").find(static_cast<char>(c)) != std::string_view::npos;
 }
+
+/// Path characters: the segment characters and "/".
+constexpr bool pathAllows(unsigned char c) { return segmentAllows(c) || c == '/'; }
 
 /// Query components keep only the unreserved characters, "/" and "?".
 constexpr bool queryAllows(unsigned char c) { return isUnreserved(c) || c == '/' || c == '?'; }
@@ -69,21 +74,28 @@ std::vector<const boost::json::key_value_pair*> sortedMembers(const JsonObject& 
     return members;
 }
 
-void appendComponents(std::string& query, const std::string& key, const JsonValue& value) {
+/// Appends the components of one parameter; the key of a number that is not finite, which has
+/// no decimal text, stops it.
+std::optional<std::string> appendComponents(std::string& query, const std::string& key, const JsonValue& value) {
     switch (value.kind()) {
-        case boost::json::kind::null: return;
+        case boost::json::kind::null: return std::nullopt;
         case boost::json::kind::object:
-            for (const auto* member : sortedMembers(value.get_object()))
-                appendComponents(query, key + '[' + std::string(member->key()) + ']', member->value());
-            return;
+            for (const auto* member : sortedMembers(value.get_object())) {
+                const auto memberKey = key + '[' + std::string(member->key()) + ']';
+                if (auto refused = appendComponents(query, memberKey, member->value())) return refused;
+            }
+            return std::nullopt;
         case boost::json::kind::array:
-            for (const auto& element : value.get_array()) appendComponents(query, key + "[]", element);
-            return;
+            for (const auto& element : value.get_array())
+                if (auto refused = appendComponents(query, key + "[]", element)) return refused;
+            return std::nullopt;
         default:
+            if (value.is_double() && !std::isfinite(value.get_double())) return key;
             if (!query.empty()) query += '&';
             query += percentEncode(key, queryAllows);
             query += '=';
             query += percentEncode(scalarText(value), queryAllows);
+            return std::nullopt;
     }
 }
 
@@ -102,10 +114,23 @@ std::string appendPath(std::string_view base, std::string_view path) {
 
 std::string escapePath(std::string_view path) { return percentEncode(path, pathAllows); }
 
-std::string urlQuery(const JsonObject& parameters) {
+void UrlPath::add(const UrlPath& path) {
+    text_ += path.text_;
+    emptyValue_ = emptyValue_ || path.emptyValue_;
+}
+
+void UrlPath::addValue(std::string_view value) {
+    emptyValue_ = emptyValue_ || value.empty();
+    text_ += percentEncode(value, segmentAllows);
+}
+
+void UrlPath::addValue(std::int64_t value) { text_ += decimal(value); }
+
+Result<std::string> urlQuery(const JsonObject& parameters) {
     std::string query;
     for (const auto* member : sortedMembers(parameters))
-        appendComponents(query, std::string(member->key()), member->value());
+        if (const auto refused = appendComponents(query, std::string(member->key()), member->value()))
+            return fail(LumenoError::requestMapping("query parameter that is not a finite number: " + *refused));
     return query;
 }
 

@@ -2,10 +2,12 @@
 
 // URL building blocks of the endpoint rule: path components, URL queries, URL checks.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/core/result.hpp"
 
 namespace lumeno::detail::service {
 
@@ -16,11 +18,38 @@ std::string appendPath(std::string_view base, std::string_view path);
 /// non-ASCII, ...); "/" and the other path characters stay.
 std::string escapePath(std::string_view path);
 
+/// A URL path as it goes out, built from text of our own and from caller values. Text of our
+/// own (a literal, a configured endpoint) is escaped as by `escapePath`, its "/" separating
+/// segments; a value is escaped as one segment, "/" included, so that it names one thing.
+/// Each piece is escaped once, as it is added: nothing is escaped twice.
+class UrlPath {
+public:
+    UrlPath() = default;
+    UrlPath(const char* ours) : text_(escapePath(ours)) {}
+    UrlPath(const std::string& ours) : text_(escapePath(ours)) {}
+
+    /// Adds a path built the same way.
+    void add(const UrlPath& path);
+    /// Adds a value as one segment; an empty value would drop a segment, so it marks the path.
+    void addValue(std::string_view value);
+    void addValue(std::int64_t value);
+
+    /// The escaped path.
+    [[nodiscard]] const std::string& text() const noexcept { return text_; }
+    /// Whether an empty value went in: such a path names another resource than it should.
+    [[nodiscard]] bool hasEmptyValue() const noexcept { return emptyValue_; }
+
+private:
+    std::string text_;
+    bool emptyValue_ = false;
+};
+
 /// The parameters as a URL query, the way the platform's default URL encoding writes them:
 /// keys in ascending order (nested maps too), flags as 1 and 0, numbers in plain decimal,
 /// lists as `key[]=v`, maps as `key[sub]=v`; keys and values percent-escaped as query
 /// components ("?" and "/" kept, space as %20). A null value is left out. Empty: no query.
-std::string urlQuery(const JsonObject& parameters);
+/// A number that is not finite has no decimal text: `requestMapping`.
+Result<std::string> urlQuery(const JsonObject& parameters);
 
 /// The gateway with each whole path segment "v1" turned into "v2"; the host and longer
 /// segments ("v10", "v1beta") stay as they are.
