@@ -49,7 +49,7 @@ namespace lumeno {
 /// nullptr. Otherwise the call returns the handle of the request in flight.
 ///
 /// Paths are under the "api_gateway" setting; every request carries "x-api-key", and a token
-/// goes as "Authorization: <token_type> <token>". A value that names one thing in the path (a
+/// goes as "Authorization: {token_type} {token}". A value that names one thing in the path (a
 /// member id, a type) goes as one segment, a "/" in it escaped. Every call can fail with:
 /// - `requestMapping`, on `MainQueue` with nothing sent, when no request can be built: an empty
 ///   path value, a "." or "..", a number in a URL query that is not finite, a URL libcurl
@@ -70,7 +70,7 @@ public:
     // Enrolment and validation.
 
     /// Enrols a member: POST /members/ (on the "v2" gateway when "use_v2_signup" is set), or
-    /// /members/social/<type>/ for a social `type`, with `memberData` as the body and the
+    /// /members/social/{type}/ for a social `type`, with `memberData` as the body and the
     /// reCAPTCHA headers as `resetPassword` sends them; no token. A failed reply whose first
     /// error has the code "member_exists" or "member_exists_unvalidated" and a "member_id" text
     /// in its data is reported as `Exists` or `ExistsUnvalidated`. On success the new member's
@@ -98,7 +98,7 @@ public:
                                       std::move(reCaptchaSiteKey), std::move(completion));
     }
 
-    /// Confirms a new member with a one-time password: POST /members/validate/<memberId>/ with
+    /// Confirms a new member with a one-time password: POST /members/validate/{memberId}/ with
     /// {"otp"} and, when given, the extra attribute under its own key (one named "otp" replaces
     /// the password); no token. The reply's token is not stored. Never returns nullptr.
     static Handle validateMember(std::string memberId, std::string otp, std::optional<ValidateMemberExtraData> extraData,
@@ -146,7 +146,7 @@ public:
     static Handle linkGoogle(const Token& token, std::string googleToken, std::string googleId,
                              Completion<MemberResponse> completion);
     /// Removes the link of the social network `type` ("facebook", "google", "apple"): POST
-    /// /members/social/<type>/delink/ without a body. Stores nothing, whatever the reply's
+    /// /members/social/{type}/delink/ without a body. Stores nothing, whatever the reply's
     /// `logout` says.
     static Handle delinkSocial(const Token& token, std::string type, Completion<SocialDelinkResponse> completion);
 
@@ -158,22 +158,22 @@ public:
     /// The profile of the token's member: GET /members/details/, the record under the reply's
     /// "data".
     static Handle getMemberDetails(const Token& token, Completion<MemberDetails> completion);
-    /// A profile by member id: GET /members/data/<memberID>/, the record under the reply's "data".
+    /// A profile by member id: GET /members/data/{memberID}/, the record under the reply's "data".
     static Handle getMemberDetails(const Token& token, std::string memberID, Completion<MemberDetails> completion);
-    /// The balances of the profile fetched by member id (GET /members/data/<memberID>/, the
+    /// The balances of the profile fetched by member id (GET /members/data/{memberID}/, the
     /// record under "data"); the rest of the profile is dropped.
     static Handle getMemberBalances(const Token& token, std::string memberID,
                                     Completion<std::vector<MemberBalance>> completion);
-    /// The balances from GET /members/<memberID>/balances/, whose reply is the profile itself;
+    /// The balances from GET /members/{memberID}/balances/, whose reply is the profile itself;
     /// `parameters` go as the URL query.
     static Handle getMemberBalances(const Token& token, std::string memberID, JsonObject parameters,
                                     Completion<std::vector<MemberBalance>> completion);
     /// The pending points of one loyalty account: GET
-    /// /members/<memberID>/loyaltyaccount/<accountID>/.
+    /// /members/{memberID}/loyaltyaccount/{accountID}/.
     static Handle getPointBalance(const Token& token, std::string memberID, std::int64_t accountID,
                                   Completion<PendingPointBalance> completion);
 
-    /// Updates the profile: PATCH /members/update/<memberId>/ with `updateRequest` as the body.
+    /// Updates the profile: PATCH /members/update/{memberId}/ with `updateRequest` as the body.
     /// The reply is decoded without a decoding context, so the balances' `memberId` stays
     /// absent. A body that JSON text cannot carry fails with `encodableMapping`, nothing sent.
     template <EncodableBody T>
@@ -196,7 +196,7 @@ public:
     /// object of texts. The stored credentials stay as they are: the host removes them
     /// (`CredentialsManager::removeCredential`).
     static Handle logout(const Token& token, Completion<std::map<std::string, std::string>> completion);
-    /// The member's mobile pass, a flat object of texts: GET /members/<memberID>/passes.
+    /// The member's mobile pass, a flat object of texts: GET /members/{memberID}/passes.
     static Handle getMobilePass(const Token& token, std::string memberID,
                                 Completion<std::map<std::string, std::string>> completion);
 
@@ -239,11 +239,11 @@ public:
     /// without "Authorization": the stored token is never read and the call always sends.
     static Handle sendOtp(const Token& token, std::string loginAttribute, std::string username,
                           Completion<void> completion);
-    /// Sends the member a one-time password for `service`: POST /members/<memberId>/otp/ with
+    /// Sends the member a one-time password for `service`: POST /members/{memberId}/otp/ with
     /// {"action": "GENERATE", "service": the service's raw value}.
     static Handle generateOTPForService(OTPServiceType service, const Token& token, std::string memberId,
                                         Completion<void> completion);
-    /// Checks a one-time password for `service`: POST /members/<memberId>/otp/ with
+    /// Checks a one-time password for `service`: POST /members/{memberId}/otp/ with
     /// {"member_id", "action": "VALIDATE", "otp", "service"}. A refusal's code reads through
     /// `LumenoError::validateOTPErrorCode`.
     static Handle validateOTP(OTPServiceType service, const Token& token, std::string memberId, std::string otp,
@@ -258,11 +258,11 @@ public:
     /// Adds a card: POST /cards/ with the request's properties ("number", "name", "member").
     static Handle addMemberCard(const Token& token, const CardAddRequest& addRequest,
                                 Completion<CardDetails> completion);
-    /// Deactivates a card: POST /cards/<cardID>/deactivate/ with the request's properties
+    /// Deactivates a card: POST /cards/{cardID}/deactivate/ with the request's properties
     /// ("reason", "comment").
     static Handle cancelMemberCard(const Token& token, std::int64_t cardID, const CardCancelRequest& cancelRequest,
                                    Completion<CardRequestResponse> completion);
-    /// The member's privileges, newest first: GET /members/privileges/<memberId>/ with
+    /// The member's privileges, newest first: GET /members/privileges/{memberId}/ with
     /// "page_size" and "ordering" "-created_ts"; the list under the reply's "data", decoded
     /// without a decoding context, with the cursors of the "prev" and "next" headers.
     static Handle getMemberPrivileges(const Token& token, std::string memberId, std::int64_t pageSize,
@@ -310,50 +310,50 @@ public:
     /// port), fails with `requestMapping` and nothing is sent.
     static Handle getOffersFromCursor(const Token& token, std::string cursor,
                                       Completion<PaginatedResponse<std::vector<Offer>>> completion);
-    /// One offer: GET /offers/<id>/.
+    /// One offer: GET /offers/{id}/.
     static Handle getOffer(const Token& token, std::int64_t id, Completion<Offer> completion);
-    /// Accepts or rejects an offer: POST /offers/<offerId>/acceptances/ with {"accepted"}; any
+    /// Accepts or rejects an offer: POST /offers/{offerId}/acceptances/ with {"accepted"}; any
     /// successful status completes it, whatever the body.
     static Handle acceptOffer(const Token& token, std::int64_t offerId, bool accept, Completion<void> completion);
-    /// Rates an offer: POST /offers/<withID>/ratings/ with {"rating"}, the rating as a decimal
+    /// Rates an offer: POST /offers/{withID}/ratings/ with {"rating"}, the rating as a decimal
     /// text; any successful status completes it, whatever the body.
     static Handle rateOffer(const Token& token, std::int64_t withID, std::int64_t rating, Completion<void> completion);
-    /// What the member has done with an offer: GET /offers/<withID>/actions/.
+    /// What the member has done with an offer: GET /offers/{withID}/actions/.
     static Handle getMemberActionDataForOffer(const Token& token, std::int64_t withID,
                                               Completion<MemberAction> completion);
-    /// Recommendations for the member `withID`: GET /members/<withID>/offer-recommendations/
+    /// Recommendations for the member `withID`: GET /members/{withID}/offer-recommendations/
     /// with `params` as the URL query, as given (even when empty); without them the query is
     /// "count" 3. A plain list.
     static Handle getMemberRecommendedOffers(const Token& token, std::string withID, std::optional<JsonObject> params,
                                              Completion<std::vector<RecommendedOffer>> completion);
-    /// How an offer is to be presented: GET /offers/<withID>/offerpresentment/.
+    /// How an offer is to be presented: GET /offers/{withID}/offerpresentment/.
     static Handle getPresentmentForOffer(const Token& token, std::int64_t withID,
                                          Completion<OfferPresentment> completion);
-    /// Books an offer at a location: POST /offer-bookings/<memberID>/ with "status" (its raw
+    /// Books an offer at a location: POST /offer-bookings/{memberID}/ with "status" (its raw
     /// value), "offer", "location_code", "booking_start_datetime" and "booking_end_datetime";
     /// the times go out as the texts given.
     static Handle createOfferBooking(const Token& token, std::string memberID, BookingStatus status,
                                      std::int64_t offerID, std::string locationCode, std::string startTime,
                                      std::string endTime, Completion<OfferBooking> completion);
-    /// The member's bookings, newest first: GET /offer-bookings/<memberID>/ with "page_size"
+    /// The member's bookings, newest first: GET /offer-bookings/{memberID}/ with "page_size"
     /// and "ordering" "-created_ts"; a plain list (cursor headers are not read).
     static Handle getOfferBookings(const Token& token, std::string memberID, std::int64_t pageSize,
                                    Completion<std::vector<OfferBooking>> completion);
-    /// Changes a booking's status: PATCH /offer-bookings/<memberID>/<bookingID>/ with
+    /// Changes a booking's status: PATCH /offer-bookings/{memberID}/{bookingID}/ with
     /// {"status"}, its raw value.
     static Handle updateOfferBooking(const Token& token, std::string memberID, std::int64_t bookingID,
                                      BookingStatus status, Completion<OfferBooking> completion);
-    /// Adds offers to the wish list: POST /members/<memberId>/wishlist/ with the list of
+    /// Adds offers to the wish list: POST /members/{memberId}/wishlist/ with the list of
     /// {"offer_id": n} as the body, even when empty.
     static Handle addToWishList(const Token& token, std::string memberId, std::vector<std::int64_t> offerIds,
                                 Completion<WishlistUpdateResponse> completion);
     /// Removes offers from the wish list: a DELETE of the same path with the same list body.
     static Handle removeFromWishList(const Token& token, std::string memberId, std::vector<std::int64_t> offerIds,
                                      Completion<WishlistUpdateResponse> completion);
-    /// The wish list, expired offers included: GET /members/<memberId>/wishlist/ with
+    /// The wish list, expired offers included: GET /members/{memberId}/wishlist/ with
     /// "expired" "true"; a plain list.
     static Handle getWishlist(const Token& token, std::string memberId, Completion<std::vector<Offer>> completion);
-    /// The member's offers that `request` selects: POST /members/<memberID>/member-offers/ with
+    /// The member's offers that `request` selects: POST /members/{memberID}/member-offers/ with
     /// `request` as the body. A body that JSON text cannot carry fails with `encodableMapping`,
     /// nothing sent.
     template <EncodableBody T>
@@ -364,7 +364,7 @@ public:
 
     // Sponsors and locations.
 
-    /// One sponsor: GET /sponsors/<id>/.
+    /// One sponsor: GET /sponsors/{id}/.
     static Handle getSponsor(const Token& token, std::int64_t id, Completion<Sponsor> completion);
     /// A page of sponsors: GET /sponsors/ with `parameters` as the URL query, "page_size" set
     /// to `pageSize`.
@@ -393,11 +393,11 @@ public:
     /// the URL query.
     static Handle getLocationBasedOffers(const Token& token, JsonObject request,
                                          Completion<std::vector<SponsorLocation>> completion);
-    /// Checks a merchant's PIN: POST /sponsors/<sponsorId>/pin/ with {"pin"}, the text given
+    /// Checks a merchant's PIN: POST /sponsors/{sponsorId}/pin/ with {"pin"}, the text given
     /// (leading zeros kept). Any 2xx reply is success whatever its body.
     static Handle verifyMerchantPin(const Token& token, std::int64_t sponsorId, std::string pin,
                                     Completion<void> completion);
-    /// A sponsor's base rates for a loyalty account: GET /sponsors/<sponsorId>/base-rates/ with
+    /// A sponsor's base rates for a loyalty account: GET /sponsors/{sponsorId}/base-rates/ with
     /// "loyalty_account"; a plain list.
     static Handle getSponsorBaseRate(const Token& token, std::int64_t sponsorId, std::int64_t loyaltyAccount,
                                      Completion<std::vector<SponsorBaseRateResponse>> completion);
@@ -425,7 +425,7 @@ public:
     /// sent.
     static Handle getBITsFromCursor(const Token& token, std::string cursor,
                                     Completion<PaginatedResponse<std::vector<LumenoBit>>> completion);
-    /// A page of the accruals of one activity record: GET /bits/<bitId>/accruals/ with
+    /// A page of the accruals of one activity record: GET /bits/{bitId}/accruals/ with
     /// "page_size".
     static Handle getAccrualDetailsFromBitID(const Token& token, std::int64_t bitId, std::int64_t pageSize,
                                              Completion<PaginatedResponse<std::vector<AccrualDetail>>> completion);
@@ -477,11 +477,11 @@ public:
     /// and "active" 1.
     static Handle getRegion(const Token& token, std::string country, Completion<std::vector<Region>> completion);
     /// The active regions of the country with the code `countryCode`: GET
-    /// /regions/<countryCode>/ with "active" 1.
+    /// /regions/{countryCode}/ with "active" 1.
     static Handle fetchRegion(const Token& token, std::int64_t countryCode, Completion<std::vector<Region>> completion);
     /// Every country: GET /countries/.
     static Handle getCountries(const Token& token, Completion<std::vector<Country>> completion);
-    /// The cities of a region: GET /cities/<regionId>/, with "search" when given. Takes no
+    /// The cities of a region: GET /cities/{regionId}/, with "search" when given. Takes no
     /// token and sends none. Never returns nullptr.
     static Handle getCities(std::int64_t regionId, std::optional<std::string> search,
                             Completion<std::vector<GetCitiesResponse>> completion);
@@ -498,40 +498,40 @@ public:
 
     // Family groups.
 
-    /// The member's family group in brief: GET /members/family_summary/<memberID>/.
+    /// The member's family group in brief: GET /members/family_summary/{memberID}/.
     static Handle getFamilySummary(const Token& token, std::string memberID, Completion<FamilySummary> completion);
-    /// The profiles of the member's family group: GET /members/family/<memberID>/; a plain list.
+    /// The profiles of the member's family group: GET /members/family/{memberID}/; a plain list.
     static Handle getFamilyMembers(const Token& token, std::string memberID,
                                    Completion<std::vector<MemberDetails>> completion);
-    /// Invites by e-mail address: POST /members/family/<memberID>/invitations/ with
+    /// Invites by e-mail address: POST /members/family/{memberID}/invitations/ with
     /// {"invitee_email"}.
     static Handle createFamilyInvite(const Token& token, std::string memberID, std::string inviteeEmail,
                                      Completion<FamilyInvite> completion);
-    /// Invites by mobile number: POST /members/family/<memberID>/invitations/ with
+    /// Invites by mobile number: POST /members/family/{memberID}/invitations/ with
     /// {"invitee_mobile", "invitee_given_name", "family_head_relationship", "inviter_name"}.
     static Handle createFamilyInvite(const Token& token, std::string memberID, std::string inviteeMobile,
                                      std::string inviteeGivenName, std::string familyHeadRelationship,
                                      std::string inviterName, Completion<FamilyInvite> completion);
-    /// Invites a minor by e-mail address: POST /members/family/<memberID>/invitations/ with
+    /// Invites a minor by e-mail address: POST /members/family/{memberID}/invitations/ with
     /// {"invitee_email", "invitee_is_minor": true, "invitee_dob"}; `inviteeDOB` goes as the
     /// text given.
     static Handle createFamilyInviteByMinor(const Token& token, std::string memberID, std::string inviteeEmail,
                                             std::string inviteeDOB, Completion<FamilyInvite> completion);
     /// Every invitation of the member, or only those it received: GET
-    /// /members/family/<memberID>/invitations/, with "type" "received" when `onlyReceived`.
+    /// /members/family/{memberID}/invitations/, with "type" "received" when `onlyReceived`.
     static Handle getAllFamilyInvites(const Token& token, std::string memberID, bool onlyReceived,
                                       Completion<std::vector<FamilyInvite>> completion);
-    /// One invitation: GET /members/family/<memberID>/invitations/<invitationID>/.
+    /// One invitation: GET /members/family/{memberID}/invitations/{invitationID}/.
     static Handle retreiveFamilyMemberInvite(const Token& token, std::string memberID, std::int64_t invitationID,
                                              Completion<FamilyInvite> completion);
     /// Accepts (`accepted`) or rejects an invitation: POST
-    /// /members/family/<memberID>/invitations/<invitationID>/action/ with {"status": "accepted"
+    /// /members/family/{memberID}/invitations/{invitationID}/action/ with {"status": "accepted"
     /// or "rejected"}.
     static Handle familyMemberInviteAction(const Token& token, std::string memberID, std::int64_t invitationID,
                                            bool accepted, Completion<FamilyMemberInviteResponse> completion);
-    /// Dissolves the member's family group: DELETE /members/family/<memberID>/.
+    /// Dissolves the member's family group: DELETE /members/family/{memberID}/.
     static Handle deleteFamily(const Token& token, std::string memberID, Completion<void> completion);
-    /// Leaves the family group: POST /members/family/<memberID>/leave/ without a body.
+    /// Leaves the family group: POST /members/family/{memberID}/leave/ without a body.
     static Handle leaveFamily(const Token& token, std::string memberID, Completion<void> completion);
 };
 

@@ -18,7 +18,7 @@ struct LumenoErrorResponse {
     std::optional<std::string> field;    ///< the refused field, when the entry names one
     std::optional<std::string> message;  ///< text for people
     std::optional<std::string> code;     ///< the machine-readable reason, e.g. "invalid_credentials"
-    std::optional<std::string> type;
+    std::optional<std::string> type;     ///< the kind of error, as the platform names it
     std::optional<std::int64_t> statusCode;  ///< key "status_code"
     std::optional<JsonObject> data;          ///< free-form; a text and a number stay apart
 

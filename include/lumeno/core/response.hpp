@@ -59,7 +59,7 @@ private:
 
 /// One HTTP reply as the library received it.
 struct Response {
-    int statusCode = 0;
+    int statusCode = 0;    ///< the HTTP status
     std::string data;      ///< the body bytes
     HttpHeaders headers;   ///< the reply's header fields
     std::string url;       ///< the URL that was requested

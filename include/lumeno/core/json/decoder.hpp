@@ -21,9 +21,9 @@ public:
 /// One object serves a whole reply and nothing restores earlier values.
 class DataTransferModel {
 public:
-    std::optional<std::string> transferId;
-    std::optional<std::string> prefixExtraData;
-    std::optional<std::string> prefixLocationUrls;
+    std::optional<std::string> transferId;          ///< the id of the parent record being decoded
+    std::optional<std::string> prefixExtraData;     ///< the prefix of `ExtraData` ids
+    std::optional<std::string> prefixLocationUrls;  ///< the prefix of `LocationUrls` ids
 };
 
 /// The user-information key under which a reply's decoder carries its `DataTransferModel`.
