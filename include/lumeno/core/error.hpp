@@ -24,7 +24,6 @@ struct LumenoErrorResponse {
 
     /// Lenient in every key: a value of another type reads as absent. Fails only on a non-object.
     static LumenoErrorResponse decode(const JsonValue& json, const Decoder& decoder);
-    /// The entry with the keys above; absent values are left out.
     [[nodiscard]] JsonValue toJson() const;
 };
 
