@@ -61,7 +61,9 @@ struct OfferId {
 /// read; otherwise "removed" is required to hold one and makes it `Removed`. "failure" is
 /// lenient: a missing or broken list is empty.
 struct WishlistUpdateResponse {
+    /// "success": the offers added.
     struct Added { std::vector<OfferId> offers; };
+    /// "removed": the offers removed.
     struct Removed { std::vector<OfferId> offers; };
     /// What the platform reports as done, with the offers it did it to.
     struct UpdateType : std::variant<Added, Removed> {
