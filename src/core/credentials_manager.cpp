@@ -84,12 +84,24 @@ void CredentialsManager::storeCredential(const std::optional<std::string>& usern
                                          const std::optional<std::string>& token,
                                          const std::optional<std::string>& expiryString,
                                          const SessionType& sessionType) const {
-    const auto expiry = expiryString ? std::optional(formatter_.string(expiryFrom(*expiryString))) : std::nullopt;
+    const auto expiry = expiryText(expiryString);
     Changes changes{{userKey, username}, {tokenKey, token}};
     addSessionType(changes, sessionType);
     changes.push_back({expiryKey, expiry});
     std::lock_guard lock(mutex_);
     keychain_.update(changes);
+}
+
+void CredentialsManager::storeToken(const std::optional<std::string>& token, const std::optional<std::string>& expiry,
+                                    const std::optional<SessionType>& sessionType) const {
+    Changes changes{{tokenKey, token}, {expiryKey, expiry}};
+    if (sessionType) addSessionType(changes, *sessionType);
+    std::lock_guard lock(mutex_);
+    keychain_.update(changes);
+}
+
+std::optional<std::string> CredentialsManager::expiryText(const std::optional<std::string>& expiresIn) const {
+    return expiresIn ? std::optional(formatter_.string(expiryFrom(*expiresIn))) : std::nullopt;
 }
 
 void CredentialsManager::setSessionType(const SessionType& sessionType) const {

@@ -3,6 +3,7 @@
 #include <libsecret/secret.h>
 
 #include <condition_variable>
+#include <cstdint>
 #include <thread>
 
 namespace lumeno::detail {
@@ -49,23 +50,69 @@ private:
     GError* error_ = nullptr;
 };
 
-/// A cancellable that cancels itself unless it is destroyed within `limit`.
+}  // namespace
+
+/// Cancels the call in flight once its time has passed. One thread serves every call of a
+/// store: it starts with the first and is stopped and joined with the watchdog.
+class CallWatchdog {
+public:
+    /// Watches `cancellable` until `deadline`, in place of whatever it watched.
+    void watch(GCancellable* cancellable, std::chrono::steady_clock::time_point deadline) {
+        {
+            std::lock_guard lock(mutex_);
+            watched_ = cancellable;
+            deadline_ = deadline;
+            ++calls_;
+            if (!thread_.joinable()) thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
+        }
+        changed_.notify_one();
+    }
+
+    /// Stops watching: once this returns, the watchdog no longer touches the cancellable.
+    void release() {
+        std::lock_guard lock(mutex_);
+        watched_ = nullptr;
+    }
+
+private:
+    void run(const std::stop_token& stop) {
+        std::unique_lock lock(mutex_);
+        while (changed_.wait(lock, stop, [this] { return watched_ != nullptr; })) {
+            const auto call = calls_;
+            const auto deadline = deadline_;
+            // Another call, or none, before the deadline: watch again.
+            if (changed_.wait_until(lock, stop, deadline, [&] { return calls_ != call || !watched_; })) continue;
+            if (stop.stop_requested()) return;
+            g_cancellable_cancel(watched_);
+            watched_ = nullptr;
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable_any changed_;
+    GCancellable* watched_ = nullptr;
+    std::chrono::steady_clock::time_point deadline_;
+    std::uint64_t calls_ = 0;  // tells one watched call from the next
+    std::jthread thread_;      // last: stopped and joined first
+};
+
+namespace {
+
+/// The cancellable of one call, which `watchdog` cancels unless it is destroyed within `limit`.
 class Deadline {
 public:
-    explicit Deadline(std::chrono::milliseconds limit)
-        : timer_([cancellable = cancellable_.get(), limit](std::stop_token stop) {
-              std::mutex mutex;
-              std::condition_variable_any woken;
-              std::unique_lock lock(mutex);
-              woken.wait_for(lock, stop, limit, [] { return false; });
-              if (!stop.stop_requested()) g_cancellable_cancel(cancellable);
-          }) {}
+    Deadline(CallWatchdog& watchdog, std::chrono::milliseconds limit) : watchdog_(watchdog) {
+        watchdog_.watch(cancellable_.get(), std::chrono::steady_clock::now() + limit);
+    }
+    Deadline(const Deadline&) = delete;
+    Deadline& operator=(const Deadline&) = delete;
+    ~Deadline() { watchdog_.release(); }
     [[nodiscard]] GCancellable* cancellable() const { return cancellable_.get(); }
     [[nodiscard]] bool passed() const { return g_cancellable_is_cancelled(cancellable_.get()); }
 
 private:
+    CallWatchdog& watchdog_;
     std::unique_ptr<GCancellable, decltype(&g_object_unref)> cancellable_{g_cancellable_new(), g_object_unref};
-    std::jthread timer_;  // stopped and joined first, while the cancellable lives
 };
 
 }  // namespace
@@ -75,7 +122,7 @@ auto SecretServiceStore::withService(const Call& call) {
     using Result = decltype(call(service_, nullptr, nullptr));
     std::lock_guard lock(mutex_);
     if (std::chrono::steady_clock::now() < unansweredUntil_) return Result{};
-    const Deadline deadline(callLimit);
+    const Deadline deadline(*watchdog_, callLimit);
     // A connection that an earlier call opened may be to a service that has gone since.
     for (bool retry = service_ != nullptr;; retry = false) {
         CallError error;
@@ -101,6 +148,8 @@ std::shared_ptr<SecretServiceStore> SecretServiceStore::connect() {
     const bool answered = store->withService([](SecretService*, GCancellable*, GError**) { return true; });
     return answered ? store : nullptr;
 }
+
+SecretServiceStore::SecretServiceStore() : watchdog_(std::make_unique<CallWatchdog>()) {}
 
 SecretServiceStore::~SecretServiceStore() { g_clear_object(&service_); }
 

@@ -14,6 +14,8 @@ typedef struct _SecretService SecretService;  // libsecret's connection to the s
 
 namespace lumeno::detail {
 
+class CallWatchdog;
+
 /// A `SecretStore` on the Secret Service of the session bus. Items go to the default collection
 /// under one schema whose attributes are the service name and the item key.
 ///
@@ -25,7 +27,8 @@ namespace lumeno::detail {
 /// A call that fails drops the connection and runs once more on a new one, so that a service
 /// started again is used again. A call waits for the service `callLimit` at most; after a call
 /// it left unanswered, calls fail at once for as long again, so that a frozen service holds up
-/// one call rather than each of a session's.
+/// one call rather than each of a session's. One thread of the store's, started with its first
+/// call and ended with the store, cancels a call that outlives its limit.
 class SecretServiceStore final : public SecretStore {
 public:
     static constexpr std::chrono::milliseconds callLimit{2000};
@@ -43,7 +46,7 @@ public:
     bool removeAll(std::string_view service) override;
 
 private:
-    SecretServiceStore() = default;
+    SecretServiceStore();
 
     /// The result of `call(service, cancellable, error)` on the connection, opened first when
     /// there is none; the result's empty value when the call fails (it sets the error).
@@ -53,6 +56,7 @@ private:
     std::mutex mutex_;  // one call at a time on the connection
     SecretService* service_ = nullptr;
     std::chrono::steady_clock::time_point unansweredUntil_;
+    const std::unique_ptr<CallWatchdog> watchdog_;
 };
 
 }  // namespace lumeno::detail

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "support/call_table.hpp"
 
 using namespace std::chrono_literals;
@@ -98,6 +100,60 @@ TEST_F(SocialCallsTest, FailuresStoreNothing) {
         for (const auto& reply : failures)
             for (const auto from : {Session::none, Session::password})
                 EXPECT_EQ(writesOf(start, reply, from), std::vector<std::string>{}) << reply.status << reply.body;
+}
+
+TEST_F(SocialCallsTest, AStoreThatStopsPartWayLeavesTheEarlierSessionOrTheNewOneWhole) {
+    const Start enrolment = [](auto&, auto done) {
+        return R::enrollMember(JsonValue(JsonObject{{"email", "ada@example.com"}}), EnrollmentType::normal,
+                               std::nullopt, std::nullopt, done);
+    };
+    const struct {
+        const char* name;
+        Start start;
+        Reply reply;
+    } cases[] = {
+        {"Google sign-in", googleSignIn, Reply::json(R"({"token":"g1","expires_in":"7200"})")},
+        {"Apple sign-in without a token", appleSignIn, Reply::json(R"({"success":true})")},
+        {"Facebook link", facebookLink, Reply::json(R"({"token":"l1","expires_in":"60"})")},
+        {"enrolment", enrolment, Reply::json(R"({"id":"M1","token":"e1","expires_in":"3600"})", 201)},
+    };
+    const std::string earlierExpiry = "2030-01-02T03:04:05.000+0000";
+    // The five items; a date other than the earlier session's expiry shows as "new".
+    const auto stored = [&] {
+        std::string text;
+        for (auto key : {CredentialsManager::userKey, CredentialsManager::tokenKey, CredentialsManager::sessionTypeKey,
+                         CredentialsManager::sessionTypePasswordKey, CredentialsManager::expiryKey}) {
+            auto value = item(key);
+            if (key == CredentialsManager::expiryKey && value != earlierExpiry && store().expiryDate()) value = "new";
+            text += std::string(key) + "=" + value.value_or("-") + " ";
+        }
+        return text;
+    };
+    constexpr auto all = std::numeric_limits<std::size_t>::max();
+    for (const auto& c : cases) {
+        server.otherwise(c.reply);
+        std::string before, after;
+        // The store accepts k changes of the call's, then refuses every one; the first run, with
+        // the store working, gives the new session.
+        for (const std::size_t k : {all, std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{3},
+                                    std::size_t{4}, std::size_t{5}}) {
+            SCOPED_TRACE(std::string(c.name) + ", " + std::to_string(k) + " changes accepted");
+            recording->acceptOnly(all);
+            storeSession(Session::password);
+            store().setExpiryDateString(earlierExpiry);
+            before = stored();
+            recording->acceptOnly(k);
+            std::optional<Seen> seen;
+            c.start("given", [&](Seen s) { seen = std::move(s); });
+            ASSERT_TRUE(test::waitFor([&] { return seen.has_value(); }));
+            EXPECT_FALSE(*seen);  // a write the store refused is not reported
+            recording->acceptOnly(all);
+            if (k == all) after = stored();
+            const std::string seenItems = stored();
+            EXPECT_TRUE(seenItems == before || seenItems == after) << seenItems;
+        }
+        EXPECT_NE(before, after);
+    }
 }
 
 }  // namespace

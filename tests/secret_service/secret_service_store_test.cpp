@@ -218,6 +218,19 @@ TEST_F(SecretServiceStoreTest, AFrozenServiceHoldsACallForSecondsOnly) {
     EXPECT_EQ(keychain.string("token"), "t1");
 }
 
+TEST_F(SecretServiceStoreTest, EachCallIsTimedFromItsOwnStart) {
+    // Calls, some back to back and some after a pause, for longer than one call's limit.
+    using std::chrono::steady_clock;
+    ASSERT_TRUE(keychain.set(std::string_view("t1"), "token"));
+    const auto end = steady_clock::now() + SecretServiceStore::callLimit * 3 / 2;
+    int calls = 0, answered = 0;
+    for (; steady_clock::now() < end; ++calls) {
+        answered += keychain.string("token") == "t1";
+        if (calls % 8 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_EQ(answered, calls);
+}
+
 TEST_F(KeyringTest, ALoginCutShortByTheServiceIsReadWholeAfterItsRestart) {
     const CredentialsManager& credentials = CredentialsManager::shared();
     const auto login = [&](const std::string& who) {

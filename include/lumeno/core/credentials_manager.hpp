@@ -93,6 +93,17 @@ public:
     void storeCredential(const std::optional<std::string>& username, const std::optional<std::string>& token,
                          const std::optional<std::string>& expiryString, const SessionType& sessionType) const;
 
+    /// Replaces the token as one change, in this order: "token", "expiry" = `expiry`, the item's
+    /// text (each removed when nullopt), then, when a session type is given, its items as
+    /// `setSessionType` writes them. "user" stays as it is. A write the store refuses is not
+    /// reported.
+    void storeToken(const std::optional<std::string>& token, const std::optional<std::string>& expiry,
+                    const std::optional<SessionType>& sessionType) const;
+
+    /// The "expiry" text of a token that lives `expiresIn` seconds (`expiryFrom`, written by the
+    /// store's formatter); nullopt when `expiresIn` is.
+    [[nodiscard]] std::optional<std::string> expiryText(const std::optional<std::string>& expiresIn) const;
+
     /// Writes "sessionTypeKey" and, for a password session, then "sessionTypePassword" (a social
     /// session leaves a stored password as it is), together.
     void setSessionType(const SessionType& sessionType) const;

@@ -37,9 +37,7 @@ ProviderCompletion handleEnrollMemberResponse(Completion<MemberRegistrationStatu
         }
         auto member = enrolledMember(**reply);
         if (!member) return completion(fail(std::move(member.error())));
-        const auto& credentials = CredentialsManager::shared();
-        credentials.setToken(member->token);
-        credentials.setExpiryDateString(member->expiresIn);
+        CredentialsManager::shared().storeToken(member->token, member->expiresIn, std::nullopt);
         completion(registration::Created{std::move(*member)});
     };
 }

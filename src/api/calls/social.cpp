@@ -10,27 +10,24 @@ using namespace detail;
 namespace {
 
 /// Writes the reply's "token" (removed when it has none), then "expiry" from its "expires_in"
-/// (removed when it has none).
-void storeToken(const MemberResponse& response) {
+/// (removed when it has none), then the items of `sessionType` when one is given, as one.
+void storeToken(const MemberResponse& response, const std::optional<CredentialsManager::SessionType>& sessionType) {
     const auto& credentials = CredentialsManager::shared();
-    credentials.setToken(response.token);
-    credentials.setExpiryDate(response.expiresIn ? std::optional(credentials.expiryFrom(*response.expiresIn))
-                                                 : std::nullopt);
+    credentials.storeToken(response.token, credentials.expiryText(response.expiresIn), sessionType);
 }
 
 /// A social sign-in: the token and expiry, then "sessionTypeKey" 1, so that the request hook
 /// never tries to renew the session with a stored password. "user" and "sessionTypePassword"
 /// stay as they were.
 void storeSocialSession(const MemberResponse& response) {
-    storeToken(response);
-    CredentialsManager::shared().setSessionType(CredentialsManager::SessionType::social());
+    storeToken(response, CredentialsManager::SessionType::social());
 }
 
 /// A Facebook link keeps the kind of session. A reply without a token leaves the working token
 /// and its expiry in place: removing them would fail every later call although the link
 /// succeeded.
 void storeLinkedToken(const MemberResponse& response) {
-    if (response.token) storeToken(response);
+    if (response.token) storeToken(response, std::nullopt);
 }
 
 ProviderCompletion handleSocialLoginResponse(Completion<MemberResponse> completion) {
