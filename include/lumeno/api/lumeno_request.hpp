@@ -60,9 +60,10 @@ namespace lumeno {
 /// - `statusCode` for a status outside 200...299 with an error body (`responseError`), else
 ///   `lumenoErrorMapping`;
 /// - `objectMapping` when a successful reply does not decode as the result (no body, no JSON,
-///   a missing key path or record key). A `void` completion succeeds on any 2xx, whatever the body.
-/// Records decode under a fresh decoding context unless said otherwise; a page's cursors are
-/// its "prev" and "next" headers.
+///   a missing key path or record key).
+///
+/// A `void` completion succeeds on any 2xx, whatever the body. Records decode under a fresh
+/// decoding context unless said otherwise; a page's cursors are its "prev" and "next" headers.
 class LumenoRequest {
 public:
     LumenoRequest() = delete;
