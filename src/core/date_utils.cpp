@@ -1,6 +1,8 @@
 #include "lumeno/core/date_utils.hpp"
 
+#include <unicode/basictz.h>
 #include <unicode/smpdtfmt.h>
+#include <unicode/tztrans.h>
 #include <unicode/uchar.h>
 #include <unicode/timezone.h>
 
@@ -10,6 +12,7 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "core/iso_dates.hpp"
 #include "lumeno/core/lumeno.hpp"
 
 namespace lumeno {
@@ -115,50 +118,184 @@ std::optional<Date> dateFromMillis(UDate millis) {
     return Date(std::chrono::milliseconds(static_cast<std::int64_t>(std::floor(millis))));
 }
 
-// "yyyy-MM-dd'T'HH:mm:ssZ" and "yyyy-MM-dd'T'HH:mm:ss.SSSZ" for texts with two-digit fields, a
-// three-digit fraction and a "+hhmm" or "-hhmm" offset: the instant does not depend on the
-// formatter's zone, and every field in these ranges reads as ICU reads it. Anything else
-// (another shape, a field out of range) is left to the formatters.
-std::optional<Date> dateWithOffset(std::string_view text) {
-    const bool fraction = text.size() == 28;
-    if (text.size() != 24 && !fraction) return std::nullopt;
-    const std::size_t zone = fraction ? 23 : 19;
-    if (text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':' ||
-        (fraction && text[19] != '.') || (text[zone] != '+' && text[zone] != '-'))
-        return std::nullopt;
-    const auto number = [&](std::size_t at, std::size_t count) {
-        int value = 0;
-        for (const char c : text.substr(at, count)) {
-            if (c < '0' || c > '9') return -1;
-            value = value * 10 + (c - '0');
-        }
-        return value;
-    };
-    const int y = number(0, 4), mo = number(5, 2), d = number(8, 2), h = number(11, 2), mi = number(14, 2);
-    const int s = number(17, 2), ms = fraction ? number(20, 3) : 0, zh = number(zone + 1, 2), zm = number(zone + 3, 2);
-    if (y < 1900 || y > 2199 || mo < 1 || d < 1 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 59 ||
-        ms < 0 || zh < 0 || zh > 23 || zm < 0 || zm > 59)
-        return std::nullopt;
-    using namespace std::chrono;
-    const year_month_day day{year{y}, month{static_cast<unsigned>(mo)}, std::chrono::day{static_cast<unsigned>(d)}};
-    if (!day.ok()) return std::nullopt;
-    const minutes offset = (text[zone] == '-' ? -1 : 1) * (hours{zh} + minutes{zm});
-    return sys_days(day) + hours{h} + minutes{mi} + seconds{s} + milliseconds{ms} - offset;
-}
-
 // The shortest text the first three formats can read ("0-1-1T0:0:0").
 constexpr std::size_t kShortestTimeOfDay = 11;
 
+// The parts of an ISO-8601 text, and of the patterns that read them.
+enum IsoPart : std::uint8_t { kDay = 1, kTime = 2, kFraction = 4, kZone = 8 };
+
+constexpr std::pair<std::string_view, std::uint8_t> kIsoPatterns[] = {
+    {"yyyy-MM-dd", kDay},
+    {"yyyy-MM-dd'T'HH:mm:ss", kDay | kTime},
+    {"yyyy-MM-dd'T'HH:mm:ssZ", kDay | kTime | kZone},
+    {"yyyy-MM-dd'T'HH:mm:ss.SSSZ", kDay | kTime | kFraction | kZone},
+    {"yyyy-MM-dd'T'HH:mm:ss.SSSSSSZ", kDay | kTime | kFraction | kZone},
+};
+
+// The years the reader decides; ICU reads the rest.
+constexpr int kFirstIsoYear = 1900;
+constexpr int kLastIsoYear = 2199;
+
+constexpr std::int64_t millis(std::chrono::sys_days day) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(day.time_since_epoch()).count();
+}
+
+/// A text of the canonical shape, its fields read as they stand.
+struct IsoText {
+    std::uint8_t parts = kDay;
+    bool inRange = true;  // every field within what ICU's strict parse takes, the year within the reader's
+    std::int64_t localMillis = 0;  // the day and time as if in UTC
+    std::int64_t offsetMillis = 0;
+};
+
+/// The parts and fields of `text`; nullopt unless it has the canonical shape.
+std::optional<IsoText> isoText(std::string_view text) {
+    std::size_t at = 0;
+    const auto isDigit = [&] { return at < text.size() && text[at] >= '0' && text[at] <= '9'; };
+    const auto literal = [&](char c) {
+        if (at == text.size() || text[at] != c) return false;
+        ++at;
+        return true;
+    };
+    // `count` ASCII digits from `at` as a number, after `separator` unless that is 0; -1 when
+    // any is missing.
+    const auto field = [&](char separator, int count) {
+        if (separator != 0 && !literal(separator)) return -1;
+        int value = 0;
+        for (int i = 0; i < count; ++i, ++at) {
+            if (!isDigit()) return -1;
+            value = value * 10 + (text[at] - '0');
+        }
+        return value;
+    };
+    using namespace std::chrono;
+    IsoText out;
+    const int y = field(0, 4), mo = field('-', 2), d = field('-', 2);
+    if (std::min({y, mo, d}) < 0) return std::nullopt;
+    const year_month_day day{year{y}, month{static_cast<unsigned>(mo)}, std::chrono::day{static_cast<unsigned>(d)}};
+    out.inRange = y >= kFirstIsoYear && y <= kLastIsoYear && day.ok();
+    milliseconds time{};
+    if (literal('T')) {
+        out.parts |= kTime;
+        const int h = field(0, 2), mi = field(':', 2), s = field(':', 2);
+        if (std::min({h, mi, s}) < 0) return std::nullopt;
+        out.inRange = out.inRange && h <= 23 && mi <= 59 && s <= 59;
+        time = hours{h} + minutes{mi} + seconds{s};
+        if (literal('.')) {
+            // ICU keeps the milliseconds: the first three digits, scaled up when there are fewer.
+            out.parts |= kFraction;
+            const std::size_t first = at;
+            int fraction = 0;
+            for (; isDigit(); ++at)
+                if (at - first < 3) fraction = fraction * 10 + (text[at] - '0');
+            const std::size_t digits = at - first;
+            if (digits == 0 || digits > static_cast<std::size_t>(kMaxDigitRun)) return std::nullopt;
+            for (std::size_t i = digits; i < 3; ++i) fraction *= 10;
+            time += milliseconds{fraction};
+        }
+        if (literal('Z')) {
+            out.parts |= kZone;
+        } else if (literal('+') || literal('-')) {
+            out.parts |= kZone;
+            const bool west = text[at - 1] == '-';
+            const int zh = field(0, 2);
+            const int zm = at == text.size() ? 0 : field(text[at] == ':' ? ':' : 0, 2);
+            if (std::min(zh, zm) < 0) return std::nullopt;
+            out.inRange = out.inRange && zh <= 23 && zm <= 59;
+            out.offsetMillis = duration_cast<milliseconds>(hours{zh} + minutes{zm}).count() * (west ? -1 : 1);
+        }
+    }
+    if (at != text.size()) return std::nullopt;
+    if (out.inRange) out.localMillis = millis(day) + time.count();
+    return out;
+}
+
 }  // namespace
 
+// The zone's offsets over the reader's years: each from its instant to the next one's.
+struct detail::IsoDateReader::Offsets {
+    // Offsets differ by less than this (at most 28 hours apart), and a local time this far from
+    // every change of offset has one instant, which ICU gives whatever its rules for skipped and
+    // repeated wall times.
+    static constexpr std::int64_t kMargin = 2 * 86'400'000;
+    // A week before the first year and after the last, in milliseconds since 1970.
+    static constexpr std::int64_t kFirst = millis(std::chrono::year(kFirstIsoYear) / 1 / 1) - 7 * 86'400'000;
+    static constexpr std::int64_t kLast = millis(std::chrono::year(kLastIsoYear + 1) / 1 / 1) + 7 * 86'400'000;
+
+    std::vector<std::int64_t> starts;  // ascending, one more than `offsets`: the end of the last
+    std::vector<std::int64_t> offsets;
+
+    explicit Offsets(const std::string& zoneId) {
+        const std::unique_ptr<const icu::TimeZone> zone(icu::TimeZone::createTimeZone(unicode(zoneId)));
+        const auto* rules = dynamic_cast<const icu::BasicTimeZone*>(zone.get());
+        if (!rules) return;  // no offsets: every text without a zone is left to ICU
+        UDate at = static_cast<UDate>(kFirst);
+        icu::TimeZoneTransition transition;
+        do {
+            UErrorCode status = U_ZERO_ERROR;
+            std::int32_t raw = 0, dst = 0;
+            zone->getOffset(at, false, raw, dst, status);
+            if (U_FAILURE(status)) {
+                starts.clear();
+                offsets.clear();
+                return;
+            }
+            starts.push_back(static_cast<std::int64_t>(at));
+            offsets.push_back(std::int64_t{raw} + dst);
+        } while (rules->getNextTransition(at, false, transition) && (at = transition.getTime()) < kLast);
+        starts.push_back(kLast);
+    }
+
+    /// The offset of the local time `local`; nullopt near a change of offset or outside the years.
+    [[nodiscard]] std::optional<std::int64_t> at(std::int64_t local) const {
+        const auto next = std::ranges::upper_bound(starts, local);
+        if (next == starts.begin() || next == starts.end()) return std::nullopt;
+        const auto i = static_cast<std::size_t>(next - starts.begin() - 1);
+        const std::int64_t instant = local - offsets[i];
+        if (instant < starts[i] + kMargin || instant >= starts[i + 1] - kMargin) return std::nullopt;
+        return offsets[i];
+    }
+};
+
+detail::IsoDateReader::IsoDateReader(std::string_view pattern, std::string_view locale, std::string zoneId)
+    : zoneId_(std::move(zoneId)) {
+    const auto* known = std::ranges::find(kIsoPatterns, pattern, &std::pair<std::string_view, std::uint8_t>::first);
+    if (locale == "en_US_POSIX" && known != std::end(kIsoPatterns)) parts_ = known->second;
+}
+
+detail::IsoDateReader::~IsoDateReader() = default;
+
+const detail::IsoDateReader::Offsets& detail::IsoDateReader::offsets() const {
+    std::call_once(offsetsBuilt_, [this] { offsets_ = std::make_unique<const Offsets>(zoneId_); });
+    return *offsets_;
+}
+
+detail::IsoVerdict detail::IsoDateReader::read(std::string_view text) const {
+    if (parts_ == 0) return {};
+    const auto iso = isoText(text);
+    if (!iso) return {};
+    if (iso->parts != parts_) return {.decided = true, .date = std::nullopt};  // ICU stops at the first part apart
+    if (!iso->inRange) return {};
+    std::optional<std::int64_t> offset = iso->offsetMillis;
+    if (!(parts_ & kZone)) offset = offsets().at(iso->localMillis);
+    if (!offset) return {};
+    return {.decided = true, .date = Date(std::chrono::milliseconds(iso->localMillis - *offset))};
+}
+
 struct DateFormatter::Impl {
+    Impl(std::string_view pattern, std::string_view locale, std::string timeZone)
+        : reader(pattern, locale, std::move(timeZone)) {}
+
+    detail::IsoDateReader reader;
     std::mutex mutex;
     std::unique_ptr<icu::SimpleDateFormat> format;
     std::int32_t maxDigitRun = kMaxDigitRun;
 };
 
 DateFormatter::DateFormatter(std::string pattern, std::string locale, std::string timeZone)
-    : pattern_(std::move(pattern)), timeZone_(std::move(timeZone)), impl_(std::make_shared<Impl>()) {
+    : pattern_(std::move(pattern)),
+      timeZone_(std::move(timeZone)),
+      impl_(std::make_shared<Impl>(pattern_, locale, timeZone_)) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale icuLocale = locale.empty() ? icu::Locale::getRoot() : icu::Locale(locale.c_str());
     impl_->format = std::make_unique<icu::SimpleDateFormat>(unicode(pattern_), icuLocale, status);
@@ -178,15 +315,21 @@ DateFormatter::DateFormatter(const DateFormatter&) = default;
 DateFormatter& DateFormatter::operator=(const DateFormatter&) = default;
 
 std::optional<Date> DateFormatter::date(std::string_view text) const {
+    if (const detail::IsoVerdict verdict = impl_->reader.read(text); verdict.decided) return verdict.date;
+    return detail::icuDate(*this, text);
+}
+
+std::optional<Date> detail::icuDate(const DateFormatter& format, std::string_view text) {
+    DateFormatter::Impl& impl = *format.impl_;
     if (text.size() > kMaxDateText) return std::nullopt;
     const icu::UnicodeString input = unicode(text);
     // Digits of every script count: ICU reads them all as numbers.
-    if (longestRun(input, [](UChar32 c) { return u_isdigit(c); }) > impl_->maxDigitRun) return std::nullopt;
+    if (longestRun(input, [](UChar32 c) { return u_isdigit(c); }) > impl.maxDigitRun) return std::nullopt;
     icu::ParsePosition position(0);
     UDate millis;
     {
-        std::lock_guard lock(impl_->mutex);
-        millis = impl_->format->parse(input, position);
+        std::lock_guard lock(impl.mutex);
+        millis = impl.format->parse(input, position);
     }
     if (position.getErrorIndex() >= 0 || position.getIndex() != input.length()) return std::nullopt;
     return dateFromMillis(millis);
@@ -245,7 +388,6 @@ DateUtils::DateUtils(const std::optional<std::string>& timeZoneAbbreviation) {
 }
 
 std::optional<Date> DateUtils::date(std::string_view text) const {
-    if (auto date = dateWithOffset(text)) return date;
     if (text.size() < kShortestTimeOfDay) return dateFormats_.back().date(text);
     return toDate(text, dateFormats_);
 }

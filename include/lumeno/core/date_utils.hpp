@@ -13,6 +13,12 @@ namespace lumeno {
 /// An instant, as the records and the credential store keep dates.
 using Date = std::chrono::system_clock::time_point;
 
+class DateFormatter;
+
+namespace detail {
+std::optional<Date> icuDate(const DateFormatter& format, std::string_view text);
+}  // namespace detail
+
 /// The instant one second after 1970-01-01T00:00:00Z: what an absent or unparsable model date becomes.
 inline constexpr Date kFallbackDate = Date(std::chrono::seconds(1));
 
@@ -24,6 +30,11 @@ inline constexpr Date kFallbackDate = Date(std::chrono::seconds(1));
 /// "Z", "UTC" and "GMT+01:00" alike, and leading spaces are skipped. A text with a run of digits
 /// (of any script) longer than both 9 and the pattern's longest run of abutting fields
 /// ("yyyyMMddHHmmss": 14) parses nothing: ICU misreads longer fractions of seconds, and crashes.
+///
+/// The platform's ISO-8601 patterns ("yyyy-MM-dd", "yyyy-MM-dd'T'HH:mm:ss",
+/// "yyyy-MM-dd'T'HH:mm:ssZ", "yyyy-MM-dd'T'HH:mm:ss.SSSZ", "yyyy-MM-dd'T'HH:mm:ss.SSSSSSZ") with
+/// the locale "en_US_POSIX" read texts of the usual shape ("2024-03-01T09:30:00.250+08:00")
+/// without ICU, to the same result.
 class DateFormatter {
 public:
     /// `locale` empty means no locale (the root locale); `timeZone` is an ICU zone id.
@@ -45,6 +56,7 @@ public:
     [[nodiscard]] const std::string& timeZone() const noexcept { return timeZone_; }
 
 private:
+    friend std::optional<Date> detail::icuDate(const DateFormatter& format, std::string_view text);
     struct Impl;
     std::string pattern_;
     std::string timeZone_;
@@ -80,9 +92,7 @@ public:
     /// "yyyy-MM-dd", in this order, locale "en_US_POSIX".
     [[nodiscard]] const std::vector<DateFormatter>& dateFormats() const noexcept { return dateFormats_; }
 
-    /// `toDate(text, dateFormats())`, sooner: a text of the platform's usual shape with a
-    /// numeric offset ("2024-03-01T09:30:00+0800", "2024-03-01T09:30:00.250-0530", years
-    /// 1900 to 2199) is read without ICU, and a text too short for a time of day goes straight
+    /// `toDate(text, dateFormats())`, sooner: a text too short for a time of day goes straight
     /// to "yyyy-MM-dd". The result is the same.
     [[nodiscard]] std::optional<Date> date(std::string_view text) const;
 
