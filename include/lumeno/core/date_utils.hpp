@@ -46,7 +46,7 @@ public:
     DateFormatter& operator=(const DateFormatter&);
 
     /// The instant the whole text stands for, under the rules above; nullopt when it does not
-    /// parse (a text over 256 bytes never does).
+    /// parse.
     [[nodiscard]] std::optional<Date> date(std::string_view text) const;
     /// The instant written with the pattern, to the millisecond.
     [[nodiscard]] std::string string(Date date) const;
