@@ -1,4 +1,4 @@
-// Requests built from endpoint cases with hostile values: every case of `LumenoService`, its
+// Requests built from endpoint cases with hostile values: every case of `service::Cases`, its
 // fields filled from the input. A request that is built keeps the gateway's host (a page
 // cursor keeps its own URL), keeps each path value one segment of its own (as many segments as
 // the case with plain texts, nothing for libcurl to fold), and holds no line break or NUL in
@@ -92,13 +92,24 @@ void plainTexts(T& field) {
     }
 }
 
+/// A case, the same case with every text made "x", and the page cursor it holds when it is one.
+struct Made {
+    LumenoService service;
+    LumenoService plain;
+    std::optional<std::string> cursor;
+};
+
 template <std::size_t... I>
-LumenoService makeCase(FuzzedDataProvider& in, std::index_sequence<I...>) {
-    using Make = LumenoService (*)(FuzzedDataProvider&);
-    static constexpr Make makers[] = {[](FuzzedDataProvider& in) -> LumenoService {
-        std::variant_alternative_t<I, LumenoService> c{};
+Made makeCase(FuzzedDataProvider& in, std::index_sequence<I...>) {
+    using Make = Made (*)(FuzzedDataProvider&);
+    static constexpr Make makers[] = {[](FuzzedDataProvider& in) -> Made {
+        detail::service::Cases::At<I> c{};
         fill(in, c);
-        return c;
+        auto plain = c;
+        plainTexts(plain);
+        std::optional<std::string> cursor;
+        if constexpr (requires { c.cursor; }) cursor = c.cursor;
+        return {std::move(c), std::move(plain), std::move(cursor)};
     }...};
     return makers[in.ConsumeIntegralInRange<std::size_t>(0, sizeof...(I) - 1)](in);
 }
@@ -125,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.tokenType = "JWT";
     settings.usev2Signup = in.ConsumeBool();
     settings.isReCaptchaEnabled = in.ConsumeBool();
-    const LumenoService service = makeCase(in, std::make_index_sequence<std::variant_size_v<LumenoService>>());
+    const auto [service, plain, cursor] = makeCase(in, std::make_index_sequence<detail::service::Cases::size>());
 
     const auto request = detail::endpoint(service, settings);
     if (!request) {
@@ -138,10 +149,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require((name + value).find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos,
                 "no header holds a line break or NUL");
 
-    const auto cursor = std::visit([](const auto& c) -> std::optional<std::string> {
-        if constexpr (requires { c.cursor; }) return c.cursor;
-        return std::nullopt;
-    }, service);
     if (cursor) {
         require(request->url.starts_with(*cursor), "a page cursor keeps its own URL");
         return 0;
@@ -151,8 +158,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "the host never changes");
     const auto path = urlPart(request->url, CURLUPART_PATH);
     require(path && path == urlPart(request->url, CURLUPART_PATH, true), "nothing in a path value is folded");
-    LumenoService plain = service;
-    std::visit([](auto& c) { plainTexts(c); }, plain);
     const auto shape = detail::endpoint(plain, settings);
     require(shape.has_value(), "the case with plain texts is a request too");
     const auto shapePath = urlPart(shape->url, CURLUPART_PATH);

@@ -6,43 +6,31 @@ namespace lumeno::detail {
 
 namespace {
 
-/// The token argument when given, else the stored "token" item.
-Token argumentOrStored(const Token& token) { return token ? token : CredentialsManager::shared().token(); }
+/// The token the call goes with: the argument when given, else (unless the argument alone
+/// counts) the stored "token" item.
+Token resolve(const TokenArgument& token) {
+    return token.token || !token.orStored ? token.token : CredentialsManager::shared().token();
+}
 
 }  // namespace
 
-Handle send(const LumenoService& service, ProviderCompletion handler) {
-    return makeProvider().request(service, std::move(handler));
-}
-
-Handle sendWithTokenArgument(const Token& token, ProviderCompletion handler,
-                             const std::function<LumenoService(std::string token)>& makeCase) {
-    if (!token) {
-        handler(std::unexpected(LumenoError::invalidToken()));
-        return nullptr;
+Handle travel(const TokenArgument* token, LumenoError* refused, ProviderCompletion handler, CaseMaker makeCase) {
+    std::string resolved;
+    if (token) {
+        auto found = resolve(*token);
+        if (!found) {
+            handler(std::unexpected(LumenoError::invalidToken()));
+            return nullptr;
+        }
+        resolved = std::move(*found);
     }
-    return send(makeCase(*token), std::move(handler));
+    if (refused) return makeProvider().refuse(std::move(*refused), std::move(handler));
+    return makeProvider().request(makeCase(std::move(resolved)), std::move(handler));
 }
 
-Handle sendTokenRequest(const Token& token, ProviderCompletion handler,
-                        const std::function<LumenoService(std::string token)>& makeCase) {
-    return sendWithTokenArgument(argumentOrStored(token), std::move(handler), makeCase);
-}
-
-Handle sendTokenRequest(const Token& token, JsonObject parameters, std::int64_t pageSize, ProviderCompletion handler,
-                        const std::function<LumenoService(JsonObject parameters, std::string token)>& makeCase) {
-    return sendTokenRequest(token, std::move(handler), [&](std::string resolved) {
-        parameters["page_size"] = pageSize;
-        return makeCase(std::move(parameters), std::move(resolved));
-    });
-}
-
-Handle sendTokenRequest(const Token& token, Result<JsonValue> body, ProviderCompletion handler,
-                        const std::function<LumenoService(JsonValue body, std::string token)>& makeCase) {
-    const Token resolved = argumentOrStored(token);
-    if (resolved && !body) return makeProvider().refuse(std::move(body.error()), std::move(handler));
-    return sendWithTokenArgument(resolved, std::move(handler),
-                                 [&](std::string t) { return makeCase(std::move(*body), std::move(t)); });
+JsonObject withValues(JsonObject parameters, const JsonObject& values) {
+    for (const auto& [key, value] : values) parameters[key] = value;
+    return parameters;
 }
 
 }  // namespace lumeno::detail

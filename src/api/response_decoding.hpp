@@ -90,11 +90,6 @@ ProviderCompletion handleStoringResponse(Completion<T> completion, Store store) 
 }
 
 template <class T>
-ProviderCompletion handleListResponse(Completion<std::vector<T>> completion) {
-    return handleObjectResponse<std::vector<T>>(std::move(completion));
-}
-
-template <class T>
 ProviderCompletion handlePageResponse(Completion<PaginatedResponse<std::vector<T>>> completion,
                                       std::optional<std::string_view> keyPath = std::nullopt) {
     return [completion = std::move(completion), keyPath](ProviderResult outcome) mutable {

@@ -25,9 +25,10 @@ Handle uploadReciept(const Token& token, Result<JsonValue> request, Completion<R
 
 Handle performPointTransfer(const Token& token, std::string senderID, std::string recipientID, double transferAmount,
                             Date now, Completion<BitResponse> completion) {
-    const auto transfer =
-        TransferTransaction::pointTransfer(std::move(senderID), std::move(recipientID), transferAmount, now);
-    return bodyCall<service::CreateBit>(token, writableBody(transfer), std::move(completion));
+    return bodyCall<service::CreateBit>(
+        token,
+        writableBody(TransferTransaction::pointTransfer(std::move(senderID), std::move(recipientID), transferAmount, now)),
+        std::move(completion));
 }
 
 }  // namespace detail
@@ -35,21 +36,19 @@ Handle performPointTransfer(const Token& token, std::string senderID, std::strin
 Handle LumenoRequest::getBITs(const Token& token, std::string memberID, std::string bitCategory, std::string bitType,
                               std::int64_t pageSize, std::optional<std::string> dateFrom,
                               std::optional<std::string> dateTo, Completion<BitPage> completion) {
-    if (dateFrom && dateTo)
-        return tokenCall<service::GetTransactionsForTimePeriod>(token, std::move(completion), std::move(memberID),
-                                                                std::move(bitCategory), std::move(bitType), pageSize,
-                                                                std::move(*dateFrom), std::move(*dateTo));
-    return tokenCall<service::GetTransactions>(token, std::move(completion), std::move(memberID),
-                                               std::move(bitCategory), std::move(bitType), pageSize);
+    return dateFrom && dateTo
+               ? tokenCall<service::GetTransactionsForTimePeriod>(token, std::move(completion), std::move(memberID),
+                                                                  std::move(bitCategory), std::move(bitType), pageSize,
+                                                                  std::move(*dateFrom), std::move(*dateTo))
+               : tokenCall<service::GetTransactions>(token, std::move(completion), std::move(memberID),
+                                                     std::move(bitCategory), std::move(bitType), pageSize);
 }
 
 Handle LumenoRequest::getBITs(const Token& token, std::string memberID, JsonObject parameters, std::int64_t pageSize,
                               Completion<BitPage> completion) {
-    return sendTokenRequest(token, std::move(parameters), pageSize, handlerFor(std::move(completion)),
-                            [&](JsonObject query, std::string resolved) {
-                                query["member_id"] = std::move(memberID);
-                                return service::GetTransactionsForQuery{std::move(query), std::move(resolved)};
-                            });
+    return tokenCall<service::GetTransactionsForQuery>(
+        token, std::move(completion),
+        withValues(std::move(parameters), {{"page_size", pageSize}, {"member_id", std::move(memberID)}}));
 }
 
 Handle LumenoRequest::getBITsFromCursor(const Token& token, std::string cursor, Completion<BitPage> completion) {

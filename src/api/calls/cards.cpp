@@ -56,11 +56,9 @@ Handle LumenoRequest::getMemberPrivileges(const Token& token, std::string fromCu
 
 Handle LumenoRequest::getPrivilege(const Token& token, std::string memberId, std::string privilegeCode,
                                    Completion<Promotion> completion) {
-    const std::int64_t pageSize = Lumeno::shared().settings()->defaultPageLimit;
-    return sendTokenRequest(token, handlePrivilegeResponse(std::move(privilegeCode), std::move(completion)),
-                            [&](std::string resolved) {
-                                return service::GetPromotions{std::move(memberId), pageSize, std::move(resolved)};
-                            });
+    return tokenCallWith<service::GetPromotions>(token,
+                                                 handlePrivilegeResponse(std::move(privilegeCode), std::move(completion)),
+                                                 std::move(memberId), Lumeno::shared().settings()->defaultPageLimit);
 }
 
 }  // namespace lumeno

@@ -7,20 +7,6 @@ namespace lumeno {
 
 using namespace detail;
 
-namespace {
-
-/// The upload-address body: the token argument alone counts, and the file name is drawn only
-/// once a request is going out.
-template <class Case>
-Handle sendUploadURLRequest(const Token& token, std::string memberID, Completion<S3ImageResponse> completion) {
-    return sendWithTokenArgument(token, handlerFor(std::move(completion)), [&](std::string resolved) {
-        std::string fileName = service::imageFileName(memberID);
-        return Case{std::move(memberID), std::move(fileName), std::move(resolved)};
-    });
-}
-
-}  // namespace
-
 Handle LumenoRequest::getLoginAttribute(const Token& token, Completion<LoginAttribute> completion) {
     return tokenCall<service::GetLoginAttribute>(token, std::move(completion));
 }
@@ -55,14 +41,18 @@ Handle LumenoRequest::getCities(std::int64_t regionId, std::optional<std::string
     return call<service::GetCities>(std::move(completion), regionId, std::move(search));
 }
 
+// The upload addresses take the token argument alone.
+
 Handle LumenoRequest::getS3ImageUploadURL(const Token& token, std::string memberID,
                                           Completion<S3ImageResponse> completion) {
-    return sendUploadURLRequest<service::GetImageUploadURL>(token, std::move(memberID), std::move(completion));
+    return tokenCall<service::GetImageUploadURL>(argumentOnly(token), std::move(completion), memberID,
+                                                 service::imageFileName(memberID));
 }
 
 Handle LumenoRequest::getS3ImageUploadReceiptURL(const Token& token, std::string memberID,
                                                  Completion<S3ImageResponse> completion) {
-    return sendUploadURLRequest<service::GetReceiptImageUploadURL>(token, std::move(memberID), std::move(completion));
+    return tokenCall<service::GetReceiptImageUploadURL>(argumentOnly(token), std::move(completion), memberID,
+                                                        service::imageFileName(memberID));
 }
 
 }  // namespace lumeno

@@ -80,8 +80,8 @@ ProviderCompletion handleMemberBalancesResponse(Completion<std::vector<MemberBal
 Handle sendEnrollment(Result<JsonValue> memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
                       std::optional<std::string> reCaptchaSiteKey, ProviderCompletion handler) {
     if (!memberData) return makeProvider().refuse(std::move(memberData.error()), std::move(handler));
-    return send(service::EnrollUser{std::move(*memberData), type, std::move(reCaptchaToken), std::move(reCaptchaSiteKey)},
-                std::move(handler));
+    return callWith<service::EnrollUser>(std::move(handler), std::move(*memberData), type, std::move(reCaptchaToken),
+                                         std::move(reCaptchaSiteKey));
 }
 
 }  // namespace
@@ -102,11 +102,9 @@ Handle enrollMemberV1(Result<JsonValue> memberData, EnrollmentType type, std::op
 
 Handle patchMember(const Token& token, std::string memberId, Result<JsonValue> updateRequest,
                    Completion<MemberDetails> completion) {
-    return sendTokenRequest(token, std::move(updateRequest), handlerFor(std::move(completion), {.context = Context::none}),
-                            [&](JsonValue body, std::string resolved) {
-                                return LumenoService(
-                                    service::PatchMember{std::move(memberId), std::move(body), std::move(resolved)});
-                            });
+    return bodyCallWith<service::PatchMember>(token, std::move(updateRequest),
+                                              handlerFor(std::move(completion), {.context = Context::none}),
+                                              std::move(memberId));
 }
 
 Handle memberReferral(const Token& token, Result<JsonValue> request, Completion<MemberReferralResponse> completion) {
@@ -118,15 +116,16 @@ Handle memberReferral(const Token& token, Result<JsonValue> request, Completion<
 Handle LumenoRequest::validateMember(std::string memberId, std::string otp,
                                      std::optional<ValidateMemberExtraData> extraData,
                                      Completion<LumenoTokenResponse> completion) {
-    std::optional<service::ValidateMemberAttribute> attribute;
-    if (extraData) attribute = service::ValidateMemberAttribute{extraData->attributeKey, extraData->attributeValue};
-    return call<service::ValidateMember>(std::move(completion), std::move(memberId), std::move(attribute),
-                                         std::move(otp));
+    return call<service::ValidateMember>(std::move(completion), std::move(memberId), std::move(otp),
+                                         std::move(extraData).transform([](ValidateMemberExtraData data) {
+                                             return service::ValidateMemberAttribute{std::move(data.attributeKey),
+                                                                                     std::move(data.attributeValue)};
+                                         }));
 }
 
 Handle LumenoRequest::login(std::string username, std::string password, Completion<MemberResponse> completion) {
-    service::Login login{username, password};
-    return send(login, handleLoginResponse(std::move(username), std::move(password), std::move(completion)));
+    return callWith<service::Login>(handleLoginResponse(username, password, std::move(completion)), std::move(username),
+                                    std::move(password));
 }
 
 Handle LumenoRequest::getMemberStatus(std::string loginAttribute, std::string username,
@@ -145,19 +144,15 @@ Handle LumenoRequest::getMemberDetails(const Token& token, std::string memberID,
 
 Handle LumenoRequest::getMemberBalances(const Token& token, std::string memberID,
                                         Completion<std::vector<MemberBalance>> completion) {
-    return sendTokenRequest(token, handleMemberBalancesResponse(std::move(completion), "data"),
-                            [&](std::string resolved) {
-                                return service::GetMemberDetailsUsingMemberID{std::move(memberID), std::move(resolved)};
-                            });
+    return tokenCallWith<service::GetMemberDetailsUsingMemberID>(
+        token, handleMemberBalancesResponse(std::move(completion), "data"), std::move(memberID));
 }
 
 Handle LumenoRequest::getMemberBalances(const Token& token, std::string memberID, JsonObject parameters,
                                         Completion<std::vector<MemberBalance>> completion) {
-    return sendTokenRequest(token, handleMemberBalancesResponse(std::move(completion), std::nullopt),
-                            [&](std::string resolved) {
-                                return service::GetMemberBalances{std::move(memberID), std::move(parameters),
-                                                                  std::move(resolved)};
-                            });
+    return tokenCallWith<service::GetMemberBalances>(
+        token, handleMemberBalancesResponse(std::move(completion), std::nullopt), std::move(memberID),
+        std::move(parameters));
 }
 
 Handle LumenoRequest::getPointBalance(const Token& token, std::string memberID, std::int64_t accountID,

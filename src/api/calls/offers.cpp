@@ -10,14 +10,11 @@ namespace {
 
 using OfferPage = PaginatedResponse<std::vector<Offer>>;
 
-/// The offers matching `parameters`, with "page_size" set to `pageSize` in them once the token
-/// is resolved. The location, location-code and favourite lists build their parameters and
-/// come here.
-Handle offersPage(const Token& token, JsonObject parameters, std::int64_t pageSize, Completion<OfferPage> completion) {
-    return sendTokenRequest(token, std::move(parameters), pageSize, handlerFor<OfferPage>(std::move(completion)),
-                            [](JsonObject query, std::string resolved) {
-                                return service::GetOffers{std::move(query), std::move(resolved)};
-                            });
+/// The query of the offers around `location`, within `radius` when one is given.
+JsonObject nearby(Coordinate location, std::optional<double> radius, std::int64_t pageSize) {
+    JsonObject parameters{{"latitude", location.latitude}, {"longitude", location.longitude}, {"page_size", pageSize}};
+    if (radius) parameters["radius"] = *radius;
+    return parameters;
 }
 
 }  // namespace
@@ -26,11 +23,7 @@ namespace detail {
 
 Handle getMemberOffers(const Token& token, std::string memberID, Result<JsonValue> request,
                        Completion<std::vector<MemberOffer>> completion) {
-    return sendTokenRequest(token, std::move(request), handlerFor(std::move(completion)),
-                            [&](JsonValue body, std::string resolved) {
-                                return LumenoService(
-                                    service::GetMemberOffers{std::move(memberID), std::move(body), std::move(resolved)});
-                            });
+    return bodyCall<service::GetMemberOffers>(token, std::move(request), std::move(completion), std::move(memberID));
 }
 
 }  // namespace detail
@@ -41,14 +34,13 @@ Handle LumenoRequest::getOffers(const Token& token, std::int64_t pageSize, Compl
 
 Handle LumenoRequest::getOffers(const Token& token, JsonObject parameters, std::int64_t pageSize,
                                 Completion<OfferPage> completion) {
-    return offersPage(token, std::move(parameters), pageSize, std::move(completion));
+    return tokenCall<service::GetOffers>(token, std::move(completion),
+                                         withValues(std::move(parameters), {{"page_size", pageSize}}));
 }
 
 Handle LumenoRequest::getOffers(const Token& token, Coordinate location, std::optional<double> radius,
                                 std::int64_t pageSize, Completion<OfferPage> completion) {
-    JsonObject parameters{{"latitude", location.latitude}, {"longitude", location.longitude}, {"page_size", pageSize}};
-    if (radius) parameters["radius"] = *radius;
-    return offersPage(token, std::move(parameters), pageSize, std::move(completion));
+    return tokenCall<service::GetOffers>(token, std::move(completion), nearby(location, radius, pageSize));
 }
 
 Handle LumenoRequest::getOffersByCategory(const Token& token, std::string category, std::int64_t pageSize,
@@ -58,13 +50,14 @@ Handle LumenoRequest::getOffersByCategory(const Token& token, std::string catego
 
 Handle LumenoRequest::getOffersByLocationCode(const Token& token, std::string locationCode, std::int64_t pageSize,
                                               Completion<OfferPage> completion) {
-    return offersPage(token, {{"location_code", std::move(locationCode)}, {"page_size", pageSize}}, pageSize,
-                      std::move(completion));
+    return tokenCall<service::GetOffers>(token, std::move(completion),
+                                         JsonObject{{"location_code", std::move(locationCode)}, {"page_size", pageSize}});
 }
 
 Handle LumenoRequest::getFavoriteOffers(const Token& token, std::int64_t pageSize, Completion<OfferPage> completion) {
-    return offersPage(token, {{"page_size", pageSize}, {"ordering", "-created_ts"}, {"favorites", "True"}}, pageSize,
-                      std::move(completion));
+    return tokenCall<service::GetOffers>(
+        token, std::move(completion),
+        JsonObject{{"page_size", pageSize}, {"ordering", "-created_ts"}, {"favorites", "True"}});
 }
 
 Handle LumenoRequest::getOffersFromCursor(const Token& token, std::string cursor, Completion<OfferPage> completion) {
@@ -81,7 +74,7 @@ Handle LumenoRequest::acceptOffer(const Token& token, std::int64_t offerId, bool
 
 Handle LumenoRequest::rateOffer(const Token& token, std::int64_t withID, std::int64_t rating,
                                 Completion<void> completion) {
-    return tokenCall<service::RateOffer>(token, std::move(completion), rating, withID);
+    return tokenCall<service::RateOffer>(token, std::move(completion), withID, rating);
 }
 
 Handle LumenoRequest::getMemberActionDataForOffer(const Token& token, std::int64_t withID,
@@ -92,8 +85,9 @@ Handle LumenoRequest::getMemberActionDataForOffer(const Token& token, std::int64
 Handle LumenoRequest::getMemberRecommendedOffers(const Token& token, std::string withID,
                                                  std::optional<JsonObject> params,
                                                  Completion<std::vector<RecommendedOffer>> completion) {
-    JsonObject query = params ? std::move(*params) : JsonObject{{"count", 3}};
-    return tokenCall<service::GetRecommendedOffers>(token, std::move(completion), std::move(query), std::move(withID));
+    return tokenCall<service::GetRecommendedOffers>(token, std::move(completion),
+                                                    std::move(params).value_or(JsonObject{{"count", 3}}),
+                                                    std::move(withID));
 }
 
 Handle LumenoRequest::getPresentmentForOffer(const Token& token, std::int64_t withID,
@@ -104,7 +98,7 @@ Handle LumenoRequest::getPresentmentForOffer(const Token& token, std::int64_t wi
 Handle LumenoRequest::createOfferBooking(const Token& token, std::string memberID, BookingStatus status,
                                          std::int64_t offerID, std::string locationCode, std::string startTime,
                                          std::string endTime, Completion<OfferBooking> completion) {
-    return tokenCall<service::CreateBooking>(token, std::move(completion), status, offerID, std::move(memberID),
+    return tokenCall<service::CreateBooking>(token, std::move(completion), std::move(memberID), status, offerID,
                                              std::move(locationCode), std::move(startTime), std::move(endTime));
 }
 

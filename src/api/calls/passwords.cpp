@@ -29,15 +29,14 @@ Handle LumenoRequest::getPasswordStatus(std::string forLoginAttributeKey, std::s
 
 Handle LumenoRequest::setMemberPassword(std::string password, std::string otpToken,
                                         Completion<ChangePasswordResponse> completion) {
-    service::ChoosePassword choose{password, std::move(otpToken)};
-    return send(choose, handlePasswordResponse(std::move(password), std::move(completion)));
+    return callWith<service::ChoosePassword>(handlePasswordResponse(password, std::move(completion)),
+                                             std::move(password), std::move(otpToken));
 }
 
 Handle LumenoRequest::changePassword(const Token& token, std::string oldPassword, std::string newPassword,
                                      Completion<ChangePasswordResponse> completion) {
-    auto handler = handlePasswordResponse(newPassword, std::move(completion));
-    return tokenCallWith<service::ChangePassword>(token, std::move(handler), std::move(oldPassword),
-                                                  std::move(newPassword));
+    return tokenCallWith<service::ChangePassword>(token, handlePasswordResponse(newPassword, std::move(completion)),
+                                                  std::move(oldPassword), std::move(newPassword));
 }
 
 Handle LumenoRequest::resetPassword(JsonObject request, std::optional<std::string> reCaptchaToken,
@@ -54,8 +53,8 @@ Handle LumenoRequest::doResetPassword(std::string loginAttribute, std::string us
 
 Handle LumenoRequest::registerDevice(const Token& token, std::string memberID, std::string deviceID,
                                      std::string platform, Completion<void> completion) {
-    return tokenCall<service::RegisterDevice>(token, std::move(completion), std::move(deviceID), std::move(platform),
-                                              std::move(memberID));
+    return tokenCall<service::RegisterDevice>(token, std::move(completion), std::move(memberID), std::move(deviceID),
+                                              std::move(platform));
 }
 
 Handle LumenoRequest::deleteDevice(const Token& token, std::string deviceID, Completion<void> completion) {
@@ -64,9 +63,9 @@ Handle LumenoRequest::deleteDevice(const Token& token, std::string deviceID, Com
 
 Handle LumenoRequest::sendOtp(const Token& token, std::string loginAttribute, std::string username,
                               Completion<void> completion) {
-    if (!token)
-        return call<service::SendOtpWithoutToken>(std::move(completion), std::move(loginAttribute), std::move(username));
-    return call<service::SendOtp>(std::move(completion), std::move(loginAttribute), std::move(username), *token);
+    return token ? call<service::SendOtp>(std::move(completion), std::move(loginAttribute), std::move(username), *token)
+                 : call<service::SendOtpWithoutToken>(std::move(completion), std::move(loginAttribute),
+                                                      std::move(username));
 }
 
 Handle LumenoRequest::generateOTPForService(OTPServiceType service, const Token& token, std::string memberId,

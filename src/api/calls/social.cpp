@@ -37,14 +37,14 @@ ProviderCompletion handleSocialLoginResponse(Completion<MemberResponse> completi
 }  // namespace
 
 Handle LumenoRequest::enrollMemberFB(std::string fbID, std::string accessToken, Completion<MemberResponse> completion) {
-    return send(service::FacebookLogin{std::move(fbID), std::move(accessToken)},
-                handleSocialLoginResponse(std::move(completion)));
+    return callWith<service::FacebookLogin>(handleSocialLoginResponse(std::move(completion)), std::move(fbID),
+                                            std::move(accessToken));
 }
 
 Handle LumenoRequest::authenticateMemberGoogle(std::string googleID, std::string idToken,
                                                Completion<MemberResponse> completion) {
-    return send(service::AuthenticateWithGoogle{std::move(googleID), std::move(idToken)},
-                handleSocialLoginResponse(std::move(completion)));
+    return callWith<service::AuthenticateWithGoogle>(handleSocialLoginResponse(std::move(completion)),
+                                                     std::move(googleID), std::move(idToken));
 }
 
 Handle LumenoRequest::getMemberStatusApple(std::string appleId, Completion<AppleStatus> completion) {
@@ -52,13 +52,13 @@ Handle LumenoRequest::getMemberStatusApple(std::string appleId, Completion<Apple
 }
 
 Handle LumenoRequest::authenticateMemberApple(const AppleLoginDetails& details, Completion<MemberResponse> completion) {
-    return send(service::AuthenticateWithApple{details.toJson()}, handleSocialLoginResponse(std::move(completion)));
+    return callWith<service::AuthenticateWithApple>(handleSocialLoginResponse(std::move(completion)), details.toJson());
 }
 
 Handle LumenoRequest::linkFacebook(const Token& token, std::string memberID, std::string fbId, std::string accessToken,
                                    Completion<MemberResponse> completion) {
     return tokenCallWith<service::Linkfacebook>(token, handleStoringResponse(std::move(completion), storeLinkedToken),
-                                                std::move(fbId), std::move(accessToken), std::move(memberID));
+                                                std::move(memberID), std::move(fbId), std::move(accessToken));
 }
 
 Handle LumenoRequest::linkApple(const Token& token, std::string authorizationCode, Completion<MemberResponse> completion) {

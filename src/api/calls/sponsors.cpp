@@ -6,26 +6,14 @@ namespace lumeno {
 
 using namespace detail;
 
-namespace {
-
-/// The parameters-and-page-size body for `Case{parameters, token}`.
-template <class Case, class T>
-Handle sendPageSizeRequest(const Token& token, JsonObject parameters, std::int64_t pageSize, Completion<T> completion) {
-    return sendTokenRequest(token, std::move(parameters), pageSize, handlerFor(std::move(completion)),
-                            [](JsonObject query, std::string resolved) {
-                                return LumenoService(Case{std::move(query), std::move(resolved)});
-                            });
-}
-
-}  // namespace
-
 Handle LumenoRequest::getSponsor(const Token& token, std::int64_t id, Completion<Sponsor> completion) {
     return tokenCall<service::GetSponsor>(token, std::move(completion), id);
 }
 
 Handle LumenoRequest::getSponsors(const Token& token, JsonObject parameters, std::int64_t pageSize,
                                   Completion<PaginatedResponse<std::vector<Sponsor>>> completion) {
-    return sendPageSizeRequest<service::GetSponsors>(token, std::move(parameters), pageSize, std::move(completion));
+    return tokenCall<service::GetSponsors>(token, std::move(completion),
+                                           withValues(std::move(parameters), {{"page_size", pageSize}}));
 }
 
 Handle LumenoRequest::getSponsorsFrom(const Token& token, std::string cursor, JsonObject, std::int64_t,
@@ -35,18 +23,16 @@ Handle LumenoRequest::getSponsorsFrom(const Token& token, std::string cursor, Js
 
 Handle LumenoRequest::getTrimmedSponsors(const Token& token, JsonObject parameters, std::int64_t pageSize,
                                          Completion<std::vector<TrimSponsor>> completion) {
-    return sendPageSizeRequest<service::GetTrimmedSponsors>(token, std::move(parameters), pageSize,
-                                                            std::move(completion));
+    return tokenCall<service::GetTrimmedSponsors>(token, std::move(completion),
+                                                  withValues(std::move(parameters), {{"page_size", pageSize}}));
 }
 
 Handle LumenoRequest::getSponsorLocations(const Token& token, std::int64_t sponserId, std::int64_t pageSize,
                                           JsonObject parameters,
                                           Completion<PaginatedResponse<std::vector<SponsorLocation>>> completion) {
-    return sendTokenRequest(token, handlerFor(std::move(completion)), [&](std::string resolved) {
-        parameters["sponsor_id"] = sponserId;
-        parameters["limit"] = pageSize;
-        return service::GetLocationBasedOffers{std::move(parameters), std::move(resolved)};
-    });
+    return tokenCall<service::GetLocationBasedOffers>(
+        token, std::move(completion),
+        withValues(std::move(parameters), {{"sponsor_id", sponserId}, {"limit", pageSize}}));
 }
 
 Handle LumenoRequest::getSponsorLocations(const Token& token, JsonObject parameters,

@@ -137,9 +137,10 @@ bool readsAsJson(std::string_view body) {
 
 /// A body the log does not show: its size and, when given, its content type.
 std::string summary(std::string_view body, std::string_view contentType) {
-    std::string text = "(" + std::to_string(body.size()) + " bytes";
+    std::string text = "(";
+    text.append(std::to_string(body.size())).append(" bytes");
     if (!contentType.empty()) text.append(", ").append(contentType);
-    return text + ")";
+    return text.append(")");
 }
 
 void appendHeadersAndBody(std::string& entry, const HttpHeaders& headers, std::string_view body) {

@@ -3,6 +3,7 @@
 #include <boost/json/serialize.hpp>
 
 #include <algorithm>
+#include <array>
 
 #include "lumeno/core/utils.hpp"
 #include "core/json/writable.hpp"
@@ -423,20 +424,33 @@ Target target(const LeaveFamily& c) {
     return {.method = post, .segment = members, .path = familyPath(c, "leave/"), .token = c.token};
 }
 
+/// The request of one kind of case; the few cases whose target depends on a setting take the
+/// settings too.
+template <class Case>
+Result<HttpRequest> build(const void* c, const LumenoSettings& settings) {
+    const Case& typed = *static_cast<const Case*>(c);
+    if constexpr (requires { target(typed, settings); })
+        return makeRequest(target(typed, settings), settings);
+    else
+        return makeRequest(target(typed), settings);
+}
+
+using Build = Result<HttpRequest> (*)(const void*, const LumenoSettings&);
+
+/// How each case of the list is built, in the list's order.
+template <class... Kinds>
+constexpr std::array<Build, sizeof...(Kinds)> buildersOf(CaseList<Kinds...>) {
+    return {&build<Kinds>...};
+}
+
+constexpr auto builders = buildersOf(Cases());
+
 }  // namespace
 
 }  // namespace service
 
 Result<HttpRequest> endpoint(const LumenoService& service, const LumenoSettings& settings) {
-    return std::visit(
-        [&](const auto& c) {
-            // The few cases whose target depends on a setting take the settings too.
-            if constexpr (requires { service::target(c, settings); })
-                return service::makeRequest(service::target(c, settings), settings);
-            else
-                return service::makeRequest(service::target(c), settings);
-        },
-        service);
+    return service::builders[service.index_](service.case_.get(), settings);
 }
 
 }  // namespace lumeno::detail

@@ -1,15 +1,18 @@
 #pragma once
 
 // The endpoint cases of the platform's API. Each case is a struct in `lumeno::detail::service`,
-// named after the case, whose fields hold the call's values in the order of the case's labels
-// (the member's token last). `LumenoService` is the variant of them all and `endpoint` turns
-// one into the request to send.
+// named after the case, whose fields hold the call's values (the member's token last); fields
+// that share a type come in the public call's order, so that a call's forwarding reads straight
+// across. `LumenoService` holds any one case and `endpoint` turns it into the request to send.
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
+#include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "core/service/http_request.hpp"
@@ -33,7 +36,7 @@ struct EnrollUser {
 };
 /// The one extra attribute a member validation may carry.
 struct ValidateMemberAttribute { std::string attributeKey; std::string attributeValue; };
-struct ValidateMember { std::string memberID; std::optional<ValidateMemberAttribute> extraData; std::string otp; };
+struct ValidateMember { std::string memberID; std::string otp; std::optional<ValidateMemberAttribute> extraData; };
 struct SendOtp { std::string loginAttribute; std::string username; std::string token; };
 struct GenerateOTP { OTPServiceType service = OTPServiceType::redemption; std::string memberID; std::string token; };
 struct ValidateOTP {
@@ -63,13 +66,13 @@ struct DoResetPassword {
     std::string password;
     std::string resetKey;
 };
-struct RegisterDevice { std::string id; std::string platform; std::string memberID; std::string token; };
+struct RegisterDevice { std::string memberID; std::string id; std::string platform; std::string token; };
 struct DeleteDevice { std::string id; std::string token; };
 
 // Social sign-in and linking.
 
 struct FacebookLogin { std::string fbID; std::string accessToken; };
-struct Linkfacebook { std::string fbId; std::string accessToken; std::string memberID; std::string token; };
+struct Linkfacebook { std::string memberID; std::string fbId; std::string accessToken; std::string token; };
 /// `token` is the Google identity token, not the member's: the case sends no "Authorization".
 struct AuthenticateWithGoogle { std::string id; std::string token; };
 struct IfMemberExistsApple { std::string id; };
@@ -98,14 +101,14 @@ struct GetOffersListForCategory { std::string category; std::int64_t pageSize = 
 struct GetOffers { JsonObject queryParams; std::string token; };
 struct GetOffersFrom { std::string cursor; std::string token; };
 struct OfferAcceptReject { bool accept = false; std::int64_t id = 0; std::string token; };
-struct RateOffer { std::int64_t rating = 0; std::int64_t id = 0; std::string token; };
+struct RateOffer { std::int64_t id = 0; std::int64_t rating = 0; std::string token; };
 struct GetOfferAction { std::int64_t id = 0; std::string token; };
 struct GetRecommendedOffers { JsonObject queryParams; std::string id; std::string token; };
 struct GetPresentment { std::int64_t forOfferID = 0; std::string token; };
 struct CreateBooking {
+    std::string memberID;
     BookingStatus status = BookingStatus::booked;
     std::int64_t forOfferID = 0;
-    std::string memberID;
     std::string atLocation;
     std::string startTime;
     std::string endTime;
@@ -204,33 +207,64 @@ struct LeaveFamily { std::string memberID; std::string token; };
 /// Drawn once, when the upload case is built, so that `endpoint` stays a pure function.
 std::string imageFileName(std::string_view memberID);
 
+/// A list of case types.
+template <class... Cases>
+struct CaseList {
+    static constexpr std::size_t size = sizeof...(Cases);
+    template <std::size_t I>
+    using At = std::tuple_element_t<I, std::tuple<Cases...>>;
+    template <class Case>
+    static constexpr bool contains = (std::is_same_v<Case, Cases> || ...);
+
+    /// Where `Case` stands in the list.
+    template <class Case>
+    static consteval std::size_t indexOf() {
+        const bool same[] = {std::is_same_v<Case, Cases>...};
+        std::size_t index = 0;
+        while (!same[index]) ++index;
+        return index;
+    }
+};
+
+/// Every endpoint case; a new case joins this list, which the endpoint table test and the
+/// endpoint fuzz target walk.
+using Cases = CaseList<
+    GetLoginAttribute, EnrollUser, ValidateMember, SendOtp, GenerateOTP, ValidateOTP, SendOtpWithoutToken,
+    PatchMember, ChoosePassword, ChangePassword, IfMemberExists, IfPasswordExists, ResetPassword, DoResetPassword,
+    Login, RegisterDevice, DeleteDevice, FacebookLogin, Linkfacebook, AuthenticateWithGoogle, IfMemberExistsApple,
+    AuthenticateWithApple, LinkApple, LinkGoogle, Delink, GetSponsor, GetSponsors, GetTrimmedSponsors,
+    GetSponsorsFrom, GetOffer, GetOffersList, GetOffersListForCategory, GetOffers, GetOffersFrom, OfferAcceptReject,
+    RateOffer, GetOfferAction, GetRecommendedOffers, GetPresentment, CreateBooking, GetBookings, UpdateBooking,
+    GetPromotions, GetPromotionsFrom, GetTransactions, GetTransactionsForQuery, GetTransactionsForTimePeriod,
+    GetTransactionsFrom, GetAccrualDetailsFromBitID, GetMemberDetails, GetMemberDetailsUsingMemberID,
+    GetMemberBalances, GetPointBalance, GetCardDetailsUsingMemberID, AddCard, CancelCard, LookUp, AllLookUps,
+    GetBalanceTagNames, GetImageUploadURL, GetReceiptImageUploadURL, GetRegion, FetchRegion, GetCountries, CreateBit,
+    GetFamilySummary, GetFamilyMembers, CreateFamilyInvite, GetFamilyInvites, RetreiveFamilyMemberInvite,
+    FamilyMemberInviteAction, DeleteFamily, LeaveFamily, VerifyMerchantPin, GetLocationBasedOffers, AddToWishlist,
+    RemoveFromWishlist, GetWishlist, ReferMembers, SponsorBaseRate, SponsorDefaultBaseRate, GetCities, GetReceipts,
+    GetAllSponsorConfigs, UploadReceipt, LookupMember, GetMemberOffers, Logout, GetMobilePass>;
+
 }  // namespace service
 
-using LumenoService = std::variant<
-    service::GetLoginAttribute, service::EnrollUser, service::ValidateMember, service::SendOtp,
-    service::GenerateOTP, service::ValidateOTP, service::SendOtpWithoutToken, service::PatchMember,
-    service::ChoosePassword, service::ChangePassword, service::IfMemberExists, service::IfPasswordExists,
-    service::ResetPassword, service::DoResetPassword, service::Login, service::RegisterDevice,
-    service::DeleteDevice, service::FacebookLogin, service::Linkfacebook, service::AuthenticateWithGoogle,
-    service::IfMemberExistsApple, service::AuthenticateWithApple, service::LinkApple, service::LinkGoogle,
-    service::Delink, service::GetSponsor, service::GetSponsors, service::GetTrimmedSponsors,
-    service::GetSponsorsFrom, service::GetOffer, service::GetOffersList, service::GetOffersListForCategory,
-    service::GetOffers, service::GetOffersFrom, service::OfferAcceptReject, service::RateOffer,
-    service::GetOfferAction, service::GetRecommendedOffers, service::GetPresentment, service::CreateBooking,
-    service::GetBookings, service::UpdateBooking, service::GetPromotions, service::GetPromotionsFrom,
-    service::GetTransactions, service::GetTransactionsForQuery, service::GetTransactionsForTimePeriod,
-    service::GetTransactionsFrom, service::GetAccrualDetailsFromBitID, service::GetMemberDetails,
-    service::GetMemberDetailsUsingMemberID, service::GetMemberBalances, service::GetPointBalance,
-    service::GetCardDetailsUsingMemberID, service::AddCard, service::CancelCard, service::LookUp,
-    service::AllLookUps, service::GetBalanceTagNames, service::GetImageUploadURL,
-    service::GetReceiptImageUploadURL, service::GetRegion, service::FetchRegion, service::GetCountries,
-    service::CreateBit, service::GetFamilySummary, service::GetFamilyMembers, service::CreateFamilyInvite,
-    service::GetFamilyInvites, service::RetreiveFamilyMemberInvite, service::FamilyMemberInviteAction,
-    service::DeleteFamily, service::LeaveFamily, service::VerifyMerchantPin, service::GetLocationBasedOffers,
-    service::AddToWishlist, service::RemoveFromWishlist, service::GetWishlist, service::ReferMembers,
-    service::SponsorBaseRate, service::SponsorDefaultBaseRate, service::GetCities, service::GetReceipts,
-    service::GetAllSponsorConfigs, service::UploadReceipt, service::LookupMember, service::GetMemberOffers,
-    service::Logout, service::GetMobilePass>;
+/// One endpoint case, whichever it is: `LumenoService(service::Login{...})`. It holds the case
+/// and its place in `service::Cases`, which tells `endpoint` how to build its request. Copies
+/// share the case, which never changes.
+class LumenoService {
+public:
+    template <class Case>
+        requires(service::Cases::contains<Case>)
+    LumenoService(Case c)
+        : index_(service::Cases::indexOf<Case>()), case_(std::make_shared<const Case>(std::move(c))) {}
+
+    /// The case's place in `service::Cases`.
+    std::size_t index() const { return index_; }
+
+private:
+    friend Result<HttpRequest> endpoint(const LumenoService& service, const LumenoSettings& settings);
+
+    std::size_t index_;
+    std::shared_ptr<const void> case_;
+};
 
 /// The request of a case: URL (query included), method, headers and JSON body, under
 /// `settings`. No I/O. Fails with `requestMapping` when the gateway or cursor text gives no
