@@ -10,10 +10,10 @@ Result<const Response*> filterSuccessfulStatusCodes(const ProviderResult& outcom
     return &*outcome;
 }
 
-JsonValue mapJSON(const Response& response, std::optional<std::string_view> keyPath) {
+JsonValue mapJSON(const Response& response, std::optional<std::string_view> keyPath, boost::json::storage_ptr storage) {
     if (response.data.empty()) throw DecodingError("The reply has no body.");
     boost::system::error_code ec;
-    JsonValue json = parseJson(response.data, ec);
+    JsonValue json = parseJson(response.data, ec, std::move(storage));
     if (ec) throw DecodingError("The reply is not valid JSON: " + ec.message() + ".");
     if (!keyPath) return json;
     JsonValue* value = json.is_object() ? json.get_object().if_contains(*keyPath) : nullptr;

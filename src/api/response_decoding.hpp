@@ -2,6 +2,8 @@
 
 // Turning a provider outcome into a call's result.
 
+#include <boost/json/monotonic_resource.hpp>
+
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -20,16 +22,19 @@ enum class Context { fresh, none };
 /// as it came, a status outside 200...299 through `LumenoError::fromStatusCode`.
 Result<const Response*> filterSuccessfulStatusCodes(const ProviderResult& outcome);
 
-/// Parses a reply body for mapping, the value under `keyPath` of the top-level object when one
-/// is given. Throws `DecodingError` on an empty body, a body that is no JSON, or a missing key.
-JsonValue mapJSON(const Response& response, std::optional<std::string_view> keyPath);
+/// Parses a reply body for mapping into `storage`, the value under `keyPath` of the top-level
+/// object when one is given. Throws `DecodingError` on an empty body, a body that is no JSON, or
+/// a missing key.
+JsonValue mapJSON(const Response& response, std::optional<std::string_view> keyPath, boost::json::storage_ptr storage);
 
 /// Decodes a successful reply's body as `T` with the given decoder; a failure becomes
-/// `objectMapping` with the mapping's error and the reply.
+/// `objectMapping` with the mapping's error and the reply. The reply's JSON lives in one block of
+/// memory, freed at once when the records have copied out what they keep.
 template <class T>
 Result<T> map(const Response& response, std::optional<std::string_view> keyPath, const Decoder& decoder) {
     try {
-        return json::decodeValue<T>(mapJSON(response, keyPath), decoder);
+        boost::json::monotonic_resource document(response.data.size());
+        return json::decodeValue<T>(mapJSON(response, keyPath, &document), decoder);
     } catch (const DecodingError& error) {
         return fail(LumenoError::objectMapping(error.what(), response));
     }

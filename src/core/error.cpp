@@ -128,20 +128,6 @@ std::optional<Code> matchCode(const LumenoResponseError* error, const CodeName<C
 
 }  // namespace
 
-namespace {
-
-using LER = LumenoErrorResponse;
-constexpr auto errorEntryKeys = detail::fields<LER>(
-    detail::lenient("field", &LER::field), detail::lenient("message", &LER::message), detail::lenient("code", &LER::code),
-    detail::lenient("type", &LER::type), detail::lenient("status_code", &LER::statusCode),
-    detail::lenient("data", &LER::data));
-
-}  // namespace
-
-LER LER::decode(const JsonValue& json, const Decoder& decoder) { return errorEntryKeys.decode(json, decoder); }
-
-JsonValue LER::toJson() const { return errorEntryKeys.encode(*this); }
-
 std::optional<LumenoResponseError> LumenoResponseError::parse(const Response& response) {
     auto body = parseBody(response.data);
     if (!body) return std::nullopt;

@@ -7,6 +7,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -14,7 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
-#include <regex>
+#include <string>
 #include <thread>
 
 #include "core/secret_service_store.hpp"
@@ -239,7 +241,14 @@ TEST_F(KeyringTest, ALoginCutShortByTheServiceIsReadWholeAfterItsRestart) {
     const auto start = std::chrono::steady_clock::now();
     login("ada");
     const auto loginTime = std::chrono::steady_clock::now() - start;
-    const std::regex whole("user=(ada|bob)\ntoken=tok-\\1\nsessionTypeKey=0\nsessionTypePassword=pw-\\1\nexpiry=2.*\n");
+    // One member's session, each of its five lines, the expiry a date of this millennium.
+    const auto whole = [](const std::string& printed) {
+        return std::ranges::any_of(std::array{"ada", "bob"}, [&](const std::string& who) {
+            const std::string session = "user=" + who + "\ntoken=tok-" + who +
+                                        "\nsessionTypeKey=0\nsessionTypePassword=pw-" + who + "\nexpiry=2";
+            return printed.starts_with(session) && printed.find('\n', session.size()) == printed.size() - 1;
+        });
+    };
     // Logins alternate while the service is killed, each round a quarter of a login later.
     for (int round = 0; round < 10; ++round) {
         std::atomic<bool> stop = false;
@@ -252,7 +261,7 @@ TEST_F(KeyringTest, ALoginCutShortByTheServiceIsReadWholeAfterItsRestart) {
         logins.join();
         ASSERT_TRUE(restartKeyring());
         const std::string printed = storedSessionInAnotherProcess();
-        EXPECT_TRUE(std::regex_match(printed, whole)) << "round " << round << ":\n" << printed;
+        EXPECT_TRUE(whole(printed)) << "round " << round << ":\n" << printed;
     }
 }
 

@@ -7,8 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/response.hpp"
 
 namespace lumeno {
@@ -23,8 +22,10 @@ struct LumenoErrorResponse {
     std::optional<JsonObject> data;          ///< free-form; a text and a number stay apart
 
     /// Lenient in every key: a value of another type reads as absent. Fails only on a non-object.
-    static LumenoErrorResponse decode(const JsonValue& json, const Decoder& decoder);
-    [[nodiscard]] JsonValue toJson() const;
+    static LumenoErrorResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<LumenoErrorResponse>::decode(json, decoder);
+    }
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<LumenoErrorResponse>::toJson(*this); }
 };
 
 /// The parsed error body of a failed reply.

@@ -4,6 +4,7 @@
 
 #include "api/request_road.hpp"
 #include "lumeno/core/lumeno.hpp"
+#include "models/member/cards_keys.hpp"
 
 namespace lumeno {
 
@@ -34,12 +35,15 @@ Handle LumenoRequest::getMemberCards(const Token& token, std::string memberID,
 
 Handle LumenoRequest::addMemberCard(const Token& token, const CardAddRequest& addRequest,
                                     Completion<CardDetails> completion) {
-    return tokenCall<service::AddCard>(token, std::move(completion), addRequest.toJson().as_object());
+    // The bodies are encoded by their tables: `toJson` throws on a text that is not UTF-8, and a
+    // call never throws.
+    return tokenCall<service::AddCard>(token, std::move(completion), keysOf<CardAddRequest>.encode(addRequest));
 }
 
 Handle LumenoRequest::cancelMemberCard(const Token& token, std::int64_t cardID, const CardCancelRequest& cancelRequest,
                                        Completion<CardRequestResponse> completion) {
-    return tokenCall<service::CancelCard>(token, std::move(completion), cardID, cancelRequest.toJson().as_object());
+    return tokenCall<service::CancelCard>(token, std::move(completion), cardID,
+                                          keysOf<CardCancelRequest>.encode(cancelRequest));
 }
 
 Handle LumenoRequest::getMemberPrivileges(const Token& token, std::string memberId, std::int64_t pageSize,

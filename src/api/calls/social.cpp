@@ -2,6 +2,7 @@
 
 #include "api/request_road.hpp"
 #include "lumeno/core/credentials_manager.hpp"
+#include "models/member/member_response_keys.hpp"
 
 namespace lumeno {
 
@@ -52,7 +53,9 @@ Handle LumenoRequest::getMemberStatusApple(std::string appleId, Completion<Apple
 }
 
 Handle LumenoRequest::authenticateMemberApple(const AppleLoginDetails& details, Completion<MemberResponse> completion) {
-    return callWith<service::AuthenticateWithApple>(handleSocialLoginResponse(std::move(completion)), details.toJson());
+    // Encoded by its table: `toJson` throws on a text that is not UTF-8, and a call never throws.
+    return callWith<service::AuthenticateWithApple>(handleSocialLoginResponse(std::move(completion)),
+                                                    keysOf<AppleLoginDetails>.encode(details));
 }
 
 Handle LumenoRequest::linkFacebook(const Token& token, std::string memberID, std::string fbId, std::string accessToken,

@@ -2,19 +2,25 @@
 
 // A record is its key table. The table lists the record's keys in decoding order, each with
 // its member and rule word, plus the few steps that read no key of their own (a context write,
-// a derived field, a key with a custom reading). The same table decodes the record, encodes it
+// a derived field) or read a key their own way. The same table decodes the record, encodes it
 // with the record's rule for absent fields, and tells the tests which rule each key follows.
+// `keysOf<R>` finds a record's table; `Record<R>`, behind the record's public `decode` and
+// `toJson`, is defined from it once for every record (src/models/records.cpp):
 //
-//   constexpr auto memberResponseKeys = fields<MemberResponse>(
+//   inline constexpr auto memberResponseKeys = fields<MemberResponse>(
 //       strict("member_data", &MemberResponse::member), lenient("token", &MemberResponse::token), ...);
-//   MemberResponse MemberResponse::decode(const JsonValue& j, const Decoder& d) { return memberResponseKeys.decode(j, d); }
+//   template <> inline constexpr const auto& keysOf<MemberResponse> = memberResponseKeys;
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <string_view>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "core/json/readers.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno::detail {
 
@@ -36,7 +42,6 @@ struct Key {
     M R::*member;
     Rule rule;
     bool presentOnly = false;
-    bool encoded = true;
     bool filled = false;
     bool nullWhenAbsent = false;
 };
@@ -48,19 +53,22 @@ template <class R, class M> constexpr Key<R, M> required(std::string_view k, M R
 template <class R, class M> constexpr Key<R, M> presentOnly(Key<R, M> key) { key.presentOnly = true; return key; }
 /// An optional member that a strict key fills with its type's default when absent or null.
 template <class R, class M> constexpr Key<R, M> filled(Key<R, M> key) { key.filled = true; return key; }
-/// The key is decoded but never written by the encoder.
-template <class R, class M> constexpr Key<R, M> decodeOnly(Key<R, M> key) { key.encoded = false; return key; }
 /// An optional member that the encoder writes as null when absent, whatever the record's rule.
 template <class R, class M> constexpr Key<R, M> nullWhenAbsent(Key<R, M> key) { key.nullWhenAbsent = true; return key; }
 
 /// A step with its own reading and, optionally, writing: a key read as something other than
-/// its member's type, a context write, a derived field. `key` names the JSON key it reads, if
-/// any, for the rule tests.
+/// its member's type, a context write, a derived field. A step that reads a key of its own
+/// names it with the rule its reading follows, and `mismatch` gives a value of another type than
+/// the key takes, so that the rule tests check the step as they check every key.
 template <class R>
 struct Step {
     void (*read)(const KeyedReader& in, R& out);
     void (*write)(const R& record, JsonObject& out, Absent absent) = nullptr;
     std::string_view key = {};
+    Rule rule = Rule::lenient;
+    bool presentOnly = false;
+    bool filled = false;  ///< absent or null fill the member with its empty value
+    JsonValue (*mismatch)() = nullptr;
 };
 
 /// A step that runs only under a decoding context.
@@ -74,6 +82,7 @@ struct KeyRule {
     std::string_view key;
     Rule rule;
     bool presentOnly;
+    bool filled;              ///< absent or null give the member's empty value, not its absence
     JsonValue (*mismatch)();  ///< a value of another type than the key's, or null when any value fits
 };
 
@@ -88,16 +97,36 @@ constexpr JsonValue (*mismatchFor())() {
 template <class R, class... Steps>
 class Fields {
 public:
-    constexpr explicit Fields(Steps... steps) : steps_(steps...) {}
+    constexpr explicit Fields(Absent absent, Steps... steps) : absent_(absent), steps_(steps...) {
+        // The index of the keys: each key once, sorted by hash, so that one pass over an
+        // object's members finds the value of every key.
+        std::size_t step = 0;
+        forEach([&](const auto& each) {
+            const std::string_view key = keyOf(each);
+            placeOf_[step++] = key.empty() ? kNoPlace : place(key);
+        });
+        std::sort(index_.begin(), index_.begin() + static_cast<std::ptrdiff_t>(keyCount_),
+                  [](const KeySlot& a, const KeySlot& b) { return a.hash < b.hash; });
+    }
 
+    /// Reads the object's members once, then runs the steps in table order: the decoding
+    /// context sees the steps' writes in that order.
     R decode(const JsonValue& json, const Decoder& decoder) const {
-        const KeyedReader in(json, decoder);
+        std::array<const JsonValue*, sizeof...(Steps)> found{};
+        const KeyedReader in(json, decoder, std::span(index_.data(), keyCount_), found);
         R out{};
-        std::apply([&](const auto&... step) { (read(in, out, step), ...); }, steps_);
+        std::size_t step = 0;
+        forEach([&](const auto& each) {
+            const std::size_t place = placeOf_[step++];
+            read(in, out, each, place == kNoPlace ? nullptr : found[place]);
+        });
         return out;
     }
 
-    JsonObject encode(const R& record, Absent absent = Absent::omit) const {
+    /// Encodes with the record's own rule for absent fields.
+    JsonObject encode(const R& record) const { return encode(record, absent_); }
+
+    JsonObject encode(const R& record, Absent absent) const {
         return encode(record, absent, [](const auto& value) { return json::encodeValue(value); });
     }
 
@@ -105,52 +134,72 @@ public:
     template <class ValueEncoder>
     JsonObject encode(const R& record, Absent absent, const ValueEncoder& value) const {
         JsonObject out;
-        std::apply([&](const auto&... step) { (write(record, out, absent, value, step), ...); }, steps_);
+        forEach([&](const auto& step) { write(record, out, absent, value, step); });
         return out;
     }
 
     /// The keys with a rule word, in table order.
     [[nodiscard]] auto rules() const {
         std::vector<KeyRule> out;
-        std::apply([&](const auto&... step) { (describe(out, step), ...); }, steps_);
+        forEach([&](const auto& step) { describe(out, step); });
         return out;
     }
 
+    /// Calls `visit` with each step, in table order.
+    template <class Visit>
+    constexpr void forEach(const Visit& visit) const {
+        std::apply([&](const auto&... step) { (visit(step), ...); }, steps_);
+    }
+
 private:
+    static constexpr std::size_t kNoPlace = sizeof...(Steps);
+
     template <class M>
-    static void read(const KeyedReader& in, R& out, const Key<R, M>& key) {
-        if (key.presentOnly && !in.contains(key.key)) return;
+    static constexpr std::string_view keyOf(const Key<R, M>& key) { return key.key; }
+    static constexpr std::string_view keyOf(const Step<R>& step) { return step.key; }
+    static constexpr std::string_view keyOf(const ContextStep<R>&) { return {}; }
+
+    /// The place of `key` among the keys, given one when it is new.
+    constexpr std::size_t place(std::string_view key) {
+        for (std::size_t i = 0; i < keyCount_; ++i)
+            if (index_[i].key == key) return index_[i].place;
+        index_[keyCount_] = {key, keyHash(key), keyCount_};
+        return keyCount_++;
+    }
+
+    template <class M>
+    static void read(const KeyedReader& in, R& out, const Key<R, M>& key, const JsonValue* value) {
+        if (key.presentOnly && value == nullptr) return;
         M& field = out.*key.member;
         if constexpr (json::IsOptional<M>::value) {
             using V = typename M::value_type;
             switch (key.rule) {
                 case Rule::strict:
-                    field = key.filled ? M(in.strict<V>(key.key)) : in.strictOptional<V>(key.key);
+                    field = key.filled ? M(in.strict<V>(key.key, value, V{})) : in.strictOptional<V>(key.key, value);
                     break;
-                case Rule::lenient: field = in.lenient<V>(key.key); break;
-                case Rule::required: field = in.required<V>(key.key); break;
+                case Rule::lenient: field = in.lenient<V>(value); break;
+                case Rule::required: field = in.required<V>(key.key, value); break;
             }
         } else {
             switch (key.rule) {
-                case Rule::strict: field = in.strict<M>(key.key, std::move(field)); break;
+                case Rule::strict: field = in.strict<M>(key.key, value, std::move(field)); break;
                 case Rule::lenient:
-                    if (auto value = in.lenient<M>(key.key)) field = std::move(*value);
+                    if (auto decoded = in.lenient<M>(value)) field = std::move(*decoded);
                     break;
-                case Rule::required: field = in.required<M>(key.key); break;
+                case Rule::required: field = in.required<M>(key.key, value); break;
             }
         }
     }
-    static void read(const KeyedReader& in, R& out, const Step<R>& step) {
+    static void read(const KeyedReader& in, R& out, const Step<R>& step, const JsonValue*) {
         if (step.read != nullptr) step.read(in, out);
     }
-    static void read(const KeyedReader& in, R& out, const ContextStep<R>& step) {
+    static void read(const KeyedReader& in, R& out, const ContextStep<R>& step, const JsonValue*) {
         if (DataTransferModel* context = in.context()) step.apply(out, *context);
     }
 
     template <class M, class ValueEncoder>
     static void write(const R& record, JsonObject& out, Absent absent, const ValueEncoder& value,
                       const Key<R, M>& key) {
-        if (!key.encoded) return;
         const M& field = record.*key.member;
         if constexpr (json::IsOptional<M>::value) {
             if (!field && absent == Absent::omit && !key.nullWhenAbsent) return;
@@ -166,17 +215,29 @@ private:
 
     template <class M>
     static void describe(std::vector<KeyRule>& out, const Key<R, M>& key) {
-        out.push_back({key.key, key.rule, key.presentOnly, mismatchFor<M>()});
+        out.push_back({key.key, key.rule, key.presentOnly, key.filled, mismatchFor<M>()});
     }
-    template <class Other>
-    static void describe(std::vector<KeyRule>&, const Other&) {}
+    static void describe(std::vector<KeyRule>& out, const Step<R>& step) {
+        if (!step.key.empty()) out.push_back({step.key, step.rule, step.presentOnly, step.filled, step.mismatch});
+    }
+    static void describe(std::vector<KeyRule>&, const ContextStep<R>&) {}
 
+    Absent absent_;
     std::tuple<Steps...> steps_;
+    std::array<KeySlot, sizeof...(Steps)> index_{};
+    std::size_t keyCount_ = 0;
+    std::array<std::size_t, sizeof...(Steps)> placeOf_{};
 };
 
-template <class R, class... Steps>
+/// The table of `R`: its steps in decoding order. The encoder leaves out absent optional fields,
+/// or writes them as null with `Absent::null`.
+template <class R, Absent absent = Absent::omit, class... Steps>
 constexpr Fields<R, Steps...> fields(Steps... steps) {
-    return Fields<R, Steps...>(steps...);
+    return Fields<R, Steps...>(absent, steps...);
 }
+
+/// The key table of the record `R`, specialised next to the table as a reference to it.
+template <class R>
+inline constexpr std::nullptr_t keysOf = nullptr;
 
 }  // namespace lumeno::detail

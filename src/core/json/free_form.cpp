@@ -72,8 +72,10 @@ std::vector<CustomAttribute> customAttributes(const JsonValue& json, const std::
         if (value.is_null()) continue;
         // A text is its own rendering; anything else is rendered as the free-form map holds it.
         std::string text = value.is_string() ? std::string(value.get_string()) : renderText(anyElement(value, false));
-        std::string name(key);
-        out.push_back({id + name, std::move(name), std::move(text)});
+        std::string attributeId;
+        attributeId.reserve(id.size() + key.size());
+        attributeId.append(id).append(key);
+        out.push_back({std::move(attributeId), std::string(key), std::move(text)});
     }
     return out;
 }

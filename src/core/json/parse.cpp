@@ -59,11 +59,11 @@ struct Handler {
 
 }  // namespace
 
-JsonValue parseJson(std::string_view text, boost::system::error_code& error) {
+JsonValue parseJson(std::string_view text, boost::system::error_code& error, boost::json::storage_ptr storage) {
     boost::json::parse_options options;
     options.max_depth = 64;
     boost::json::basic_parser<Handler> parser(options);
-    parser.handler().stack.reset();
+    parser.handler().stack.reset(std::move(storage));
     const std::size_t used = parser.write_some(false, text.data(), text.size(), error);
     if (!error && used < text.size()) error = boost::json::error::extra_data;
     if (error) return nullptr;

@@ -1,5 +1,6 @@
 #include "core/json/readers.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -85,8 +86,32 @@ std::optional<float> toFloat(const JsonValue& json) noexcept {
 
 }  // namespace json
 
-KeyedReader::KeyedReader(const JsonValue& json, const Decoder& decoder)
+namespace {
+
+/// The slot of `key` in `index` (sorted by hash), or null.
+const KeySlot* slotOf(std::span<const KeySlot> index, std::string_view key) {
+    const std::uint32_t hash = keyHash(key);
+    for (auto slot = std::ranges::lower_bound(index, hash, {}, &KeySlot::hash); slot != index.end() && slot->hash == hash;
+         ++slot)
+        if (slot->key == key) return &*slot;
+    return nullptr;
+}
+
+}  // namespace
+
+KeyedReader::KeyedReader(const JsonValue& json, const Decoder& decoder, std::span<const KeySlot> index,
+                         std::span<const JsonValue*> found)
     : object_(json.is_object() ? json.get_object() : (json::throwMismatch("Dictionary", json), json.get_object())),
-      decoder_(decoder) {}
+      decoder_(decoder),
+      index_(index),
+      found_(found) {
+    for (const auto& member : object_)
+        if (const KeySlot* slot = slotOf(index_, member.key())) found_[slot->place] = &member.value();
+}
+
+const JsonValue* KeyedReader::find(std::string_view key) const {
+    if (const KeySlot* slot = slotOf(index_, key)) return found_[slot->place];
+    return object_.if_contains(key);
+}
 
 }  // namespace lumeno

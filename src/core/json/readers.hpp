@@ -14,10 +14,14 @@
 //   required      the key must be present with the right type; null throws
 //   present-only  the caller looks at the key only when `contains(key)` holds
 
+#include <algorithm>
+#include <bit>
 #include <concepts>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -25,14 +29,9 @@
 
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
-
-/// A record that decodes itself: `static T decode(const JsonValue&, const Decoder&)`.
-template <class T>
-concept DecodableModel = requires(const JsonValue& json, const Decoder& decoder) {
-    { T::decode(json, decoder) } -> std::same_as<T>;
-};
 
 namespace json {
 
@@ -73,16 +72,17 @@ T decodeValue(const JsonValue& json, const Decoder& decoder) {
         const auto& s = json.get_string();
         return std::string(s.data(), s.size());
     } else if constexpr (std::is_same_v<T, JsonValue>) {
+        // Copies go to the default resource: the reply's own may be freed before the record.
         requireFinite("JSON", json);
-        return json;
+        return JsonValue(json, boost::json::storage_ptr());
     } else if constexpr (std::is_same_v<T, JsonObject>) {
         if (!json.is_object()) throwMismatch("Dictionary", json);
         requireFinite("Dictionary", json);
-        return json.get_object();
+        return JsonObject(json.get_object(), boost::json::storage_ptr());
     } else if constexpr (std::is_same_v<T, JsonArray>) {
         if (!json.is_array()) throwMismatch("Array", json);
         requireFinite("Array", json);
-        return json.get_array();
+        return JsonArray(json.get_array(), boost::json::storage_ptr());
     } else if constexpr (std::is_same_v<T, std::map<std::string, std::string>>) {
         if (!json.is_object()) throwMismatch("Dictionary", json);
         T out;
@@ -134,30 +134,68 @@ JsonValue encodeValue(const T& value) {
 
 }  // namespace json
 
+/// Up to 8 bytes of `text` from `at`, as one number, the first byte lowest (the tables' keys are
+/// hashed while compiling, the objects' keys while running: both read the same number).
+constexpr std::uint64_t eightBytes(std::string_view text, std::size_t at) {
+    std::uint64_t bytes = 0;
+    const std::size_t count = std::min<std::size_t>(8, text.size() - at);
+    if consteval {
+        for (std::size_t i = 0; i < count; ++i) bytes |= std::uint64_t(static_cast<unsigned char>(text[at + i])) << (8 * i);
+    } else {
+        std::memcpy(&bytes, text.data() + at, count);
+        if constexpr (std::endian::native == std::endian::big) bytes = std::byteswap(bytes);
+    }
+    return bytes;
+}
+
+/// A quick hash of a key, from its length and its first and last 8 bytes, for matching an
+/// object's keys against a table's (equal hashes are told apart by the keys themselves).
+constexpr std::uint32_t keyHash(std::string_view key) {
+    const std::uint64_t head = eightBytes(key, 0);
+    const std::uint64_t tail = key.size() > 8 ? eightBytes(key, key.size() - 8) : 0;
+    const std::uint64_t mixed = (head ^ (tail << 29 | tail >> 35) ^ key.size()) * 0x9E3779B97F4A7C15u;
+    return static_cast<std::uint32_t>(mixed >> 32);
+}
+
+/// A key of a record's table, its hash and its place among the table's keys.
+struct KeySlot {
+    std::string_view key;
+    std::uint32_t hash;
+    std::size_t place;
+};
+
 /// Reads the keys of one JSON object with the per-key rules of the records.
 class KeyedReader {
 public:
-    /// Throws `DecodingError` unless `json` is an object.
-    KeyedReader(const JsonValue& json, const Decoder& decoder);
+    /// Reads `json` in one pass over its members: the value of each key in `index` (sorted by
+    /// hash) goes to `found`, at the key's place; `found` holds nulls before.
+    /// Without an index every key is looked up in the object. Throws `DecodingError` unless
+    /// `json` is an object.
+    KeyedReader(const JsonValue& json, const Decoder& decoder, std::span<const KeySlot> index = {},
+                std::span<const JsonValue*> found = {});
 
-    [[nodiscard]] bool contains(std::string_view key) const { return object_.contains(key); }
+    [[nodiscard]] bool contains(std::string_view key) const { return find(key) != nullptr; }
     /// The raw value under `key`, or null when absent.
-    [[nodiscard]] const JsonValue* find(std::string_view key) const { return object_.if_contains(key); }
+    [[nodiscard]] const JsonValue* find(std::string_view key) const;
     /// The reply's decoding context, or null.
     [[nodiscard]] DataTransferModel* context() const noexcept { return decoder_.transferRef(); }
+
+    // Each rule reads the value under `key`, or `value` when the caller found it already.
 
     /// Absent or null gives `fallback`; a value of another type throws.
     template <class T>
     T strict(std::string_view key, T fallback = T{}) const {
-        const JsonValue* value = find(key);
+        return strict<T>(key, find(key), std::move(fallback));
+    }
+    template <class T>
+    T strict(std::string_view key, const JsonValue* value, T fallback) const {
         if (value == nullptr || value->is_null()) return fallback;
         return decodeAt<T>(key, *value);
     }
 
     /// Absent or null gives nullopt; a value of another type throws.
     template <class T>
-    std::optional<T> strictOptional(std::string_view key) const {
-        const JsonValue* value = find(key);
+    std::optional<T> strictOptional(std::string_view key, const JsonValue* value) const {
         if (value == nullptr || value->is_null()) return std::nullopt;
         return decodeAt<T>(key, *value);
     }
@@ -165,7 +203,10 @@ public:
     /// Absent, null or a value that does not decode gives nullopt.
     template <class T>
     std::optional<T> lenient(std::string_view key) const {
-        const JsonValue* value = find(key);
+        return lenient<T>(find(key));
+    }
+    template <class T>
+    std::optional<T> lenient(const JsonValue* value) const {
         if (value == nullptr || value->is_null()) return std::nullopt;
         try {
             return json::decodeValue<T>(*value, decoder_);
@@ -177,7 +218,10 @@ public:
     /// The key must be present and decode; absent or null throws.
     template <class T>
     T required(std::string_view key) const {
-        const JsonValue* value = find(key);
+        return required<T>(key, find(key));
+    }
+    template <class T>
+    T required(std::string_view key, const JsonValue* value) const {
         if (value == nullptr) throw DecodingError("No value associated with key \"" + std::string(key) + "\".");
         if (value->is_null())
             throw DecodingError("Expected a value for key \"" + std::string(key) + "\" but found null.");
@@ -196,6 +240,8 @@ private:
 
     const JsonObject& object_;
     const Decoder& decoder_;
+    std::span<const KeySlot> index_;
+    std::span<const JsonValue*> found_;
 };
 
 }  // namespace lumeno

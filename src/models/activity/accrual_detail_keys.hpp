@@ -16,6 +16,7 @@ inline constexpr auto redemptionDetailKeys = fields<RD>(
     lenient("original_member_id", &RD::originalMemberId), lenient("use_type", &RD::useType),
     lenient("payment_rate", &RD::paymentRate), lenient("payment_amount", &RD::paymentAmount),
     lenient("bit_reference", &RD::bitReference));
+template <> inline constexpr const auto& keysOf<RedemptionDetail> = redemptionDetailKeys;
 
 using AD = AccrualDetail;
 inline constexpr auto accrualDetailKeys = fields<AD>(
@@ -33,5 +34,6 @@ inline constexpr auto accrualDetailKeys = fields<AD>(
     lenient("billing_rate", &AD::billingRate), lenient("billing_amount", &AD::billingAmount),
     lenient("earn_type", &AD::earnType), lenient("reward_tags", &AD::rewardTags),
     lenient("redemptions", &AD::redemptions));
+template <> inline constexpr const auto& keysOf<AccrualDetail> = accrualDetailKeys;
 
 }  // namespace lumeno::detail

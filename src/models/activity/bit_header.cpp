@@ -29,6 +29,5 @@ std::optional<std::int64_t> detail::roundedInteger(const JsonValue& json) {
     return json::toInt64(JsonValue(std::round(*number)));
 }
 
-BitHeader BitHeader::decode(const JsonValue& json, const Decoder& decoder) { return bitHeaderKeys.decode(json, decoder); }
 
 }  // namespace lumeno

@@ -24,16 +24,19 @@ inline constexpr auto bitHeaderKeys = fields<BH>(
     lenient("h_bit_source_generated_id", &BH::sourceGeneratedId),
     lenient("unique_transaction_id", &BH::uniqueTransactionId), lenient("h_sponsor_id", &BH::sponsorId),
     lenient("h_location", &BH::location), lenient("h_bit_category", &BH::category), lenient("h_bit_type", &BH::type),
-    Step<BH>{[](const KeyedReader& in, BH& header) {
+    // A decimal text or a number rounded half away from zero; anything else gives 0.
+    Step<BH>{.read = [](const KeyedReader& in, BH& header) {
                  const JsonValue* value = in.find("h_original_bit_amount");
                  if (value == nullptr) return;
                  if (value->is_string()) header.originalBitAmount = decimalInteger(value->get_string()).value_or(0);
                  else header.originalBitAmount = roundedInteger(*value).value_or(0);
              },
-             nullptr, "h_original_bit_amount"},
+             .key = "h_original_bit_amount",
+             .mismatch = [] { return JsonValue(true); }},
     lenient("h_program_id", &BH::programId), lenient("h_bit_amount", &BH::amount),
     lenient("h_date_of_booking", &BH::dateOfBooking), lenient("h_bit_currency", &BH::currency),
     lenient("h_bit_type_name", &BH::name), lenient("h_comment", &BH::comment),
     lenient("merchant_name", &BH::merchantName));
+template <> inline constexpr const auto& keysOf<BitHeader> = bitHeaderKeys;
 
 }  // namespace lumeno::detail

@@ -13,5 +13,6 @@ inline constexpr auto bitResponseKeys = fields<BR>(
     lenient("mtomap", &BR::mtoMap), lenient("processingDate", &BR::processingDate), lenient("bitId", &BR::bitId),
     lenient("points_rewarded", &BR::pointsRewarded), lenient("points_redeemed", &BR::pointsRedeemed),
     lenient("status", &BR::status), lenient("member_id", &BR::memberID));
+template <> inline constexpr const auto& keysOf<BitResponse> = bitResponseKeys;
 
 }  // namespace lumeno::detail

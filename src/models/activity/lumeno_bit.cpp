@@ -15,7 +15,6 @@ std::optional<std::string> detail::offerActionsText(const std::vector<OfferActio
     }
 }
 
-LumenoBit LumenoBit::decode(const JsonValue& json, const Decoder& decoder) { return lumenoBitKeys.decode(json, decoder); }
 
 std::vector<OfferAction> LumenoBit::offerActions() const {
     if (!offerActionsString) return {};

@@ -10,29 +10,31 @@ namespace lumeno::detail {
 /// be written.
 std::optional<std::string> offerActionsText(const std::vector<OfferAction>& actions);
 
-using LB = LumenoBit;
-inline constexpr auto lumenoBitKeys = fields<LB>(
-    lenient("id", &LB::id),
-    ContextStep<LB>{[](LB& bit, DataTransferModel& context) { context.transferId = std::to_string(bit.id); }},
-    lenient("h_bit_date", &LB::dateString),
-    Step<LB>{[](const KeyedReader&, LB& bit) { bit.date = activityDate(bit.dateString); }},
-    lenient("member_id", &LB::memberId), lenient("bit_reference", &LB::reference),
-    lenient("h_location_name", &LB::locationName), lenient("header", &LB::header),
-    Step<LB>{[](const KeyedReader& in, LB& bit) {
+using LBit = LumenoBit;
+inline constexpr auto lumenoBitKeys = fields<LBit>(
+    lenient("id", &LBit::id),
+    ContextStep<LBit>{[](LBit& bit, DataTransferModel& context) { context.transferId = std::to_string(bit.id); }},
+    lenient("h_bit_date", &LBit::dateString),
+    Step<LBit>{[](const KeyedReader&, LBit& bit) { bit.date = activityDate(bit.dateString); }},
+    lenient("member_id", &LBit::memberId), lenient("bit_reference", &LBit::reference),
+    lenient("h_location_name", &LBit::locationName), lenient("header", &LBit::header),
+    Step<LBit>{.read = [](const KeyedReader& in, LBit& bit) {
                  bit.offerActionsString = offerActionsText(in.lenient<std::vector<OfferAction>>("offer_actions").value_or(
                      std::vector<OfferAction>{}));
                  bit.offerActionsCount = static_cast<std::int64_t>(bit.offerActions().size());
              },
-             nullptr, "offer_actions"},
-    lenient("h_location", &LB::location), lenient("h_program_id", &LB::programId),
-    lenient("h_sponsor_id", &LB::sponsorId), lenient("offer_id", &LB::offerId),
-    lenient("h_bit_category", &LB::category), lenient("status", &LB::status),
-    lenient("processed_date", &LB::processedDate), lenient("payment_details", &LB::paymentDetails),
-    lenient("loyalty_balances", &LB::loyaltyBalances), lenient("lines", &LB::lines), lenient("errors", &LB::errors),
-    lenient("country", &LB::country), lenient("region", &LB::region), lenient("city", &LB::city),
-    lenient("area", &LB::area), lenient("points_rewarded", &LB::pointsRewarded),
-    lenient("points_redeemed", &LB::pointsRedeemed), lenient("points_reset", &LB::pointsReset),
-    lenient("sponsor_name", &LB::sponsorName), lenient("sponsor_logo", &LB::sponsorLogo),
-    lenient("sponsor_short_name", &LB::sponsorShortName), lenient("is_cancelled", &LB::isCancelled));
+             .key = "offer_actions",
+             .mismatch = mismatchFor<std::vector<OfferAction>>()},
+    lenient("h_location", &LBit::location), lenient("h_program_id", &LBit::programId),
+    lenient("h_sponsor_id", &LBit::sponsorId), lenient("offer_id", &LBit::offerId),
+    lenient("h_bit_category", &LBit::category), lenient("status", &LBit::status),
+    lenient("processed_date", &LBit::processedDate), lenient("payment_details", &LBit::paymentDetails),
+    lenient("loyalty_balances", &LBit::loyaltyBalances), lenient("lines", &LBit::lines), lenient("errors", &LBit::errors),
+    lenient("country", &LBit::country), lenient("region", &LBit::region), lenient("city", &LBit::city),
+    lenient("area", &LBit::area), lenient("points_rewarded", &LBit::pointsRewarded),
+    lenient("points_redeemed", &LBit::pointsRedeemed), lenient("points_reset", &LBit::pointsReset),
+    lenient("sponsor_name", &LBit::sponsorName), lenient("sponsor_logo", &LBit::sponsorLogo),
+    lenient("sponsor_short_name", &LBit::sponsorShortName), lenient("is_cancelled", &LBit::isCancelled));
+template <> inline constexpr const auto& keysOf<LumenoBit> = lumenoBitKeys;
 
 }  // namespace lumeno::detail

@@ -9,6 +9,7 @@ using TP = TransferProfile;
 inline constexpr auto transferProfileKeys = fields<TP>(
     lenient("first_name", &TP::firstName), lenient("last_name", &TP::lastName),
     lenient("profile_image", &TP::profileImage), lenient("member_id", &TP::memberId));
+template <> inline constexpr const auto& keysOf<TransferProfile> = transferProfileKeys;
 
 // In writing order. Reading in this order finds the same first bad strict key as reading in
 // field order would: the strict keys come in the same order either way.
@@ -25,5 +26,6 @@ inline constexpr auto offerActionKeys = fields<OA>(
     lenient("third_party_member_id", &OA::thirdPartyMemberId), lenient("sender_data", &OA::senderData),
     lenient("receiver_data", &OA::receiverData), strict("pending_days", &OA::pendingDays),
     lenient("pending_uuid", &OA::pendingUUID));
+template <> inline constexpr const auto& keysOf<OfferAction> = offerActionKeys;
 
 }  // namespace lumeno::detail

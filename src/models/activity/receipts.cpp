@@ -10,19 +10,11 @@ UploadReceiptRequest::UploadReceiptRequest(std::optional<std::string> receipt_nu
                                            std::optional<double> transaction_amount,
                                            std::optional<std::vector<std::string>> receipt_image_urls,
                                            std::optional<std::string> currency, std::string member)
-    : receipt_number(std::move(receipt_number)), sponsor(sponsor), destination(std::move(destination)),
-      location(std::move(location)), transaction_date(std::move(transaction_date)),
-      transaction_amount(transaction_amount), receipt_image_urls(std::move(receipt_image_urls)),
-      currency(std::move(currency)), member(std::move(member)) {}
+    : receipt_number(std::move(receipt_number)), sponsor(sponsor), currency(std::move(currency)),
+      destination(std::move(destination)), location(std::move(location)),
+      transaction_date(std::move(transaction_date)), transaction_amount(transaction_amount),
+      receipt_image_urls(std::move(receipt_image_urls)), member(std::move(member)) {}
 
-UploadReceiptRequest UploadReceiptRequest::decode(const JsonValue& json, const Decoder& decoder) {
-    return uploadReceiptRequestKeys.decode(json, decoder);
-}
-JsonValue UploadReceiptRequest::toJson() const { return json::writable(uploadReceiptRequestKeys.encode(*this)); }
 
-ReceiptResponse ReceiptResponse::decode(const JsonValue& json, const Decoder& decoder) {
-    return receiptResponseKeys.decode(json, decoder);
-}
-JsonValue ReceiptResponse::toJson() const { return json::writable(receiptResponseKeys.encode(*this)); }
 
 }  // namespace lumeno

@@ -16,6 +16,7 @@ struct UploadReceiptRequestKeys {
         strict("receipt_image_urls", &URR::receipt_image_urls), required("member", &URR::member));
 };
 inline constexpr const auto& uploadReceiptRequestKeys = UploadReceiptRequestKeys::table;
+template <> inline constexpr const auto& keysOf<UploadReceiptRequest> = uploadReceiptRequestKeys;
 
 using RR = ReceiptResponse;
 inline constexpr auto receiptResponseKeys = fields<RR>(
@@ -29,5 +30,6 @@ inline constexpr auto receiptResponseKeys = fields<RR>(
     lenient("sponsor_logo", &RR::sponsorLogo), lenient("sponsor_short_name", &RR::sponsorShortName),
     lenient("location_name", &RR::locationName), lenient("destination", &RR::destination),
     lenient("created_ts", &RR::createdTs), lenient("updated_ts", &RR::updatedTs));
+template <> inline constexpr const auto& keysOf<ReceiptResponse> = receiptResponseKeys;
 
 }  // namespace lumeno::detail

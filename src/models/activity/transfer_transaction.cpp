@@ -11,9 +11,5 @@ TransferTransaction TransferTransaction::pointTransfer(std::string senderID, std
             Lumeno::shared().settings()->programID, 1, transferAmount};
 }
 
-TransferTransaction TransferTransaction::decode(const JsonValue& json, const Decoder& decoder) {
-    return transferTransactionKeys.decode(json, decoder);
-}
-JsonValue TransferTransaction::toJson() const { return json::writable(transferTransactionKeys.encode(*this)); }
 
 }  // namespace lumeno::detail

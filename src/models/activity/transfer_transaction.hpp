@@ -5,8 +5,7 @@
 #include <string>
 
 #include "lumeno/core/date_utils.hpp"
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno::detail {
 
@@ -30,9 +29,11 @@ struct TransferTransaction {
     static TransferTransaction pointTransfer(std::string senderID, std::string recipientID, double transferAmount,
                                              Date now = std::chrono::system_clock::now());
 
-    static TransferTransaction decode(const JsonValue& json, const Decoder& decoder);
+    static TransferTransaction decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<TransferTransaction>::decode(json, decoder);
+    }
     /// Throws `EncodingError` when the amount is not finite or a text is not valid UTF-8.
-    [[nodiscard]] JsonValue toJson() const;
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<TransferTransaction>::toJson(*this); }
 };
 
 }  // namespace lumeno::detail

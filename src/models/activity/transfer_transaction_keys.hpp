@@ -11,5 +11,6 @@ inline constexpr auto transferTransactionKeys = fields<TT>(
     required("h_bit_date", &TT::date), required("h_bit_type", &TT::bitType), required("h_member_id", &TT::memberId),
     required("h_program_id", &TT::programId), required("h_sponsor_id", &TT::sponsorId),
     required("transfer_amount", &TT::transferAmount));
+template <> inline constexpr const auto& keysOf<TransferTransaction> = transferTransactionKeys;
 
 }  // namespace lumeno::detail

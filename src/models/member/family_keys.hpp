@@ -7,6 +7,7 @@ namespace lumeno::detail {
 
 inline constexpr auto familySummaryKeys =
     fields<FamilySummary>(strict("size", &FamilySummary::size), lenient("head", &FamilySummary::head));
+template <> inline constexpr const auto& keysOf<FamilySummary> = familySummaryKeys;
 
 using FI = FamilyInvite;
 inline constexpr auto familyInviteKeys = fields<FI>(
@@ -14,8 +15,10 @@ inline constexpr auto familyInviteKeys = fields<FI>(
     lenient("invitee", &FI::invitee), lenient("invitee_email", &FI::inviteeEmail),
     lenient("invitee_mobile", &FI::inviteeMobile), lenient("created_ts", &FI::createdTs),
     lenient("updated_ts", &FI::updatedTs));
+template <> inline constexpr const auto& keysOf<FamilyInvite> = familyInviteKeys;
 
 inline constexpr auto familyMemberInviteResponseKeys =
     fields<FamilyMemberInviteResponse>(lenient("status", &FamilyMemberInviteResponse::status));
+template <> inline constexpr const auto& keysOf<FamilyMemberInviteResponse> = familyMemberInviteResponseKeys;
 
 }  // namespace lumeno::detail

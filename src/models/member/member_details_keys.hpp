@@ -18,13 +18,17 @@ inline constexpr auto memberBalanceKeys = fields<MB>(
     ContextStep<MB>{[](MB& balance, DataTransferModel& context) { balance.memberId = context.transferId; }},
     strict("loyalty_account_id", &MB::loyaltyAccountId), lenient("loyalty_account", &MB::loyaltyAccount),
     strict("balance", &MB::balance));
+template <> inline constexpr const auto& keysOf<MemberBalance> = memberBalanceKeys;
 
 using MD = MemberDetails;
 inline constexpr auto memberDetailsKeys = fields<MD>(
-    Step<MD>{[](const KeyedReader& in, MD& out) { out.id = memberIdText(in.find("id")); },
-             [](const MD& member, JsonObject& out, Absent) {
+    Step<MD>{.read = [](const KeyedReader& in, MD& out) { out.id = memberIdText(in.find("id")); },
+             .write = [](const MD& member, JsonObject& out, Absent) {
                  if (member.id) out["id"] = *member.id;
-             }, "id"},
+             },
+             .key = "id",
+             .rule = Rule::strict,
+             .mismatch = [] { return JsonValue(true); }},
     ContextStep<MD>{[](MD& member, DataTransferModel& context) {
         context.transferId = member.id;
         context.prefixExtraData = "md";
@@ -35,19 +39,22 @@ inline constexpr auto memberDetailsKeys = fields<MD>(
     lenient("token", &MD::token), lenient("expires_in", &MD::expiresIn),
     strict("favorite_sponsors", &MD::favoriteSponsors),
     // The attribute map goes back out as one flat object of its keys and value texts.
-    Step<MD>{[](const KeyedReader& in, MD& out) { out.extraData = in.lenient<ExtraData>("extra_data"); },
-             [](const MD& member, JsonObject& out, Absent) {
+    Step<MD>{.read = [](const KeyedReader& in, MD& out) { out.extraData = in.lenient<ExtraData>("extra_data"); },
+             .write = [](const MD& member, JsonObject& out, Absent) {
                  if (!member.extraData) return;
                  JsonObject& attributes = out["extra_data"].emplace_object();
                  for (const auto& attribute : member.extraData->customAttributes)
                      attributes[attribute.key] = attribute.value;
              },
-             "extra_data"});
+             .key = "extra_data",
+             .mismatch = mismatchFor<ExtraData>()});
+template <> inline constexpr const auto& keysOf<MemberDetails> = memberDetailsKeys;
 
 using MDC = MemberDetailsConcise;
 inline constexpr auto memberDetailsConciseKeys = fields<MDC>(
     lenient("id", &MDC::id), lenient("profile_image", &MDC::profileImage), lenient("first_name", &MDC::firstName),
     lenient("last_name", &MDC::lastName), lenient("middle_name", &MDC::middleName),
     lenient("member_name", &MDC::memberName));
+template <> inline constexpr const auto& keysOf<MemberDetailsConcise> = memberDetailsConciseKeys;
 
 }  // namespace lumeno::detail

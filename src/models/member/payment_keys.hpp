@@ -10,5 +10,6 @@ inline constexpr auto paymentKeys = fields<Payment>(
         if (context.transferId) payment.id = *context.transferId + "0";
     }},
     strict("amount", &Payment::amount), lenient("payment_method", &Payment::method));
+template <> inline constexpr const auto& keysOf<Payment> = paymentKeys;
 
 }  // namespace lumeno::detail

@@ -6,12 +6,6 @@ using namespace detail;
 
 Date defaultOfferEndDate() { return offerClock() + kOfferEndDateSpan; }
 
-OfferParams OfferParams::decode(const JsonValue& json, const Decoder& decoder) {
-    return offerParamsKeys.decode(json, decoder);
-}
 
-LocationOffer LocationOffer::decode(const JsonValue& json, const Decoder& decoder) {
-    return locationOfferKeys.decode(json, decoder);
-}
 
 }  // namespace lumeno

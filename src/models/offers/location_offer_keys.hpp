@@ -14,6 +14,7 @@ inline constexpr auto offerParamsKeys = fields<OP>(
     lenient("offer_end_hour", &OP::endHour), lenient("offer_end_minute", &OP::endMinute),
     lenient("reward_type", &OP::rewardType), lenient("reward_value", &OP::rewardValue),
     lenient("reward_multiplier", &OP::rewardMultiplier), lenient("reward_bonus", &OP::rewardBonus));
+template <> inline constexpr const auto& keysOf<OfferParams> = offerParamsKeys;
 
 using LO = LocationOffer;
 inline constexpr auto locationOfferKeys = fields<LO>(
@@ -26,5 +27,6 @@ inline constexpr auto locationOfferKeys = fields<LO>(
     ContextStep<LO>{[](LO& offer, DataTransferModel&) {
         if (offer.templateParams) offer.templateParams->offerId = offer.id;
     }});
+template <> inline constexpr const auto& keysOf<LocationOffer> = locationOfferKeys;
 
 }  // namespace lumeno::detail

@@ -13,5 +13,6 @@ inline constexpr auto offerBookingKeys = fields<OB>(
     strict("offer", &OB::offerId), lenient("offer_name", &OB::offerName), lenient("created_ts", &OB::createdTs),
     lenient("updated_ts", &OB::updatedTs), lenient("offer_extra_data", &OB::offerExtraData),
     lenient("location_extra_data", &OB::locationExtraData));
+template <> inline constexpr const auto& keysOf<OfferBooking> = offerBookingKeys;
 
 }  // namespace lumeno::detail

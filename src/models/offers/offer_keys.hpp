@@ -17,21 +17,22 @@ inline constexpr auto offerKeys = fields<O>(
     strict("fb_share", &O::fbShare), strict("offer_launched", &O::isLaunched),
     lenient("presentment_description", &O::presentmentDescription), presentOnly(required("sponsors", &O::sponsors)),
     lenient("primary_sponsor", &O::primarySponsor),
-    Step<O>{[](const KeyedReader& in, O& out) {
+    Step<O>{.read = [](const KeyedReader& in, O& out) {
                 // A broken "primary_sponsor_data" gives no sponsor; only an absent or null one
                 // lets "primary_sponsor" stand in.
                 const JsonValue* data = in.find("primary_sponsor_data");
                 out.primarySponsorData =
                     in.lenient<Sponsor>(data != nullptr && !data->is_null() ? "primary_sponsor_data" : "primary_sponsor");
             },
-            nullptr, "primary_sponsor_data"},
+            .key = "primary_sponsor_data",
+            .mismatch = mismatchFor<Sponsor>()},
     lenient("deal_code", &O::dealCode), presentOnly(strict("products", &O::products)),
     // The sponsor and the products wrote their own ids: the offer's parts read next take the offer's.
     offerContext<O>, lenient("valid_for", &O::validFor), lenient("valid_period", &O::validPeriod),
     lenient("valid_until", &O::validUntil), lenient("repeat_weekday", &O::repeatWeekday),
     lenient("repeat_month", &O::repeatMonth), lenient("repeat_day", &O::repeatDay),
     presentOnly(lenient("locations", &O::locations)),
-    Step<O>{[](const KeyedReader& in, O& out) {
+    Step<O>{.read = [](const KeyedReader& in, O& out) {
                 const JsonValue* data = in.find("locations_data");
                 if (data == nullptr) return;
                 if (!data->is_null())
@@ -39,7 +40,10 @@ inline constexpr auto offerKeys = fields<O>(
                 else if (auto fallback = in.lenient<std::vector<LocationCompact>>("locations"))
                     out.locationsData = std::move(*fallback);
             },
-            nullptr, "locations_data"},
+            .key = "locations_data",
+            .rule = Rule::strict,
+            .presentOnly = true,
+            .mismatch = mismatchFor<std::vector<LocationCompact>>()},
     lenient("launch_date", &O::launchDateString), dateRule<O, &O::launchDateString, &O::launchDate>(),
     lenient("mobile_image", &O::mobileImage), lenient("desktop_image", &O::desktopImage),
     strict("average_rating", &O::averageRating), strict("rating_count", &O::ratingCount),
@@ -49,5 +53,6 @@ inline constexpr auto offerKeys = fields<O>(
     lenient("location_category", &O::locationCategory), lenient("term_and_condition", &O::termAndCondition),
     strict("offer_distance", &O::offerDistance), lenient("featured_rank", &O::featuredRank),
     lenient("tags", &O::tags));
+template <> inline constexpr const auto& keysOf<Offer> = offerKeys;
 
 }  // namespace lumeno::detail

@@ -32,5 +32,6 @@ inline constexpr auto promotionKeys = fields<Pm>(
     }},
     lenient("extraData", &Pm::extraData), lenient("privilegeType", &Pm::privilegeType),
     strict("selectedProductsList", &Pm::selectedProductsList));
+template <> inline constexpr const auto& keysOf<Promotion> = promotionKeys;
 
 }  // namespace lumeno::detail

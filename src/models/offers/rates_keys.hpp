@@ -11,6 +11,7 @@ inline constexpr auto sponsorDefaultRateResponseKeys = fields<SDR>(
     lenient("currency_code", &SDR::currencyCode), lenient("conversion_rate", &SDR::conversionRate),
     lenient("policy_type", &SDR::policyType), lenient("version_counter", &SDR::versionCounter),
     lenient("conversion_value", &SDR::conversionValue), lenient("currency_value", &SDR::currencyValue));
+template <> inline constexpr const auto& keysOf<SponsorDefaultRateResponse> = sponsorDefaultRateResponseKeys;
 
 // In writing order; every key is lenient and none touches the context, so the order of reading
 // cannot show.
@@ -20,5 +21,6 @@ inline constexpr auto sponsorBaseRateResponseKeys = fields<SBR>(
     lenient("loyalty_account", &SBR::loyaltyAccount), lenient("currency_code", &SBR::currencyCode),
     lenient("status", &SBR::status), lenient("start_date", &SBR::startDate), lenient("end_date", &SBR::endDate),
     lenient("version_counter", &SBR::versionCounter));
+template <> inline constexpr const auto& keysOf<SponsorBaseRateResponse> = sponsorBaseRateResponseKeys;
 
 }  // namespace lumeno::detail

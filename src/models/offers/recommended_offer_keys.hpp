@@ -23,5 +23,6 @@ inline constexpr auto recommendedOfferKeys = fields<RO>(
     lenient("location_category", &RO::locationCategory), lenient("term_and_condition", &RO::termAndCondition),
     strict("offer_distance", &RO::offerDistance), lenient("featured_rank", &RO::featuredRank),
     lenient("tags", &RO::tags));
+template <> inline constexpr const auto& keysOf<RecommendedOffer> = recommendedOfferKeys;
 
 }  // namespace lumeno::detail

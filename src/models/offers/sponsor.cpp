@@ -6,36 +6,30 @@ using namespace detail;
 
 Sponsor::Sponsor(const TrimSponsor& trimmed)
     : id(trimmed.id),
+      extraData(trimmed.extraData),
       name(trimmed.name),
+      nameLowercased(searchName(name)),
       shortName(trimmed.shortName),
-      brandName(trimmed.brandName),
       isHost(trimmed.isHost.value_or(false)),
       businessDescription(trimmed.description),
       status(trimmed.status),
       industry(trimmed.industry),
       logo(trimmed.logo),
-      headerImage(trimmed.headerImage),
-      extraData(trimmed.extraData),
-      nameLowercased(searchName(name)) {}
-
-Sponsor Sponsor::decode(const JsonValue& json, const Decoder& decoder) { return sponsorKeys.decode(json, decoder); }
+      brandName(trimmed.brandName),
+      headerImage(trimmed.headerImage) {}
 
 TrimSponsor::TrimSponsor(const Sponsor& sponsor)
     : id(sponsor.id),
+      extraData(sponsor.extraData),
       name(sponsor.name),
+      nameLowercased(searchName(name)),
       shortName(sponsor.shortName),
-      brandName(sponsor.brandName),
       isHost(sponsor.isHost),
-      description(sponsor.businessDescription),
-      logo(sponsor.logo),
-      headerImage(sponsor.headerImage),
       status(sponsor.status),
       industry(sponsor.industry),
-      extraData(sponsor.extraData),
-      nameLowercased(searchName(name)) {}
-
-TrimSponsor TrimSponsor::decode(const JsonValue& json, const Decoder& decoder) {
-    return trimSponsorKeys.decode(json, decoder);
-}
+      logo(sponsor.logo),
+      brandName(sponsor.brandName),
+      headerImage(sponsor.headerImage),
+      description(sponsor.businessDescription) {}
 
 }  // namespace lumeno

@@ -9,5 +9,6 @@ using SCR = SponsorConfigResponse;
 inline constexpr auto sponsorConfigResponseKeys = fields<SCR>(
     lenient("id", &SCR::id), lenient("sponsor", &SCR::sponsor), lenient("partnered_sponsor", &SCR::partneredSponsor),
     lenient("scannable_receipts", &SCR::scannableReceipts));
+template <> inline constexpr const auto& keysOf<SponsorConfigResponse> = sponsorConfigResponseKeys;
 
 }  // namespace lumeno::detail

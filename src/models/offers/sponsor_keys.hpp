@@ -18,6 +18,7 @@ inline constexpr auto sponsorKeys = fields<S>(
     lenient("country_name", &S::countryName), lenient("state_name", &S::stateName),
     lenient("city_name", &S::cityName), strict("sponsor_timings", &S::timings), lenient("brand_name", &S::brandName),
     lenient("header", &S::headerImage));
+template <> inline constexpr const auto& keysOf<Sponsor> = sponsorKeys;
 
 using TS = TrimSponsor;
 inline constexpr auto trimSponsorKeys = fields<TS>(
@@ -26,5 +27,6 @@ inline constexpr auto trimSponsorKeys = fields<TS>(
     strict("is_host", &TS::isHost), lenient("status", &TS::status), lenient("industry", &TS::industry),
     lenient("logo", &TS::logo), lenient("brand_name", &TS::brandName), lenient("header", &TS::headerImage),
     lenient("description", &TS::description));
+template <> inline constexpr const auto& keysOf<TrimSponsor> = trimSponsorKeys;
 
 }  // namespace lumeno::detail

@@ -6,13 +6,7 @@ namespace lumeno {
 
 using namespace detail;
 
-LocationTiming LocationTiming::decode(const JsonValue& json, const Decoder& decoder) {
-    return locationTimingKeys.decode(json, decoder);
-}
 
-LocationCompact LocationCompact::decode(const JsonValue& json, const Decoder& decoder) {
-    return locationCompactKeys.decode(json, decoder);
-}
 
 LocationUrls LocationUrls::decode(const JsonValue& json, const Decoder& decoder) {
     LocationUrls urls;
@@ -27,8 +21,5 @@ JsonObject LocationUrls::dictionaryRepresentation() const {
     return out;
 }
 
-SponsorLocation SponsorLocation::decode(const JsonValue& json, const Decoder& decoder) {
-    return sponsorLocationKeys.decode(json, decoder);
-}
 
 }  // namespace lumeno

@@ -21,12 +21,14 @@ using LT = LocationTiming;
 inline constexpr auto locationTimingKeys = fields<LT>(
     strict("id", &LT::id), strict("day", &LT::day), lenient("open_time", &LT::openTime),
     lenient("close_time", &LT::closeTime));
+template <> inline constexpr const auto& keysOf<LocationTiming> = locationTimingKeys;
 
 using LC = LocationCompact;
 inline constexpr auto locationCompactKeys = fields<LC>(
     strict("id", &LC::id), lenient("location_name", &LC::name), lenient("location_code", &LC::code),
     strict("latitude", &LC::latitude), strict("longitude", &LC::longitude), lenient("image", &LC::image),
     lenient("address", &LC::address));
+template <> inline constexpr const auto& keysOf<LocationCompact> = locationCompactKeys;
 
 using SL = SponsorLocation;
 inline constexpr auto sponsorLocationKeys = fields<SL>(
@@ -38,5 +40,6 @@ inline constexpr auto sponsorLocationKeys = fields<SL>(
     lenient("sponsor_logo", &SL::sponsorImage), strict("location_timings", &SL::timings),
     strict("active", &SL::active), strict("offers", &SL::offers), lenient("sponsor_header", &SL::sponsorHeader),
     lenient("destination", &SL::destination));
+template <> inline constexpr const auto& keysOf<SponsorLocation> = sponsorLocationKeys;
 
 }  // namespace lumeno::detail

@@ -9,5 +9,6 @@ using SMM = SponsorMiniModel;
 inline constexpr auto sponsorMiniModelKeys = fields<SMM>(
     filled(strict("id", &SMM::id)), filled(strict("sponsor", &SMM::sponsor)), lenient("sponsor_name", &SMM::name),
     lenient("sponsor_short_name", &SMM::shortName));
+template <> inline constexpr const auto& keysOf<SponsorMiniModel> = sponsorMiniModelKeys;
 
 }  // namespace lumeno::detail

@@ -29,17 +29,11 @@ SponsorStatistics SponsorStatistics::decode(const JsonValue& json, const Decoder
     return {integer(row, 0), text(row, 1), text(row, 2), text(row, 3), integer(row, 4)};
 }
 
-SponsorStatisticsResponse SponsorStatisticsResponse::decode(const JsonValue& json, const Decoder& decoder) {
-    return sponsorStatisticsResponseKeys.decode(json, decoder);
-}
 
 CategoryStatistics CategoryStatistics::decode(const JsonValue& json, const Decoder&) {
     const JsonArray& row = rowOf(json);
     return {text(row, 0), text(row, 1), integer(row, 2)};
 }
 
-CategoryStatisticsResponse CategoryStatisticsResponse::decode(const JsonValue& json, const Decoder& decoder) {
-    return categoryStatisticsResponseKeys.decode(json, decoder);
-}
 
 }  // namespace lumeno

@@ -17,8 +17,7 @@
 #include <vector>
 
 #include "lumeno/core/date_utils.hpp"
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
 
@@ -26,8 +25,8 @@ namespace lumeno {
 struct RedemptionDetail {
     std::int64_t id = 0;                             ///< "id"
     std::int64_t accountId = 0;                      ///< "account_id"
-    Date redemptionDate = kFallbackDate;             ///< parsed from `redemptionDateString`
     std::optional<std::string> redemptionDateString; ///< "redemption_date"
+    Date redemptionDate = kFallbackDate;             ///< parsed from `redemptionDateString`
     std::optional<std::string> memberID;             ///< "member_id"
     std::int64_t bitID = 0;                          ///< "bit_id"
     std::int64_t pointsRedeemed = 0;                 ///< "points_redeemed"
@@ -38,7 +37,9 @@ struct RedemptionDetail {
     std::int64_t paymentAmount = 0;                  ///< "payment_amount"
     std::optional<std::string> bitReference;         ///< "bit_reference"
 
-    static RedemptionDetail decode(const JsonValue& json, const Decoder& decoder);
+    static RedemptionDetail decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<RedemptionDetail>::decode(json, decoder);
+    }
 };
 
 /// One accrual of points produced by an activity record.
@@ -67,7 +68,9 @@ struct AccrualDetail {
     std::vector<std::string> rewardTags;                ///< "reward_tags"
     std::vector<RedemptionDetail> redemptions;          ///< "redemptions"
 
-    static AccrualDetail decode(const JsonValue& json, const Decoder& decoder);
+    static AccrualDetail decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<AccrualDetail>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

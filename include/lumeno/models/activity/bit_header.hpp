@@ -4,8 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
 
@@ -40,7 +39,9 @@ struct BitHeader {
     std::optional<std::string> comment;              ///< "h_comment"
     std::optional<std::string> merchantName;         ///< "merchant_name"
 
-    static BitHeader decode(const JsonValue& json, const Decoder& decoder);
+    static BitHeader decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<BitHeader>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

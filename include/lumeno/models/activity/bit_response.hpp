@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/models/activity/lumeno_bit.hpp"
 #include "lumeno/models/activity/offer_action.hpp"
 #include "lumeno/models/member/balances.hpp"
@@ -21,9 +20,7 @@ namespace lumeno {
 /// whole reply (the activity may still have been processed). Every other key is lenient: a
 /// wrong type or a failing nested record leaves the field absent.
 ///
-/// Keys are read in this order: "original_bit", "member", "offer_actions",
-/// "assigned_privileges", "availed_privileges", "loyalty_accounts", "mtomap", then the texts
-/// and flags in the order of the fields. The reply itself leaves the decoding context alone,
+/// Keys are read in the order of the fields. The reply itself leaves the decoding context alone,
 /// but the record is read before the member: the record's id names its header, lines and
 /// payments, and the member then writes its own id for its own parts.
 struct BitResponse {
@@ -41,7 +38,9 @@ struct BitResponse {
     std::optional<std::string> status;             ///< "status", lenient
     std::optional<std::string> memberID;           ///< "member_id", lenient
 
-    static BitResponse decode(const JsonValue& json, const Decoder& decoder);
+    static BitResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<BitResponse>::decode(json, decoder);
+    }
 };
 
 /// A transaction reply; the library neither makes nor reads one.

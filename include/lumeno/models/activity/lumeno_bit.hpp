@@ -9,6 +9,7 @@
 
 #include "lumeno/core/date_utils.hpp"
 #include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/models/activity/offer_action.hpp"
@@ -54,7 +55,9 @@ struct LumenoBit {
     std::optional<std::string> category;      ///< "h_bit_category"
     std::optional<std::string> status;        ///< "status"
     std::optional<std::string> processedDate; ///< "processed_date", the text as received
-    bool isCancelled = false;                 ///< "is_cancelled"
+    std::vector<Payment> paymentDetails;      ///< "payment_details"
+    std::vector<LoyaltyBalance> loyaltyBalances;  ///< "loyalty_balances"
+    std::vector<ExtraData> lines;             ///< "lines"
     std::optional<std::string> errors;        ///< "errors"
     std::optional<std::string> country;       ///< "country"
     std::optional<std::string> region;        ///< "region"
@@ -66,11 +69,11 @@ struct LumenoBit {
     std::optional<std::string> sponsorName;   ///< "sponsor_name"
     std::optional<std::string> sponsorLogo;   ///< "sponsor_logo"
     std::optional<std::string> sponsorShortName;  ///< "sponsor_short_name"
-    std::vector<Payment> paymentDetails;      ///< "payment_details"
-    std::vector<LoyaltyBalance> loyaltyBalances;  ///< "loyalty_balances"
-    std::vector<ExtraData> lines;             ///< "lines"
+    bool isCancelled = false;                 ///< "is_cancelled"
 
-    static LumenoBit decode(const JsonValue& json, const Decoder& decoder);
+    static LumenoBit decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<LumenoBit>::decode(json, decoder);
+    }
 
     /// The actions in `offerActionsString`, decoded without a decoding context; empty when the
     /// text is absent or is not a JSON list of offer actions.

@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
 
@@ -23,10 +22,12 @@ struct TransferProfile {
     std::optional<std::string> profileImage;  ///< "profile_image"
     std::optional<std::string> memberId;      ///< "member_id"
 
-    static TransferProfile decode(const JsonValue& json, const Decoder& decoder);
+    static TransferProfile decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<TransferProfile>::decode(json, decoder);
+    }
     /// Writes the keys above, leaving out the key of an absent field. Throws `EncodingError`
     /// when a text is not valid UTF-8.
-    [[nodiscard]] JsonValue toJson() const;
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<TransferProfile>::toJson(*this); }
 };
 
 /// One action of an offer's rule: the offer and rule, what it gave, the condition it tested
@@ -39,9 +40,9 @@ struct TransferProfile {
 /// encoder wrote gives back an equal value.
 struct OfferAction {
     std::optional<std::string> offerDesktopImage;  ///< "offer_desktop_image", lenient
-    std::optional<std::string> offerMobileImage;   ///< "offer_mobile_image", lenient
     std::optional<std::string> subjectType;        ///< "subject_type", lenient
     std::vector<std::string> rewardTags;           ///< "reward_tags", strict
+    std::optional<std::string> offerMobileImage;   ///< "offer_mobile_image", lenient
     std::optional<std::string> type;               ///< "type", lenient
     std::optional<std::string> subject;            ///< "subject", lenient
     std::optional<std::string> ruleId;             ///< "rule_id", lenient
@@ -62,9 +63,11 @@ struct OfferAction {
     double pendingDays = 0;                        ///< "pending_days", strict
     std::optional<std::string> pendingUUID;        ///< "pending_uuid", lenient
 
-    static OfferAction decode(const JsonValue& json, const Decoder& decoder);
+    static OfferAction decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<OfferAction>::decode(json, decoder);
+    }
     /// Throws `EncodingError` when a number is not finite or a text is not valid UTF-8.
-    [[nodiscard]] JsonValue toJson() const;
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<OfferAction>::toJson(*this); }
 };
 
 }  // namespace lumeno

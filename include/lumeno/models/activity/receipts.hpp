@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
 
@@ -34,9 +33,11 @@ public:
                          std::optional<std::vector<std::string>> receipt_image_urls,
                          std::optional<std::string> currency, std::string member);
 
-    static UploadReceiptRequest decode(const JsonValue& json, const Decoder& decoder);
+    static UploadReceiptRequest decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<UploadReceiptRequest>::decode(json, decoder);
+    }
     /// Throws `EncodingError` when the amount is not finite or a text is not valid UTF-8.
-    [[nodiscard]] JsonValue toJson() const;
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<UploadReceiptRequest>::toJson(*this); }
 
 private:
     template <class R, class... Steps>
@@ -46,12 +47,12 @@ private:
 
     std::optional<std::string> receipt_number;
     std::int64_t sponsor = 0;
+    std::optional<std::string> currency;
     std::optional<std::string> destination;
     std::optional<std::string> location;
     std::optional<std::string> transaction_date;  ///< sent as given, no date handling
     std::optional<double> transaction_amount;
     std::optional<std::vector<std::string>> receipt_image_urls;
-    std::optional<std::string> currency;
     std::string member;
 };
 
@@ -84,9 +85,11 @@ struct ReceiptResponse {
     std::optional<std::string> updatedTs;                       ///< "updated_ts"
     std::optional<std::int64_t> versionCounter;  ///< no JSON key: never decoded nor encoded
 
-    static ReceiptResponse decode(const JsonValue& json, const Decoder& decoder);
+    static ReceiptResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<ReceiptResponse>::decode(json, decoder);
+    }
     /// Throws `EncodingError` when the amount is not finite or a text is not valid UTF-8.
-    [[nodiscard]] JsonValue toJson() const;
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<ReceiptResponse>::toJson(*this); }
 };
 
 }  // namespace lumeno

@@ -9,8 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
 
@@ -19,21 +18,27 @@ struct MemberStatus {
     bool exists = false;     ///< "exists", strict
     bool validated = false;  ///< "validated", strict
 
-    static MemberStatus decode(const JsonValue& json, const Decoder& decoder);
+    static MemberStatus decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<MemberStatus>::decode(json, decoder);
+    }
 };
 
 /// The reply of the Apple identity query.
 struct AppleStatus {
     bool exists = false;  ///< "exists", strict
 
-    static AppleStatus decode(const JsonValue& json, const Decoder& decoder);
+    static AppleStatus decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<AppleStatus>::decode(json, decoder);
+    }
 };
 
 /// The reply of the password-exists query.
 struct PasswordStatus {
     bool exists = false;  ///< "exists", strict
 
-    static PasswordStatus decode(const JsonValue& json, const Decoder& decoder);
+    static PasswordStatus decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<PasswordStatus>::decode(json, decoder);
+    }
 };
 
 /// The reply of removing a social link.
@@ -41,14 +46,18 @@ struct SocialDelinkResponse {
     std::optional<bool> delinkStatus;  ///< "social_delink", strict
     std::optional<bool> logout;        ///< "logout", strict
 
-    static SocialDelinkResponse decode(const JsonValue& json, const Decoder& decoder);
+    static SocialDelinkResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<SocialDelinkResponse>::decode(json, decoder);
+    }
 };
 
 /// The reply of the login-attribute call.
 struct LoginAttribute {
     std::optional<std::string> attribute;  ///< "attribute", lenient
 
-    static LoginAttribute decode(const JsonValue& json, const Decoder& decoder);
+    static LoginAttribute decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<LoginAttribute>::decode(json, decoder);
+    }
 };
 
 /// The reply of the upload-URL calls.
@@ -57,14 +66,18 @@ struct S3ImageResponse {
     /// "signedRequest", lenient; when that gives no text, "signed_request", lenient.
     std::optional<std::string> signedRequest;
 
-    static S3ImageResponse decode(const JsonValue& json, const Decoder& decoder);
+    static S3ImageResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<S3ImageResponse>::decode(json, decoder);
+    }
 };
 
 /// The reply of the member referral.
 struct MemberReferralResponse {
     std::optional<std::string> data;  ///< "data", lenient
 
-    static MemberReferralResponse decode(const JsonValue& json, const Decoder& decoder);
+    static MemberReferralResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<MemberReferralResponse>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

@@ -10,8 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
 
@@ -23,7 +22,9 @@ struct PendingPointBalance {
     double availablePoints = 0;            ///< "available_points", strict
     double pendingPoints = 0;              ///< "pending_points", strict
 
-    static PendingPointBalance decode(const JsonValue& json, const Decoder& decoder);
+    static PendingPointBalance decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<PendingPointBalance>::decode(json, decoder);
+    }
 };
 
 /// The change of one loyalty account's balance. Does not use the decoding context.
@@ -34,7 +35,9 @@ struct LoyaltyBalance {
     float balanceNew = 0;           ///< "new_balance", strict
     float balanceOld = 0;           ///< "old_balance", strict
 
-    static LoyaltyBalance decode(const JsonValue& json, const Decoder& decoder);
+    static LoyaltyBalance decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<LoyaltyBalance>::decode(json, decoder);
+    }
 };
 
 /// One balance tag of the loyalty programme.
@@ -43,7 +46,9 @@ struct BalanceTag {
     std::optional<std::string> name;         ///< "name", lenient
     std::optional<std::string> description;  ///< "description", lenient
 
-    static BalanceTag decode(const JsonValue& json, const Decoder& decoder);
+    static BalanceTag decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<BalanceTag>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

@@ -11,8 +11,7 @@
 #include <string>
 
 #include "lumeno/core/error.hpp"
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/models/member/member_details.hpp"
 
 namespace lumeno {
@@ -27,7 +26,9 @@ struct CardDetails {
     std::optional<MemberDetailsConcise> memberData;  ///< "member_data", lenient
     std::optional<LumenoErrorResponse> error;    ///< "error", lenient
 
-    static CardDetails decode(const JsonValue& json, const Decoder& decoder);
+    static CardDetails decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<CardDetails>::decode(json, decoder);
+    }
 };
 
 /// The reply of a card cancellation.
@@ -35,7 +36,9 @@ struct CardRequestResponse {
     std::optional<std::string> data;           ///< "data", lenient
     std::optional<LumenoErrorResponse> error;  ///< "error", lenient
 
-    static CardRequestResponse decode(const JsonValue& json, const Decoder& decoder);
+    static CardRequestResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<CardRequestResponse>::decode(json, decoder);
+    }
 };
 
 /// The request of adding a card; sent as the object of its properties.
@@ -45,7 +48,7 @@ struct CardAddRequest {
     std::string member;
 
     /// {"number", "name", "member"}
-    [[nodiscard]] JsonValue toJson() const;
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<CardAddRequest>::toJson(*this); }
 };
 
 /// The request of cancelling a card; sent as the object of its properties.
@@ -56,7 +59,7 @@ struct CardCancelRequest {
     CardCancelRequest(std::string reason, std::string comment);
 
     /// {"reason", "comment"}
-    [[nodiscard]] JsonValue toJson() const;
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<CardCancelRequest>::toJson(*this); }
 };
 
 }  // namespace lumeno

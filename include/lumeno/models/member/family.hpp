@@ -10,8 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/models/member/member_details.hpp"
 
 namespace lumeno {
@@ -21,7 +20,9 @@ struct FamilySummary {
     std::int64_t size = 0;            ///< "size", strict
     std::optional<std::string> head;  ///< "head", lenient
 
-    static FamilySummary decode(const JsonValue& json, const Decoder& decoder);
+    static FamilySummary decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<FamilySummary>::decode(json, decoder);
+    }
 };
 
 /// One family invitation.
@@ -35,7 +36,9 @@ struct FamilyInvite {
     std::optional<std::string> createdTs;         ///< "created_ts", lenient, the text as received
     std::optional<std::string> updatedTs;         ///< "updated_ts", lenient, the text as received
 
-    static FamilyInvite decode(const JsonValue& json, const Decoder& decoder);
+    static FamilyInvite decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<FamilyInvite>::decode(json, decoder);
+    }
 };
 
 /// The reply of accepting or rejecting an invitation.
@@ -45,7 +48,9 @@ struct FamilyMemberInviteResponse {
     /// Whether the invitation now stands accepted: `status` is "accepted".
     [[nodiscard]] bool accepted() const noexcept { return status == "accepted"; }
 
-    static FamilyMemberInviteResponse decode(const JsonValue& json, const Decoder& decoder);
+    static FamilyMemberInviteResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<FamilyMemberInviteResponse>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

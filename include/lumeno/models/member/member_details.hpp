@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/models/offers/sponsor_mini_model.hpp"
@@ -28,9 +29,11 @@ struct MemberBalance {
     std::optional<std::string> loyaltyAccount;  ///< "loyalty_account", lenient
     double balance = 0;                          ///< "balance", strict
 
-    static MemberBalance decode(const JsonValue& json, const Decoder& decoder);
+    static MemberBalance decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<MemberBalance>::decode(json, decoder);
+    }
     /// Leaves out the key of an absent field.
-    [[nodiscard]] JsonValue toJson() const;
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<MemberBalance>::toJson(*this); }
 };
 
 /// The member profile.
@@ -58,9 +61,11 @@ struct MemberDetails {
     /// "extra_data", lenient. Encoded as an object of its attributes' keys and value texts.
     std::optional<ExtraData> extraData;
 
-    static MemberDetails decode(const JsonValue& json, const Decoder& decoder);
+    static MemberDetails decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<MemberDetails>::decode(json, decoder);
+    }
     /// Writes the keys above, leaving out the key of an absent field; lists are always written.
-    [[nodiscard]] JsonValue toJson() const;
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<MemberDetails>::toJson(*this); }
 };
 
 /// The short member record of the member look-up; every key lenient.
@@ -72,7 +77,9 @@ struct MemberDetailsConcise {
     std::optional<std::string> middleName;    ///< "middle_name"
     std::optional<std::string> memberName;    ///< "member_name"
 
-    static MemberDetailsConcise decode(const JsonValue& json, const Decoder& decoder);
+    static MemberDetailsConcise decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<MemberDetailsConcise>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

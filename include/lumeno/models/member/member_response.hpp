@@ -10,8 +10,7 @@
 #include <string>
 
 #include "lumeno/core/error.hpp"
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/models/member/member_details.hpp"
 
 namespace lumeno {
@@ -24,9 +23,11 @@ struct MemberResponse {
     bool success = false;                       ///< "success", strict
     std::optional<LumenoErrorResponse> error;  ///< "error", lenient
 
-    static MemberResponse decode(const JsonValue& json, const Decoder& decoder);
+    static MemberResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<MemberResponse>::decode(json, decoder);
+    }
     /// Writes the keys above, leaving out the key of an absent field.
-    [[nodiscard]] JsonValue toJson() const;
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<MemberResponse>::toJson(*this); }
 };
 
 /// The reply of the member validation; both keys are required.
@@ -34,7 +35,9 @@ struct LumenoTokenResponse {
     bool success = false;  ///< "success"
     std::string token;     ///< "token"
 
-    static LumenoTokenResponse decode(const JsonValue& json, const Decoder& decoder);
+    static LumenoTokenResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<LumenoTokenResponse>::decode(json, decoder);
+    }
 };
 
 /// The reply of setting or changing a password; every key lenient. Nothing here is stored.
@@ -45,7 +48,9 @@ struct ChangePasswordResponse {
     std::optional<std::string> expiresIn;  ///< "expires_in"
     std::optional<std::string> status;     ///< "status"
 
-    static ChangePasswordResponse decode(const JsonValue& json, const Decoder& decoder);
+    static ChangePasswordResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<ChangePasswordResponse>::decode(json, decoder);
+    }
 };
 
 /// The request of the Apple sign-in: only the authorisation code is kept and sent.
@@ -58,7 +63,7 @@ struct AppleLoginDetails {
                                const std::optional<std::string>& email = std::nullopt);
 
     /// {"code": code}
-    [[nodiscard]] JsonValue toJson() const;
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<AppleLoginDetails>::toJson(*this); }
 };
 
 /// The optional attribute sent with a member validation: `attributeKey` is "mobile" for a

@@ -4,8 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
 
@@ -18,7 +17,9 @@ struct Payment {
     std::int64_t amount = 0;            ///< "amount"; absent or null gives 0, another type fails
     std::optional<std::string> method;  ///< "payment_method"; another type gives absent
 
-    static Payment decode(const JsonValue& json, const Decoder& decoder);
+    static Payment decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<Payment>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

@@ -18,8 +18,7 @@
 #include <string>
 
 #include "lumeno/core/date_utils.hpp"
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
 
@@ -37,6 +36,7 @@ Date defaultOfferEndDate();
 /// `transferId` is set it is that text read as a base-10 integer (0 when it is not one);
 /// otherwise 0. The context is only read.
 struct OfferParams {
+    std::int64_t offerId = 0;
     std::optional<std::string> startHour;         ///< "offer_start_hour", lenient
     std::optional<std::string> startMinute;       ///< "offer_start_minute", lenient
     std::optional<std::string> endHour;           ///< "offer_end_hour", lenient
@@ -45,9 +45,10 @@ struct OfferParams {
     std::optional<std::string> rewardValue;       ///< "reward_value", lenient
     std::optional<std::string> rewardMultiplier;  ///< "reward_multiplier", lenient
     std::optional<std::string> rewardBonus;       ///< "reward_bonus", lenient
-    std::int64_t offerId = 0;
 
-    static OfferParams decode(const JsonValue& json, const Decoder& decoder);
+    static OfferParams decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<OfferParams>::decode(json, decoder);
+    }
 };
 
 /// An offer as a sponsor location lists it under "offers". Decoding writes nothing into the
@@ -64,7 +65,9 @@ struct LocationOffer {
     /// (not the id of the location that lists it); without one it is 0.
     std::optional<OfferParams> templateParams;
 
-    static LocationOffer decode(const JsonValue& json, const Decoder& decoder);
+    static LocationOffer decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<LocationOffer>::decode(json, decoder);
+    }
 };
 
 /// A record type with no fields; nothing in the library creates or reads it.

@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
 
@@ -25,8 +24,10 @@ struct LookUp {
         std::optional<std::string> name;        ///< "name", strict
         std::optional<std::string> localeCode;  ///< "locale_code", strict
 
-        static Localisation decode(const JsonValue& json, const Decoder& decoder);
-        [[nodiscard]] JsonValue toJson() const;
+        static Localisation decode(const JsonValue& json, const Decoder& decoder) {
+            return detail::Record<Localisation>::decode(json, decoder);
+        }
+        [[nodiscard]] JsonValue toJson() const { return detail::Record<Localisation>::toJson(*this); }
     };
 
     std::int64_t id = 0;                             ///< "id", strict
@@ -41,8 +42,10 @@ struct LookUp {
     /// translation that fails, gives absent and the look-up value stands.
     std::optional<std::vector<Localisation>> localisations;
 
-    static LookUp decode(const JsonValue& json, const Decoder& decoder);
-    [[nodiscard]] JsonValue toJson() const;
+    static LookUp decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<LookUp>::decode(json, decoder);
+    }
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<LookUp>::toJson(*this); }
 };
 
 /// A region of a country. Encodes every key, an absent field as null.
@@ -53,8 +56,10 @@ struct Region {
     std::int64_t country = 0;                 ///< "country", strict
     std::optional<std::string> countryName;   ///< "country_name", lenient
 
-    static Region decode(const JsonValue& json, const Decoder& decoder);
-    [[nodiscard]] JsonValue toJson() const;
+    static Region decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<Region>::decode(json, decoder);
+    }
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<Region>::toJson(*this); }
 };
 
 /// A country. Encodes every key, an absent field as null.
@@ -63,8 +68,10 @@ struct Country {
     std::optional<std::string> name;      ///< "name", lenient
     std::optional<std::string> isoCode;   ///< "iso_code", lenient
 
-    static Country decode(const JsonValue& json, const Decoder& decoder);
-    [[nodiscard]] JsonValue toJson() const;
+    static Country decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<Country>::decode(json, decoder);
+    }
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<Country>::toJson(*this); }
 };
 
 /// One city of a region. Encodes only its present fields.
@@ -74,8 +81,10 @@ struct GetCitiesResponse {
     std::optional<std::string> cityCode;          ///< "city_code", lenient
     std::optional<std::int64_t> versionCounter;   ///< "version_counter", lenient
 
-    static GetCitiesResponse decode(const JsonValue& json, const Decoder& decoder);
-    [[nodiscard]] JsonValue toJson() const;
+    static GetCitiesResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<GetCitiesResponse>::decode(json, decoder);
+    }
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<GetCitiesResponse>::toJson(*this); }
 };
 
 }  // namespace lumeno

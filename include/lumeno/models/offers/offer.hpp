@@ -15,6 +15,7 @@
 
 #include "lumeno/core/date_utils.hpp"
 #include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/models/offers/location_offer.hpp"
@@ -36,18 +37,11 @@ namespace lumeno {
 /// links carry the offer's id (and "lu" followed by it), never a product's or the sponsor's.
 /// In a list each offer starts again with its own id.
 ///
-/// Keys are read in this order: "id", "extra_data", "status", "offer_name", "subtitle",
-/// "offer_type", "price", "offer_description", "start_date", "end_date", "rank", "cost",
-/// "num_of_clients", "max_usage_per_user", "offer_acceptance_required", "twitter_share",
-/// "fb_share", "offer_launched", "presentment_description", "sponsors", "primary_sponsor",
-/// "primary_sponsor_data", "deal_code", "products", "valid_for", "valid_period", "valid_until",
-/// "repeat_weekday", "repeat_month", "repeat_day", "locations", "locations_data", "launch_date",
-/// "mobile_image", "desktop_image", "average_rating", "rating_count", "availed_total",
-/// "availed_unique", "action", "template_params", "is_base_offer", "location_urls",
-/// "location_category", "term_and_condition", "offer_distance", "featured_rank", "tags".
+/// Keys are read in the order of the fields.
 /// Members named "startDate" or "endDate" are ignored.
 struct Offer {
     std::int64_t id = 0;                                 ///< "id", strict
+    std::optional<ExtraData> extraData;                  ///< "extra_data", lenient
     std::optional<std::string> status;                   ///< "status", lenient
     std::optional<std::string> name;                     ///< "offer_name", lenient
     std::optional<std::string> subtitle;                 ///< "subtitle", lenient
@@ -57,8 +51,8 @@ struct Offer {
     std::optional<std::string> startDateString;          ///< "start_date", lenient, the text as received
     Date startDate = kFallbackDate;                      ///< from "start_date" by the date rule
     std::optional<std::string> endDateString;            ///< "end_date", lenient, the text as received
-    std::int64_t rank = 0;                               ///< "rank", strict
     Date endDate = defaultOfferEndDate();                ///< from "end_date" by the date rule
+    std::int64_t rank = 0;                               ///< "rank", strict
     std::optional<std::string> cost;                     ///< "cost", lenient
     std::optional<std::string> numOfClients;             ///< "num_of_clients", lenient
     std::optional<std::string> maxUsagePerUser;          ///< "max_usage_per_user", lenient
@@ -95,17 +89,18 @@ struct Offer {
     std::int64_t availedTotal = 0;                       ///< "availed_total", strict
     std::int64_t availedUnique = 0;                      ///< "availed_unique", strict
     std::optional<MemberAction> actions;                 ///< "action", lenient
+    std::optional<OfferParams> templateParams;           ///< "template_params", lenient
     bool isBaseOffer = false;                            ///< "is_base_offer", strict
     std::optional<LocationUrls> locationUrls;            ///< "location_urls", strict
     std::optional<std::string> locationCategory;         ///< "location_category", lenient
-    std::optional<OfferParams> templateParams;           ///< "template_params", lenient
-    std::optional<ExtraData> extraData;                  ///< "extra_data", lenient
     std::optional<std::string> termAndCondition;         ///< "term_and_condition", lenient
     double offerDistance = 0;                            ///< "offer_distance", strict
     std::optional<std::int64_t> featuredRank;            ///< "featured_rank", lenient
     std::vector<std::string> tags;                       ///< "tags", lenient
 
-    static Offer decode(const JsonValue& json, const Decoder& decoder);
+    static Offer decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<Offer>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

@@ -14,8 +14,7 @@
 #include <variant>
 #include <vector>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
 
@@ -30,7 +29,9 @@ struct OfferPresentment {
     std::optional<std::string> headerHtml;   ///< "header_html", lenient
     std::optional<std::string> detailHtml;   ///< "detail_html", lenient
 
-    static OfferPresentment decode(const JsonValue& json, const Decoder& decoder);
+    static OfferPresentment decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<OfferPresentment>::decode(json, decoder);
+    }
 };
 
 /// What the member did with one offer.
@@ -44,15 +45,19 @@ struct MemberAction {
     bool accepted = false;     ///< "accepted", strict
     std::int64_t rating = 0;   ///< "rating", strict
 
-    static MemberAction decode(const JsonValue& json, const Decoder& decoder);
+    static MemberAction decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<MemberAction>::decode(json, decoder);
+    }
 };
 
 /// One offer id; a list of them is the wish-list calls' body, [{"offer_id": 12}, ...].
 struct OfferId {
     std::int64_t id = 0;  ///< "offer_id", required
 
-    static OfferId decode(const JsonValue& json, const Decoder& decoder);
-    [[nodiscard]] JsonValue toJson() const;
+    static OfferId decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<OfferId>::decode(json, decoder);
+    }
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<OfferId>::toJson(*this); }
 };
 
 /// The reply of the wish-list add and remove calls.
@@ -73,13 +78,15 @@ struct WishlistUpdateResponse {
     UpdateType update;
     std::vector<OfferId> failure;
 
-    static WishlistUpdateResponse decode(const JsonValue& json, const Decoder& decoder);
+    static WishlistUpdateResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<WishlistUpdateResponse>::decode(json, decoder);
+    }
 };
 
 /// A member's response to one offer. Every key is strict and reads as absent when missing or
 /// null; "mtoMap" must be an object of texts. Keys are read and written in the order
-/// "memberID", "offerID", "userResponse", "availmentCount", "updated", "notTargeted", "mtoMap";
-/// encoding leaves out the key of every absent field.
+/// "memberID", "offerID", "userResponse", "availmentCount", "updated", "notTargeted", "mtoMap"
+/// (the fields keep their order of old, which positional initialisation relies on); encoding leaves out the key of every absent field.
 struct MemberOffer {
     std::optional<std::string> memberID;                   ///< "memberID"
     std::optional<std::int64_t> offerID;                   ///< "offerID"
@@ -89,8 +96,10 @@ struct MemberOffer {
     std::optional<bool> updated;                           ///< "updated"
     std::optional<bool> notTargeted;                       ///< "notTargeted"
 
-    static MemberOffer decode(const JsonValue& json, const Decoder& decoder);
-    [[nodiscard]] JsonValue toJson() const;
+    static MemberOffer decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<MemberOffer>::decode(json, decoder);
+    }
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<MemberOffer>::toJson(*this); }
 };
 
 }  // namespace lumeno

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
 
@@ -32,7 +33,9 @@ struct OfferBooking {
     std::optional<ExtraData> offerExtraData;    ///< "offer_extra_data", lenient
     std::optional<ExtraData> locationExtraData; ///< "location_extra_data", lenient
 
-    static OfferBooking decode(const JsonValue& json, const Decoder& decoder);
+    static OfferBooking decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<OfferBooking>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

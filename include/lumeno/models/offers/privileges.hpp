@@ -12,6 +12,7 @@
 #include <string>
 
 #include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
 
@@ -25,6 +26,7 @@ namespace lumeno {
 /// the earlier values: records decoded later in the same reply see this product's.
 struct Product {
     std::int64_t id = 0;                       ///< "id", strict
+    std::optional<ExtraData> extraData;        ///< "product_extra_data", lenient, read right after the context write
     std::int64_t product = 0;                  ///< "product", strict
     std::optional<std::string> name;           ///< "product_name", lenient
     double awardPrice = 0;                     ///< "award_price", strict
@@ -32,9 +34,10 @@ struct Product {
     std::optional<std::string> category;       ///< "product_category", strict
     std::optional<std::string> currencyId;     ///< "product_currency_id", lenient
     std::optional<std::string> currencyName;   ///< "product_currency_name", lenient
-    std::optional<ExtraData> extraData;        ///< "product_extra_data", lenient, read right after the context write
 
-    static Product decode(const JsonValue& json, const Decoder& decoder);
+    static Product decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<Product>::decode(json, decoder);
+    }
 };
 
 /// A privilege assigned to or used by a member in an activity. Its dates stay texts.
@@ -51,7 +54,9 @@ struct Privilege {
     std::optional<std::string> status;     ///< "status", lenient
     std::optional<std::string> cdc;        ///< "cdc", lenient
 
-    static Privilege decode(const JsonValue& json, const Decoder& decoder);
+    static Privilege decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<Privilege>::decode(json, decoder);
+    }
 };
 
 /// One product that a member may choose, or has chosen, for a promotion. Every key is strict
@@ -71,8 +76,10 @@ struct ProductChoice {
     std::optional<std::string> validTill;              ///< "validTill"
     std::optional<std::string> privilegeCode;          ///< "privilegeCode"
 
-    static ProductChoice decode(const JsonValue& json, const Decoder& decoder);
-    [[nodiscard]] JsonValue toJson() const;
+    static ProductChoice decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<ProductChoice>::decode(json, decoder);
+    }
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<ProductChoice>::toJson(*this); }
 };
 
 /// What an external service issued for a privilege (gift card or voucher); every key lenient.
@@ -81,7 +88,9 @@ struct ExternalPrivilegeResponse {
     std::optional<std::string> giftcardNumber;  ///< "giftcard_number"
     std::optional<std::string> voucherNumber;   ///< "voucher"
 
-    static ExternalPrivilegeResponse decode(const JsonValue& json, const Decoder& decoder);
+    static ExternalPrivilegeResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<ExternalPrivilegeResponse>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

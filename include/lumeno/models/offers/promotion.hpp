@@ -16,6 +16,7 @@
 
 #include "lumeno/core/date_utils.hpp"
 #include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/models/offers/privileges.hpp"
@@ -38,6 +39,7 @@ namespace lumeno {
 /// promotion's code) and `extraData` by "promotionExtraData" followed by this promotion's code.
 struct Promotion {
     std::optional<std::string> memberId;                  ///< "memberID", lenient
+    std::optional<std::string> usageDateStr;              ///< "usageDate", lenient, the text as received
     std::optional<Date> usageDate;                        ///< parsed from "usageDate"
     std::optional<std::string> createdOn;                 ///< "createdOn", lenient
     std::optional<std::string> endDate;                   ///< "endDate", lenient
@@ -50,9 +52,8 @@ struct Promotion {
     std::optional<std::string> productLogo;               ///< "productLogo", lenient
     std::optional<std::string> productAwardPrice;         ///< "productAwardPrice", lenient
     std::int64_t productId = 0;                           ///< "productID", strict
-    std::optional<Date> validTill;                        ///< parsed from "validTill"
     std::optional<std::string> validTillStr;              ///< "validTill", lenient, the text as received
-    std::optional<std::string> usageDateStr;              ///< "usageDate", lenient, the text as received
+    std::optional<Date> validTill;                        ///< parsed from "validTill"
     std::optional<std::string> availmentCount;            ///< "availmentCount", lenient
     std::optional<std::string> startDate;                 ///< "startDate", lenient
     std::optional<std::string> cdc;                       ///< "cdc", lenient
@@ -80,7 +81,9 @@ struct Promotion {
     std::optional<std::string> privilegeType;             ///< "privilegeType", lenient
     std::vector<ProductChoice> selectedProductsList;      ///< "selectedProductsList", strict: one bad element fails
 
-    static Promotion decode(const JsonValue& json, const Decoder& decoder);
+    static Promotion decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<Promotion>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

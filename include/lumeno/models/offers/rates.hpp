@@ -12,8 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
 
@@ -28,9 +27,11 @@ struct SponsorDefaultRateResponse {
     std::optional<std::int64_t> conversionValue;  ///< "conversion_value"
     std::optional<std::int64_t> currencyValue;    ///< "currency_value"
 
-    static SponsorDefaultRateResponse decode(const JsonValue& json, const Decoder& decoder);
+    static SponsorDefaultRateResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<SponsorDefaultRateResponse>::decode(json, decoder);
+    }
     /// Throws `EncodingError` when the rate is not finite or a text is not valid UTF-8.
-    [[nodiscard]] JsonValue toJson() const;
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<SponsorDefaultRateResponse>::toJson(*this); }
 };
 
 /// One base rate of a sponsor.
@@ -45,9 +46,11 @@ struct SponsorBaseRateResponse {
     std::optional<std::string> endDate;          ///< "end_date", the text as received
     std::optional<std::int64_t> versionCounter;  ///< "version_counter"
 
-    static SponsorBaseRateResponse decode(const JsonValue& json, const Decoder& decoder);
+    static SponsorBaseRateResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<SponsorBaseRateResponse>::decode(json, decoder);
+    }
     /// Throws `EncodingError` when the rate is not finite or a text is not valid UTF-8.
-    [[nodiscard]] JsonValue toJson() const;
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<SponsorBaseRateResponse>::toJson(*this); }
 };
 
 /// The policy whose rates the default base-rate call asks for; sent as "policy_type".

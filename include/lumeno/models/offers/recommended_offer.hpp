@@ -15,6 +15,7 @@
 
 #include "lumeno/core/date_utils.hpp"
 #include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/models/offers/location_offer.hpp"
@@ -30,15 +31,11 @@ namespace lumeno {
 /// products write their own ids while they decode; once they are read the offer writes its own
 /// values again, so that its template parameters and location links carry the offer's id.
 ///
-/// Keys are read in this order: "id", "extra_data", "status", "offer_name", "subtitle",
-/// "offer_type", "price", "offer_description", "start_date", "end_date", "rank", "cost",
-/// "offer_acceptance_required", "offer_launched", "sponsors", "products", "locations",
-/// "mobile_image", "desktop_image", "average_rating", "rating_count", "template_params",
-/// "is_base_offer", "location_urls", "location_category", "term_and_condition",
-/// "offer_distance", "featured_rank", "tags". Members named "startDate", "endDate" or
+/// Keys are read in the order of the fields. Members named "startDate", "endDate" or
 /// "launch_date" are ignored.
 struct RecommendedOffer {
     std::int64_t id = 0;                          ///< "id", strict
+    std::optional<ExtraData> extraData;           ///< "extra_data", lenient
     std::optional<std::string> status;            ///< "status", lenient
     std::optional<std::string> name;              ///< "offer_name", lenient
     std::optional<std::string> subtitle;          ///< "subtitle", lenient
@@ -48,8 +45,8 @@ struct RecommendedOffer {
     std::optional<std::string> startDateString;   ///< "start_date", lenient, the text as received
     Date startDate = kFallbackDate;               ///< from "start_date" by the date rule
     std::optional<std::string> endDateString;     ///< "end_date", lenient, the text as received
-    std::int64_t rank = 0;                        ///< "rank", strict
     Date endDate = defaultOfferEndDate();         ///< from "end_date" by the date rule
+    std::int64_t rank = 0;                        ///< "rank", strict
     std::optional<std::string> cost;              ///< "cost", lenient
     bool acceptanceRequired = false;              ///< "offer_acceptance_required", strict
     bool isLaunched = false;                      ///< "offer_launched", strict
@@ -61,17 +58,18 @@ struct RecommendedOffer {
     std::optional<std::string> desktopImage;      ///< "desktop_image", lenient
     double averageRating = 0;                     ///< "average_rating", strict
     std::int64_t ratingCount = 0;                 ///< "rating_count", strict
+    std::optional<OfferParams> templateParams;    ///< "template_params", lenient
     bool isBaseOffer = false;                     ///< "is_base_offer", strict
     std::optional<LocationUrls> locationUrls;     ///< "location_urls", strict
     std::optional<std::string> locationCategory;  ///< "location_category", lenient
-    std::optional<OfferParams> templateParams;    ///< "template_params", lenient
-    std::optional<ExtraData> extraData;           ///< "extra_data", lenient
     std::optional<std::string> termAndCondition;  ///< "term_and_condition", lenient
     double offerDistance = 0;                     ///< "offer_distance", strict
     std::optional<std::int64_t> featuredRank;     ///< "featured_rank", lenient
     std::vector<std::string> tags;                ///< "tags", lenient
 
-    static RecommendedOffer decode(const JsonValue& json, const Decoder& decoder);
+    static RecommendedOffer decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<RecommendedOffer>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/models/offers/sponsor_location.hpp"
@@ -25,16 +26,14 @@ namespace lumeno {
 
 struct TrimSponsor;
 
-/// The full sponsor record. Keys are read in this order: "id", "extra_data", "name",
-/// "short_name", "rank", "is_host", "description", "address", "phone_number", "status",
-/// "industry", "logo", "url", "start_date", "end_date", "contact_person_name", "email",
-/// "country", "region", "city", "country_name", "state_name", "city_name", "sponsor_timings",
-/// "brand_name", "header". Its dates stay texts.
+/// The full sponsor record, its keys read in the order of the fields. Its dates stay texts.
 struct Sponsor {
     std::int64_t id = 0;                              ///< "id", strict
+    std::optional<ExtraData> extraData;               ///< "extra_data", lenient
     std::optional<std::string> name;                  ///< "name", lenient
+    /// No JSON key: `name` with every space removed, lower-cased (ICU); absent with it.
+    std::optional<std::string> nameLowercased;
     std::optional<std::string> shortName;             ///< "short_name", lenient
-    std::optional<std::string> brandName;             ///< "brand_name", lenient
     std::optional<std::int64_t> rank;                 ///< "rank", lenient
     bool isHost = false;                              ///< "is_host", strict: the programme's host sponsor
     std::optional<std::string> businessDescription;   ///< "description", lenient
@@ -43,7 +42,6 @@ struct Sponsor {
     std::optional<std::string> status;                ///< "status", lenient
     std::optional<std::string> industry;              ///< "industry", lenient
     std::optional<std::string> logo;                  ///< "logo", lenient
-    std::optional<std::string> headerImage;           ///< "header", lenient
     std::optional<std::string> url;                   ///< "url", lenient
     std::optional<std::string> startDate;             ///< "start_date", lenient
     std::optional<std::string> endDate;               ///< "end_date", lenient
@@ -56,41 +54,43 @@ struct Sponsor {
     std::optional<std::string> stateName;             ///< "state_name", lenient
     std::optional<std::string> cityName;              ///< "city_name", lenient
     std::vector<LocationTiming> timings;              ///< "sponsor_timings", strict
-    std::optional<ExtraData> extraData;               ///< "extra_data", lenient
-    /// No JSON key: `name` with every space removed, lower-cased (ICU); absent with it.
-    std::optional<std::string> nameLowercased;
+    std::optional<std::string> brandName;             ///< "brand_name", lenient
+    std::optional<std::string> headerImage;           ///< "header", lenient
 
     Sponsor() = default;
     /// Copies the fields the two records share; `isHost` false when the trimmed one has none,
     /// `businessDescription` from `description`, `nameLowercased` derived from the name.
     explicit Sponsor(const TrimSponsor& trimmed);
 
-    static Sponsor decode(const JsonValue& json, const Decoder& decoder);
+    static Sponsor decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<Sponsor>::decode(json, decoder);
+    }
 };
 
-/// The trimmed sponsor record. Keys are read in this order: "id", "extra_data", "name",
-/// "short_name", "is_host", "status", "industry", "logo", "brand_name", "header", "description".
+/// The trimmed sponsor record, its keys read in the order of the fields.
 struct TrimSponsor {
     std::int64_t id = 0;                       ///< "id", strict
-    std::optional<std::string> name;           ///< "name", lenient
-    std::optional<std::string> shortName;      ///< "short_name", lenient
-    std::optional<std::string> brandName;      ///< "brand_name", lenient
-    std::optional<bool> isHost;                ///< "is_host", strict
-    std::optional<std::string> description;    ///< "description", lenient
-    std::optional<std::string> logo;           ///< "logo", lenient
-    std::optional<std::string> headerImage;    ///< "header", lenient
-    std::optional<std::string> status;         ///< "status", lenient
-    std::optional<std::string> industry;       ///< "industry", lenient
     std::optional<ExtraData> extraData;        ///< "extra_data", lenient
+    std::optional<std::string> name;           ///< "name", lenient
     /// No JSON key: `name` with every space removed, lower-cased (ICU); absent with it.
     std::optional<std::string> nameLowercased;
+    std::optional<std::string> shortName;      ///< "short_name", lenient
+    std::optional<bool> isHost;                ///< "is_host", strict
+    std::optional<std::string> status;         ///< "status", lenient
+    std::optional<std::string> industry;       ///< "industry", lenient
+    std::optional<std::string> logo;           ///< "logo", lenient
+    std::optional<std::string> brandName;      ///< "brand_name", lenient
+    std::optional<std::string> headerImage;    ///< "header", lenient
+    std::optional<std::string> description;    ///< "description", lenient
 
     TrimSponsor() = default;
     /// Copies the fields the two records share; `isHost` always set, `description` from
     /// `businessDescription`, `nameLowercased` derived from the name.
     explicit TrimSponsor(const Sponsor& sponsor);
 
-    static TrimSponsor decode(const JsonValue& json, const Decoder& decoder);
+    static TrimSponsor decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<TrimSponsor>::decode(json, decoder);
+    }
 };
 
 /// A record type with no fields; nothing in the library creates or reads it.

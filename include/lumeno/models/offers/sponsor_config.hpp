@@ -3,8 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
 
@@ -17,8 +16,10 @@ struct SponsorConfigResponse {
     std::optional<bool> partneredSponsor;       ///< "partnered_sponsor"
     std::optional<bool> scannableReceipts;      ///< "scannable_receipts"
 
-    static SponsorConfigResponse decode(const JsonValue& json, const Decoder& decoder);
-    [[nodiscard]] JsonValue toJson() const;
+    static SponsorConfigResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<SponsorConfigResponse>::decode(json, decoder);
+    }
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<SponsorConfigResponse>::toJson(*this); }
 };
 
 }  // namespace lumeno

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "lumeno/core/json/decoder.hpp"
+#include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/models/offers/location_offer.hpp"
@@ -26,7 +27,9 @@ struct LocationTiming {
     std::optional<std::string> openTime;   ///< "open_time", lenient
     std::optional<std::string> closeTime;  ///< "close_time", lenient
 
-    static LocationTiming decode(const JsonValue& json, const Decoder& decoder);
+    static LocationTiming decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<LocationTiming>::decode(json, decoder);
+    }
 };
 
 /// The short form of a location that an offer lists.
@@ -39,7 +42,9 @@ struct LocationCompact {
     std::optional<std::string> image;    ///< "image", lenient
     std::optional<std::string> address;  ///< "address", lenient
 
-    static LocationCompact decode(const JsonValue& json, const Decoder& decoder);
+    static LocationCompact decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<LocationCompact>::decode(json, decoder);
+    }
 };
 
 /// An open map of location links. Any JSON object decodes (any other value fails); every entry
@@ -65,16 +70,14 @@ private:
 /// Decoding reads "id" first, then, under a decoding context, writes the id text as the
 /// context's `transferId` and "sl" as its `prefixExtraData` (the location-link prefix is left
 /// alone), so that its attribute map is identified as "sl" followed by the id. The keys are read
-/// in this order: "id", "extra_data", "sponsor", "sponsor_name", "location_name",
-/// "location_code", "address", "location_type", "phone_number", "latitude", "longitude",
-/// "distance", "image", "sponsor_logo", "location_timings", "active", "offers",
-/// "sponsor_header", "destination".
+/// in the order of the fields.
 struct SponsorLocation {
     std::int64_t id = 0;                         ///< "id", strict
+    std::optional<ExtraData> extraData;          ///< "extra_data", lenient
     std::int64_t sponsor = 0;                    ///< "sponsor", strict
     std::optional<std::string> sponsorName;      ///< "sponsor_name", lenient
-    std::optional<std::string> sponsorImage;     ///< "sponsor_logo", lenient
-    std::optional<std::string> sponsorHeader;    ///< "sponsor_header", lenient
+    /// No JSON key: `sponsorName` with every space removed, lower-cased (ICU); absent with it.
+    std::optional<std::string> sponsorNameLowercased;
     std::optional<std::string> name;             ///< "location_name", lenient
     std::optional<std::string> code;             ///< "location_code", lenient
     std::optional<std::string> address;          ///< "address", lenient
@@ -84,16 +87,17 @@ struct SponsorLocation {
     double longitude = 0;                        ///< "longitude", strict
     double distance = 0;                         ///< "distance", strict
     std::optional<std::string> image;            ///< "image", lenient
-    std::optional<std::string> destination;      ///< "destination", lenient
+    std::optional<std::string> sponsorImage;     ///< "sponsor_logo", lenient
     std::vector<LocationTiming> timings;         ///< "location_timings", strict
     bool active = false;                         ///< "active", strict
     /// "offers", strict. Each offer's template parameters carry that offer's own id.
     std::vector<LocationOffer> offers;
-    std::optional<ExtraData> extraData;          ///< "extra_data", lenient
-    /// No JSON key: `sponsorName` with every space removed, lower-cased (ICU); absent with it.
-    std::optional<std::string> sponsorNameLowercased;
+    std::optional<std::string> sponsorHeader;    ///< "sponsor_header", lenient
+    std::optional<std::string> destination;      ///< "destination", lenient
 
-    static SponsorLocation decode(const JsonValue& json, const Decoder& decoder);
+    static SponsorLocation decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<SponsorLocation>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno

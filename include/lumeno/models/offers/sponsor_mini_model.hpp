@@ -4,8 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
 
@@ -22,8 +21,10 @@ struct SponsorMiniModel {
     std::optional<std::string> name;          ///< "sponsor_name"
     std::optional<std::string> shortName;     ///< "sponsor_short_name"
 
-    static SponsorMiniModel decode(const JsonValue& json, const Decoder& decoder);
-    [[nodiscard]] JsonValue toJson() const;
+    static SponsorMiniModel decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<SponsorMiniModel>::decode(json, decoder);
+    }
+    [[nodiscard]] JsonValue toJson() const { return detail::Record<SponsorMiniModel>::toJson(*this); }
 };
 
 }  // namespace lumeno

@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lumeno/core/json/decoder.hpp"
-#include "lumeno/core/json/json.hpp"
+#include "lumeno/core/json/record.hpp"
 
 namespace lumeno {
 
@@ -32,10 +31,12 @@ struct SponsorStatistics {
 
 /// The sponsor analytics reply.
 struct SponsorStatisticsResponse {
-    std::vector<SponsorStatistics> sponsorsList;  ///< "sponsor_group", strict (one bad row fails the reply)
     std::optional<std::int64_t> totalCount;       ///< "total_count", lenient; read first
+    std::vector<SponsorStatistics> sponsorsList;  ///< "sponsor_group", strict (one bad row fails the reply)
 
-    static SponsorStatisticsResponse decode(const JsonValue& json, const Decoder& decoder);
+    static SponsorStatisticsResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<SponsorStatisticsResponse>::decode(json, decoder);
+    }
 };
 
 /// One category row: [name, code, sponsor count].
@@ -51,7 +52,9 @@ struct CategoryStatistics {
 struct CategoryStatisticsResponse {
     std::vector<CategoryStatistics> categoriesList;  ///< "category_group", strict (one bad row fails the reply)
 
-    static CategoryStatisticsResponse decode(const JsonValue& json, const Decoder& decoder);
+    static CategoryStatisticsResponse decode(const JsonValue& json, const Decoder& decoder) {
+        return detail::Record<CategoryStatisticsResponse>::decode(json, decoder);
+    }
 };
 
 }  // namespace lumeno
