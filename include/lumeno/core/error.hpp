@@ -25,6 +25,7 @@ struct LumenoErrorResponse {
     static LumenoErrorResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<LumenoErrorResponse>::decode(json, decoder);
     }
+    /// The entry with the keys above; absent values are left out.
     [[nodiscard]] JsonValue toJson() const { return detail::Record<LumenoErrorResponse>::toJson(*this); }
 };
 
