@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -81,9 +80,9 @@ public:
     void updateAttributes(std::string apiKey, std::optional<std::string> reCaptchaSiteKey);
 
     /// The folder that stands for the host's main bundle: the executable's folder unless set
-    /// (an empty path goes back to that).
-    void setMainBundlePath(std::filesystem::path path);
-    [[nodiscard]] std::filesystem::path mainBundlePath() const;
+    /// (an empty path goes back to that). A `std::filesystem::path` converts to and from it.
+    void setMainBundlePath(std::string path);
+    [[nodiscard]] std::string mainBundlePath() const;
 
     /// Told after the request hook renewed an expired password session; gets the new token.
     void tokenDidRefresh(std::function<void(const std::string& token)> callback);
@@ -115,7 +114,7 @@ private:
     mutable std::mutex mutex_;
     std::shared_ptr<const LumenoSettings> settings_;
     bool configurationRead_ = false;
-    std::filesystem::path mainBundlePath_;
+    std::string mainBundlePath_;
     std::function<void(const std::string&)> tokenDidRefresh_;
     std::function<void()> didUnauthorisedRequest_;
     std::function<void()> tokenRefresh_;
