@@ -82,6 +82,7 @@ public:
     /// The folder that stands for the host's main bundle: the executable's folder unless set
     /// (an empty path goes back to that). A `std::filesystem::path` converts to and from it.
     void setMainBundlePath(std::string path);
+    /// The folder of the main bundle as it stands now: the one set, else the executable's.
     [[nodiscard]] std::string mainBundlePath() const;
 
     /// Told after the request hook renewed an expired password session; gets the new token.
