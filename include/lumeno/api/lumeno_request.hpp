@@ -100,8 +100,8 @@ public:
     }
 
     /// Confirms a new member with a one-time password: POST /members/validate/{memberId}/ with
-    /// {"otp"} and, when given, the extra attribute under its own key (one named "otp" replaces
-    /// the password); no token. The reply's token is not stored. Never returns nullptr.
+    /// {"otp"} and, when given, the extra attribute under its own key (one named "otp" is left
+    /// out: it cannot replace the password); no token. The reply's token is not stored. Never returns nullptr.
     static Handle validateMember(std::string memberId, std::string otp, std::optional<ValidateMemberExtraData> extraData,
                                  Completion<LumenoTokenResponse> completion);
 
