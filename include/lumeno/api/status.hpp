@@ -18,7 +18,7 @@
 namespace lumeno {
 
 namespace registration {
-/// The member was enrolled.
+/// The member was enrolled; the reply's record.
 struct Created { MemberDetails member; };
 /// A member with these details exists but is not validated.
 struct ExistsUnvalidated { std::string memberId; };
@@ -35,29 +35,28 @@ struct LUMENO_EXPORT MemberRegistrationStatus
 };
 
 namespace registration_v1 {
-/// 201: the member was enrolled.
+/// Status 201: the member was enrolled; the reply's record.
 struct Created { MemberDetails member; };
-/// 202: a member with these details exists but is not validated.
+/// Status 202: a member with these details exists but is not validated; the reply's record.
 struct ExistsUnvalidated { MemberDetails member; };
-/// 200: a validated member with these details exists.
+/// Status 200: a validated member with these details exists; the reply's record.
 struct Exists { MemberDetails member; };
 /// Part of the vocabulary; no call reports it.
 struct NotFound {};
 }  // namespace registration_v1
 
 /// What `enrollMemberV1` reports: the outcome is read from the status of a successful reply.
-struct LUMENO_EXPORT MemberRegistrationStatusV1
-    : std::variant<registration_v1::Created, registration_v1::ExistsUnvalidated, registration_v1::Exists,
-                   registration_v1::NotFound> {
+struct LUMENO_EXPORT MemberRegistrationStatusV1 : std::variant<registration_v1::Created, registration_v1::ExistsUnvalidated,
+                                                 registration_v1::Exists, registration_v1::NotFound> {
     using variant::variant;
 };
 
 namespace relogin {
-/// The member was logged in again.
+/// The member logged in again; the login reply.
 struct Success { MemberResponse memberResponse; };
 /// No new login was needed.
 struct NotRequired {};
-/// The login failed.
+/// The new login failed.
 struct InternalFailure {};
 }  // namespace relogin
 
@@ -72,7 +71,7 @@ struct LUMENO_EXPORT ReLoginStatus : std::variant<relogin::Success, relogin::Not
 };
 
 namespace patch_member {
-/// The profile was updated; the new one when the reply held it.
+/// The profile was updated; the updated profile, when the reply carried one.
 struct Success { std::optional<MemberDetails> memberDetails; };
 /// The error entries of each field that was refused.
 struct Failure { std::map<std::string, std::vector<LumenoErrorResponse>> errors; };
@@ -85,25 +84,25 @@ struct LUMENO_EXPORT PatchMemberResult : std::variant<patch_member::Success, pat
 
 // Password and login outcomes: vocabulary for a host's own flows; no call produces or reads them.
 
-/// How a password change ended.
+/// The outcome of changing a password.
 enum class ChangePasswordStatus {
     success, invalid_credentials, repeat_fail, invalid_fail, password_too_short, password_not_valid, other_fail
 };
-/// How a password reset ended.
+/// The outcome of resetting a password with a reset key.
 enum class ResetPasswordStatus {
     success, repeat_fail, invalid_fail, incorrect_code, password_too_short, password_not_valid, other_fail
 };
-/// How setting a first password ended.
+/// The outcome of setting a password after a one-time-password check.
 enum class SetPasswordStatus { success, invalid_fail, incorrect_code, password_too_short, password_not_valid, other_fail };
 
 namespace login_status {
-/// The member is logged in.
+/// The member is logged in; the login reply.
 struct Success { MemberResponse memberData; };
-/// The user name or the password was refused.
+/// The user name or password was refused.
 struct InvalidCredential {};
 }  // namespace login_status
 
-/// A login's outcome, for a host's login flow.
+/// The outcome of a host's login flow.
 struct LUMENO_EXPORT LoginStatus : std::variant<login_status::Success, login_status::InvalidCredential> {
     using variant::variant;
 };
@@ -111,7 +110,7 @@ struct LUMENO_EXPORT LoginStatus : std::variant<login_status::Success, login_sta
 namespace login_error {
 /// Any other failure, as the library reported it.
 struct Unknown { LumenoError underlying; };
-/// The user name or the password was refused.
+/// The user name or password was refused.
 struct InvalidCredential {};
 }  // namespace login_error
 
@@ -121,7 +120,7 @@ struct LUMENO_EXPORT LoginError : std::variant<login_error::Unknown, login_error
 };
 
 namespace request_error {
-/// A failure the platform described in words.
+/// A failure described by a message for the member.
 struct Message { std::string message; };
 /// What was asked for does not exist.
 struct NotFound {};
@@ -129,14 +128,13 @@ struct NotFound {};
 struct BadResponse {};
 /// The request was refused as invalid.
 struct Invalid {};
-/// The token is missing, expired or refused.
+/// There was no usable token.
 struct InvalidToken {};
 }  // namespace request_error
 
 /// An error value for a host's own request flows.
-struct LUMENO_EXPORT LumenoRequestError
-    : std::variant<request_error::Message, request_error::NotFound, request_error::BadResponse, request_error::Invalid,
-                   request_error::InvalidToken> {
+struct LUMENO_EXPORT LumenoRequestError : std::variant<request_error::Message, request_error::NotFound, request_error::BadResponse,
+                                         request_error::Invalid, request_error::InvalidToken> {
     using variant::variant;
 };
 

@@ -38,6 +38,7 @@ struct LUMENO_EXPORT RedemptionDetail {
     std::int64_t paymentAmount = 0;                  ///< "payment_amount"
     std::optional<std::string> bitReference;         ///< "bit_reference"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static RedemptionDetail decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<RedemptionDetail>::decode(json, decoder);
     }
@@ -69,6 +70,7 @@ struct LUMENO_EXPORT AccrualDetail {
     std::vector<std::string> rewardTags;                ///< "reward_tags"
     std::vector<RedemptionDetail> redemptions;          ///< "redemptions"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static AccrualDetail decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<AccrualDetail>::decode(json, decoder);
     }

@@ -40,6 +40,7 @@ struct LUMENO_EXPORT BitHeader {
     std::optional<std::string> comment;              ///< "h_comment"
     std::optional<std::string> merchantName;         ///< "merchant_name"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static BitHeader decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<BitHeader>::decode(json, decoder);
     }

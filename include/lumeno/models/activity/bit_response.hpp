@@ -39,6 +39,7 @@ struct LUMENO_EXPORT BitResponse {
     std::optional<std::string> status;             ///< "status", lenient
     std::optional<std::string> memberID;           ///< "member_id", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static BitResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<BitResponse>::decode(json, decoder);
     }

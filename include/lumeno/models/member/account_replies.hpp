@@ -19,6 +19,7 @@ struct LUMENO_EXPORT MemberStatus {
     bool exists = false;     ///< "exists", strict
     bool validated = false;  ///< "validated", strict
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static MemberStatus decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<MemberStatus>::decode(json, decoder);
     }
@@ -28,6 +29,7 @@ struct LUMENO_EXPORT MemberStatus {
 struct LUMENO_EXPORT AppleStatus {
     bool exists = false;  ///< "exists", strict
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static AppleStatus decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<AppleStatus>::decode(json, decoder);
     }
@@ -37,6 +39,7 @@ struct LUMENO_EXPORT AppleStatus {
 struct LUMENO_EXPORT PasswordStatus {
     bool exists = false;  ///< "exists", strict
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static PasswordStatus decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<PasswordStatus>::decode(json, decoder);
     }
@@ -47,6 +50,7 @@ struct LUMENO_EXPORT SocialDelinkResponse {
     std::optional<bool> delinkStatus;  ///< "social_delink", strict
     std::optional<bool> logout;        ///< "logout", strict
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static SocialDelinkResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<SocialDelinkResponse>::decode(json, decoder);
     }
@@ -56,6 +60,7 @@ struct LUMENO_EXPORT SocialDelinkResponse {
 struct LUMENO_EXPORT LoginAttribute {
     std::optional<std::string> attribute;  ///< "attribute", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static LoginAttribute decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<LoginAttribute>::decode(json, decoder);
     }
@@ -67,6 +72,7 @@ struct LUMENO_EXPORT S3ImageResponse {
     /// "signedRequest", lenient; when that gives no text, "signed_request", lenient.
     std::optional<std::string> signedRequest;
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static S3ImageResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<S3ImageResponse>::decode(json, decoder);
     }
@@ -76,6 +82,7 @@ struct LUMENO_EXPORT S3ImageResponse {
 struct LUMENO_EXPORT MemberReferralResponse {
     std::optional<std::string> data;  ///< "data", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static MemberReferralResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<MemberReferralResponse>::decode(json, decoder);
     }

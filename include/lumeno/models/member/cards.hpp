@@ -27,6 +27,7 @@ struct LUMENO_EXPORT CardDetails {
     std::optional<MemberDetailsConcise> memberData;  ///< "member_data", lenient
     std::optional<LumenoErrorResponse> error;    ///< "error", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static CardDetails decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<CardDetails>::decode(json, decoder);
     }
@@ -37,6 +38,7 @@ struct LUMENO_EXPORT CardRequestResponse {
     std::optional<std::string> data;           ///< "data", lenient
     std::optional<LumenoErrorResponse> error;  ///< "error", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static CardRequestResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<CardRequestResponse>::decode(json, decoder);
     }
@@ -57,6 +59,7 @@ struct LUMENO_EXPORT CardCancelRequest {
     std::string reason;
     std::string comment;
 
+    /// The request with this reason and comment.
     CardCancelRequest(std::string reason, std::string comment);
 
     /// {"reason", "comment"}

@@ -30,6 +30,7 @@ struct LUMENO_EXPORT OfferPresentment {
     std::optional<std::string> headerHtml;   ///< "header_html", lenient
     std::optional<std::string> detailHtml;   ///< "detail_html", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static OfferPresentment decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<OfferPresentment>::decode(json, decoder);
     }
@@ -46,6 +47,7 @@ struct LUMENO_EXPORT MemberAction {
     bool accepted = false;     ///< "accepted", strict
     std::int64_t rating = 0;   ///< "rating", strict
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static MemberAction decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<MemberAction>::decode(json, decoder);
     }
@@ -55,9 +57,11 @@ struct LUMENO_EXPORT MemberAction {
 struct LUMENO_EXPORT OfferId {
     std::int64_t id = 0;  ///< "offer_id", required
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static OfferId decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<OfferId>::decode(json, decoder);
     }
+    /// Writes the record; throws `EncodingError` for a number not finite or a text not UTF-8.
     [[nodiscard]] JsonValue toJson() const { return detail::Record<OfferId>::toJson(*this); }
 };
 
@@ -67,7 +71,9 @@ struct LUMENO_EXPORT OfferId {
 /// read; otherwise "removed" is required to hold one and makes it `Removed`. "failure" is
 /// lenient: a missing or broken list is empty.
 struct LUMENO_EXPORT WishlistUpdateResponse {
+    /// "success": the offers added.
     struct Added { std::vector<OfferId> offers; };
+    /// "removed": the offers removed.
     struct Removed { std::vector<OfferId> offers; };
     /// What the platform reports as done, with the offers it did it to.
     struct UpdateType : std::variant<Added, Removed> {
@@ -77,6 +83,7 @@ struct LUMENO_EXPORT WishlistUpdateResponse {
     UpdateType update;
     std::vector<OfferId> failure;
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static WishlistUpdateResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<WishlistUpdateResponse>::decode(json, decoder);
     }
@@ -95,9 +102,11 @@ struct LUMENO_EXPORT MemberOffer {
     std::optional<bool> updated;                           ///< "updated"
     std::optional<bool> notTargeted;                       ///< "notTargeted"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static MemberOffer decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<MemberOffer>::decode(json, decoder);
     }
+    /// Writes the record; throws `EncodingError` for a number not finite or a text not UTF-8.
     [[nodiscard]] JsonValue toJson() const { return detail::Record<MemberOffer>::toJson(*this); }
 };
 

@@ -27,6 +27,7 @@ struct LUMENO_EXPORT SponsorStatistics {
     std::optional<std::string> businessDescription;
     std::int64_t memberEnrolled = 0;
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static SponsorStatistics decode(const JsonValue& json, const Decoder& decoder);
 };
 
@@ -35,6 +36,7 @@ struct LUMENO_EXPORT SponsorStatisticsResponse {
     std::optional<std::int64_t> totalCount;       ///< "total_count", lenient; read first
     std::vector<SponsorStatistics> sponsorsList;  ///< "sponsor_group", strict (one bad row fails the reply)
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static SponsorStatisticsResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<SponsorStatisticsResponse>::decode(json, decoder);
     }
@@ -46,6 +48,7 @@ struct LUMENO_EXPORT CategoryStatistics {
     std::optional<std::string> code;
     std::int64_t sponsorsCount = 0;
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static CategoryStatistics decode(const JsonValue& json, const Decoder& decoder);
 };
 
@@ -53,6 +56,7 @@ struct LUMENO_EXPORT CategoryStatistics {
 struct LUMENO_EXPORT CategoryStatisticsResponse {
     std::vector<CategoryStatistics> categoriesList;  ///< "category_group", strict (one bad row fails the reply)
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static CategoryStatisticsResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<CategoryStatisticsResponse>::decode(json, decoder);
     }
