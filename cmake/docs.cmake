@@ -21,6 +21,10 @@ set(DOXYGEN_EXCLUDE_SYMBOLS "lumeno::detail" "lumeno::detail::*")
 # The doc-comment test holds every call and type to a comment; a field or an alternative that
 # its type's comment describes needs none, so Doxygen does not list them.
 set(DOXYGEN_WARN_IF_UNDOCUMENTED NO)
+# The export macro is no part of a declaration as a host reads it.
+set(DOXYGEN_MACRO_EXPANSION YES)
+set(DOXYGEN_EXPAND_ONLY_PREDEF YES)
+set(DOXYGEN_PREDEFINED LUMENO_EXPORT=)
 set(DOXYGEN_USE_MDFILE_AS_MAINPAGE ${CMAKE_CURRENT_SOURCE_DIR}/README.md)
 doxygen_add_docs(docs ${CMAKE_CURRENT_SOURCE_DIR}/include/lumeno ${CMAKE_CURRENT_SOURCE_DIR}/README.md
                  COMMENT "Building the API reference with Doxygen")

@@ -30,8 +30,9 @@ std::string showMember() {
               << ")\n";
 
     const auto& credentials = CredentialsManager::shared();
+    // The token is a secret: shown masked, as the network log shows it.
     step() << "Stored session: user " << credentials.keychain().string("user").value_or("-") << ", token "
-              << credentials.token().value_or("-") << ", expiry " << credentials.expiryDateString().value_or("-")
+              << (credentials.token() ? "***" : "-") << ", expiry " << credentials.expiryDateString().value_or("-")
               << "\n";
 
     // No token argument: the calls use the stored one.

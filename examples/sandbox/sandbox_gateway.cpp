@@ -67,7 +67,7 @@ test::Reply page(const SandboxGateway& gateway, const test::RecordedRequest& req
     return reply;
 }
 
-SandboxGateway::SandboxGateway() {
+SandboxGateway::SandboxGateway(int port) : server_(test::FakeServer::Scheme::http, port) {
     scriptMember(*this);
     scriptOffers(*this);
     scriptActivity(*this);
@@ -77,11 +77,38 @@ SandboxGateway::SandboxGateway() {
     scriptPasswords(*this);
     scriptLookups(*this);
     scriptFamily(*this);
+    test::Reply plist(200, samplePlist());
+    plist.headers.add("Content-Type", "application/xml");
+    server_.on("GET", std::string(samplePlistPath), std::move(plist));
     server_.otherwise(error(404, "not_found", "Not found."));
 }
 
 std::string SandboxGateway::gatewayURL() const { return server_.url(basePath); }
 std::string SandboxGateway::baseURL() const { return server_.url(); }
+
+std::string SandboxGateway::samplePlist() const {
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<dict>
+	<key>api_gateway</key>
+	<string>)" + gatewayURL() + R"(</string>
+	<key>base_url</key>
+	<string>)" + baseURL() + R"(</string>
+	<key>x-api-key</key>
+	<string>sandbox-api-key</string>
+	<key>token_type</key>
+	<string>JWT</string>
+	<key>program_id</key>
+	<integer>1</integer>
+	<key>program_time_zone</key>
+	<string>UTC</string>
+	<key>token_refresh_mandatory</key>
+	<true/>
+</dict>
+</plist>
+)";
+}
 
 JsonObject SandboxGateway::profile() const {
     return JsonObject{

@@ -28,11 +28,20 @@ public:
     /// The key a password reset asks the member to type in.
     static constexpr std::string_view resetKey = "RK-1815";
 
-    SandboxGateway();
+    /// The path of the sample configuration the gateway serves.
+    static constexpr std::string_view samplePlistPath = "/Lumeno.plist";
 
-    /// The gateway URL to configure as "api_gateway": "http://127.0.0.1:<port>/api/v1".
+    /// Listens on 127.0.0.1:`port`, an ephemeral port when 0; throws `std::runtime_error` when
+    /// it cannot.
+    explicit SandboxGateway(int port = 0);
+
+    /// The gateway URL to configure as "api_gateway" (the setting `tenant`):
+    /// "http://127.0.0.1:<port>/api/v1".
     [[nodiscard]] std::string gatewayURL() const;
+    /// The base URL to configure as "base_url" (the setting `baseURL`): "http://127.0.0.1:<port>".
     [[nodiscard]] std::string baseURL() const;
+    /// A configuration property list (XML) that points a host at this gateway.
+    [[nodiscard]] std::string samplePlist() const;
     [[nodiscard]] test::FakeServer& server() noexcept { return server_; }
 
     /// The member profile as the platform sends it, with the current balances.

@@ -22,6 +22,7 @@
 #include "lumeno/core/response.hpp"
 #include "lumeno/core/result.hpp"
 #include "lumeno/core/utils.hpp"
+#include "lumeno/version.hpp"
 #include "lumeno/models/activity/accrual_detail.hpp"
 #include "lumeno/models/activity/bit_header.hpp"
 #include "lumeno/models/activity/bit_response.hpp"

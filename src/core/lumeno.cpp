@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <limits>
 #include <memory>
@@ -102,11 +103,18 @@ Lumeno& Lumeno::shared() {
 }
 
 void Lumeno::initialize(std::string_view file) {
-    const std::filesystem::path path = std::filesystem::path(mainBundlePath()) / (std::string(file) + ".plist");
+    // A name that already ends in ".plist" is not given the suffix a second time; an absolute
+    // path leaves the main bundle aside.
+    std::string name(file);
+    if (!name.ends_with(".plist")) name += ".plist";
+    const std::filesystem::path path = std::filesystem::path(mainBundlePath()) / name;
     std::error_code ec;
     std::ifstream in;
     if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
-    if (!in.is_open()) detail::fatal("Configuration plist missing");
+    if (!in.is_open()) {
+        std::cerr << "No configuration property list at " << path.string() << "\n";
+        detail::fatal("Configuration plist missing");
+    }
     const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) detail::fatal("Invalid plist");
     try {

@@ -88,18 +88,28 @@ TEST(LumenoDeathTest, InitializeReadsTheBundlesPlistOrStops) {
     std::ofstream(bundle / "Config.plist") << configText(true);
     std::ofstream(bundle / "Broken.plist") << "<plist><dict><key>x</dict>";
     std::ofstream(bundle / "NoKey.plist") << configText(false, {{"x-api-key", nullptr}});
+    // A missing file is named on stderr before the fatal message.
     const std::pair<const char*, const char*> faults[] = {
-        {"Absent", "Configuration plist missing"},
-        {"Folder", "Configuration plist missing"},
+        {"Absent", "at .*/config-test-bundle/Absent\\.plist\nConfiguration plist missing"},
+        {"Absent.plist", "at .*/config-test-bundle/Absent\\.plist\nConfiguration plist missing"},
+        {"Folder", "at .*/config-test-bundle/Folder\\.plist\nConfiguration plist missing"},
         {"Broken", "Invalid plist"},
         {"NoKey", R"(keyNotFound: "x-api-key")"},
     };
     lumeno.setMainBundlePath(bundle);
     for (const auto& [file, message] : faults) EXPECT_DEATH(lumeno.initialize(file), message);
-    lumeno.initialize("Config");
-    const auto settings = lumeno.settings();
-    EXPECT_EQ(std::tie(settings->tenant, settings->programID, settings->programTimeZone),
-              std::tuple("https://gw.example.com/v1", 42, "IST"));
+    // The plain name, the name with its suffix, and an absolute path from another main bundle.
+    const std::pair<std::string, std::filesystem::path> names[] = {
+        {"Config", bundle}, {"Config.plist", bundle}, {(bundle / "Config").string(), executableFolder}};
+    for (const auto& [file, mainBundle] : names) {
+        lumeno.apply(LumenoConfig{});
+        lumeno.setMainBundlePath(mainBundle);
+        lumeno.initialize(file);
+        const auto settings = lumeno.settings();
+        EXPECT_EQ(std::tie(settings->tenant, settings->programID, settings->programTimeZone),
+                  std::tuple("https://gw.example.com/v1", 42, "IST"))
+            << file;
+    }
     lumeno.apply(LumenoConfig{});
     lumeno.setMainBundlePath({});
     std::filesystem::remove_all(bundle);

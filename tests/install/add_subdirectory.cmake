@@ -1,6 +1,7 @@
 # Configures the host project SOURCE, which adds the library with add_subdirectory, once as it
 # comes and once with LUMENO_WARNINGS_AS_ERRORS=ON, and reads the compile commands: the library's
-# own sources get the warnings (as errors only when asked), the host's sources none of them.
+# own sources get the warnings (as errors only when asked), the host's sources none of them but
+# the C++ standard the library carries; no test, benchmark or example is built.
 foreach(errors OFF ON)
   set(dir ${WORK}/${errors})
   file(REMOVE_RECURSE ${dir})
@@ -17,6 +18,13 @@ foreach(errors OFF ON)
   foreach(i RANGE ${last})
     string(JSON file GET "${commands}" ${i} file)
     string(JSON command GET "${commands}" ${i} command)
+    string(REPLACE "${LUMENO}/" "" relative "${file}")
+    if(relative MATCHES "^(tests|bench|examples)/" AND NOT file MATCHES "host\\.cpp$")
+      message(FATAL_ERROR "a host that adds the library builds ${file}")
+    endif()
+    if(file MATCHES "host\\.cpp$" AND NOT command MATCHES " -std=(c|gnu)\\+\\+(23|2b) ")
+      message(FATAL_ERROR "the host is not compiled as C++23:\n${command}")
+    endif()
     set(seen)
     foreach(flag -Wall -Werror)
       string(FIND "${command}" "${flag}" at)

@@ -71,7 +71,10 @@ bool stopKeyring(int signal = SIGTERM) {
 
 /// Starts the test's keyring daemon again, on the keyring the one before kept.
 bool restartKeyring() {
-    const auto pid = outputOf("'" + std::string(std::getenv("LUMENO_KEYRING_HARNESS")) + "' --restart");
+    // Built by appending: `"'" + std::string` raises GCC 12's false -Wrestrict at -O3.
+    std::string command = "'";
+    command.append(std::getenv("LUMENO_KEYRING_HARNESS")).append("' --restart");
+    const auto pid = outputOf(command);
     return pid && setenv("LUMENO_KEYRING_PID", pid->c_str(), 1) == 0;
 }
 

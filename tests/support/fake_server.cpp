@@ -180,7 +180,7 @@ Reply Reply::after(std::chrono::milliseconds wait) && {
     return std::move(*this);
 }
 
-FakeServer::FakeServer(Scheme scheme) : scheme_(scheme), fallback_(always(Reply(404))) {
+FakeServer::FakeServer(Scheme scheme, int port) : scheme_(scheme), fallback_(always(Reply(404))) {
     // A dropped connection must not kill the process when the server then writes to it.
     std::signal(SIGPIPE, SIG_IGN);
     if (scheme == Scheme::https)
@@ -226,8 +226,14 @@ FakeServer::FakeServer(Scheme scheme) : scheme_(scheme), fallback_(always(Reply(
     server_->Get(anyPath, handler).Post(anyPath, handler).Put(anyPath, handler).Patch(anyPath, handler);
     server_->Delete(anyPath, handler);
 
-    port_ = server_->bind_to_any_port("127.0.0.1");
-    if (port_ <= 0) throw std::runtime_error("fake server: no port");
+    // SO_REUSEADDR only: httplib's default SO_REUSEPORT would let a second server share a given
+    // port, each answering part of the requests.
+    server_->set_socket_options([](int fd) {
+        const int yes = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    port_ = port == 0 ? server_->bind_to_any_port("127.0.0.1") : server_->bind_to_port("127.0.0.1", port) ? port : -1;
+    if (port_ <= 0) throw std::runtime_error("fake server: cannot listen on 127.0.0.1:" + std::to_string(port));
     // httplib listens with a backlog of 5; a burst of connections would then wait for SYN retries.
     forEachSocket(port_, [](int fd, int peer) {
         if (peer < 0) ::listen(fd, SOMAXCONN);

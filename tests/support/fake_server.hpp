@@ -1,7 +1,7 @@
 #pragma once
 
-// A stand-in for the platform's API gateway: cpp-httplib on 127.0.0.1 with an ephemeral port,
-// plain HTTP or HTTPS, scripted replies by method and path, every request recorded.
+// A stand-in for the platform's API gateway: cpp-httplib on 127.0.0.1 with an ephemeral port
+// (or a given one), plain HTTP or HTTPS, scripted replies by method and path, every request recorded.
 
 #include <atomic>
 #include <chrono>
@@ -74,7 +74,9 @@ public:
     enum class Scheme { http, https };
     using Responder = std::function<Reply(const RecordedRequest&)>;
 
-    explicit FakeServer(Scheme scheme = Scheme::http);
+    /// Listens on 127.0.0.1:`port`, an ephemeral port when 0; throws `std::runtime_error` when
+    /// it cannot.
+    explicit FakeServer(Scheme scheme = Scheme::http, int port = 0);
     ~FakeServer();
 
     /// "http://127.0.0.1:<port><path>" (or https); `host` replaces the address, e.g. "localhost".

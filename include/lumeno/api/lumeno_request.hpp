@@ -16,6 +16,7 @@
 #include "lumeno/core/paginated_response.hpp"
 #include "lumeno/core/result.hpp"
 #include "lumeno/detail/calls.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/activity/accrual_detail.hpp"
 #include "lumeno/models/activity/bit_response.hpp"
 #include "lumeno/models/activity/lumeno_bit.hpp"
@@ -64,7 +65,7 @@ namespace lumeno {
 ///
 /// A `void` completion succeeds on any 2xx, whatever the body. Records decode under a fresh
 /// decoding context unless said otherwise; a page's cursors are its "prev" and "next" headers.
-class LumenoRequest {
+class LUMENO_EXPORT LumenoRequest {
 public:
     LumenoRequest() = delete;
 

@@ -11,6 +11,7 @@
 #include "lumeno/core/error.hpp"
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/member/member_details.hpp"
 #include "lumeno/models/member/member_response.hpp"
 
@@ -28,7 +29,7 @@ struct NotFound {};
 }  // namespace registration
 
 /// What `enrollMember` reports: an existing member is recognised by the error code of the reply.
-struct MemberRegistrationStatus
+struct LUMENO_EXPORT MemberRegistrationStatus
     : std::variant<registration::Created, registration::ExistsUnvalidated, registration::Exists, registration::NotFound> {
     using variant::variant;
 };
@@ -45,7 +46,7 @@ struct NotFound {};
 }  // namespace registration_v1
 
 /// What `enrollMemberV1` reports: the outcome is read from the status of a successful reply.
-struct MemberRegistrationStatusV1 : std::variant<registration_v1::Created, registration_v1::ExistsUnvalidated,
+struct LUMENO_EXPORT MemberRegistrationStatusV1 : std::variant<registration_v1::Created, registration_v1::ExistsUnvalidated,
                                                  registration_v1::Exists, registration_v1::NotFound> {
     using variant::variant;
 };
@@ -60,7 +61,7 @@ struct InternalFailure {};
 }  // namespace relogin
 
 /// Vocabulary for a host's own re-login flow; the library creates none.
-struct ReLoginStatus : std::variant<relogin::Success, relogin::NotRequired, relogin::InternalFailure> {
+struct LUMENO_EXPORT ReLoginStatus : std::variant<relogin::Success, relogin::NotRequired, relogin::InternalFailure> {
     using variant::variant;
 
     /// A text value "success" (exactly) decodes the whole value as a `MemberResponse`, whose
@@ -77,7 +78,7 @@ struct Failure { std::map<std::string, std::vector<LumenoErrorResponse>> errors;
 }  // namespace patch_member
 
 /// Vocabulary for a host's profile-update flow; `patchMember` itself reports a `MemberDetails`.
-struct PatchMemberResult : std::variant<patch_member::Success, patch_member::Failure> {
+struct LUMENO_EXPORT PatchMemberResult : std::variant<patch_member::Success, patch_member::Failure> {
     using variant::variant;
 };
 
@@ -102,7 +103,7 @@ struct InvalidCredential {};
 }  // namespace login_status
 
 /// The outcome of a host's login flow.
-struct LoginStatus : std::variant<login_status::Success, login_status::InvalidCredential> {
+struct LUMENO_EXPORT LoginStatus : std::variant<login_status::Success, login_status::InvalidCredential> {
     using variant::variant;
 };
 
@@ -114,7 +115,7 @@ struct InvalidCredential {};
 }  // namespace login_error
 
 /// An error value for a host's login flow.
-struct LoginError : std::variant<login_error::Unknown, login_error::InvalidCredential> {
+struct LUMENO_EXPORT LoginError : std::variant<login_error::Unknown, login_error::InvalidCredential> {
     using variant::variant;
 };
 
@@ -132,7 +133,7 @@ struct InvalidToken {};
 }  // namespace request_error
 
 /// An error value for a host's own request flows.
-struct LumenoRequestError : std::variant<request_error::Message, request_error::NotFound, request_error::BadResponse,
+struct LUMENO_EXPORT LumenoRequestError : std::variant<request_error::Message, request_error::NotFound, request_error::BadResponse,
                                          request_error::Invalid, request_error::InvalidToken> {
     using variant::variant;
 };

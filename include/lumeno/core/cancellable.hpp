@@ -1,10 +1,12 @@
 #pragma once
 
+#include "lumeno/export.hpp"
+
 namespace lumeno {
 
 /// A request in flight. Cancelling abandons it: its completion then runs once, with an
 /// `underlying` failure, unless another outcome was delivered first.
-class Cancellable {
+class LUMENO_EXPORT Cancellable {
 public:
     virtual ~Cancellable() = default;
     /// Abandons the request; does nothing once its outcome was delivered, or after shutdown.

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "lumeno/export.hpp"
+
 namespace lumeno {
 
 /// A point on the earth in degrees, as the location-based calls send it.
-struct Coordinate {
+struct LUMENO_EXPORT Coordinate {
     double latitude = 0;   ///< sent as "latitude"
     double longitude = 0;  ///< sent as "longitude"
 };

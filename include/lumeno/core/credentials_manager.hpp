@@ -9,6 +9,7 @@
 
 #include "lumeno/core/date_utils.hpp"
 #include "lumeno/core/keychain_wrapper.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
@@ -22,7 +23,7 @@ namespace lumeno {
 /// half of a session that `storeCredential` is writing; and the items a call writes together
 /// are written as one (`KeychainWrapper::update`), so that a store failing part-way leaves,
 /// for this process and the next, the earlier session or the new one, never a mix.
-class CredentialsManager {
+class LUMENO_EXPORT CredentialsManager {
 public:
     /// The kind of session the stored token belongs to.
     class SessionType {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lumeno/export.hpp"
+
 namespace lumeno {
 
 /// An instant, as the records and the credential store keep dates.
@@ -16,7 +18,8 @@ using Date = std::chrono::system_clock::time_point;
 class DateFormatter;
 
 namespace detail {
-std::optional<Date> icuDate(const DateFormatter& format, std::string_view text);
+/// What the formatter's ICU pattern alone reads of `text`, without its ISO-8601 reader.
+LUMENO_EXPORT std::optional<Date> icuDate(const DateFormatter& format, std::string_view text);
 }  // namespace detail
 
 /// The instant one second after 1970-01-01T00:00:00Z: what an absent or unparsable model date becomes.
@@ -35,7 +38,7 @@ inline constexpr Date kFallbackDate = Date(std::chrono::seconds(1));
 /// "yyyy-MM-dd'T'HH:mm:ssZ", "yyyy-MM-dd'T'HH:mm:ss.SSSZ", "yyyy-MM-dd'T'HH:mm:ss.SSSSSSZ") with
 /// the locale "en_US_POSIX" read texts of the usual shape ("2024-03-01T09:30:00.250+08:00")
 /// without ICU, to the same result.
-class DateFormatter {
+class LUMENO_EXPORT DateFormatter {
 public:
     /// `locale` empty means no locale (the root locale); `timeZone` is an ICU zone id.
     /// ICU checks the pattern only while parsing or formatting: a pattern it cannot read parses
@@ -70,14 +73,14 @@ private:
 /// (Kolkata), ICT, WIB/WITA/WIT, MYT, SGT, PHT/PHST, HKT, KST, JST; Oceania AWST, ACST/ACDT,
 /// AEST/AEDT, NZST/NZDT; South America COT, PET, CLT, ART, BRT. AST (Atlantic or Arabia) is
 /// ambiguous and left out.
-std::optional<std::string> timeZoneForAbbreviation(std::string_view abbreviation);
+LUMENO_EXPORT std::optional<std::string> timeZoneForAbbreviation(std::string_view abbreviation);
 
 /// The zone of the programme: the zone of `abbreviation`, "UTC" when absent, the process's
 /// default zone when the abbreviation is unknown.
-std::string programTimeZoneId(const std::optional<std::string>& abbreviation);
+LUMENO_EXPORT std::string programTimeZoneId(const std::optional<std::string>& abbreviation);
 
 /// The shared date formats of the models.
-class DateUtils {
+class LUMENO_EXPORT DateUtils {
 public:
     /// The formats in the programme's zone ("program_time_zone"). The first use after the
     /// configuration has been read (`Lumeno::initialize` or `apply`) fixes them for the rest of
@@ -101,6 +104,6 @@ private:
 };
 
 /// The instant of the first formatter, in order, that parses the whole text; nullopt when none does.
-std::optional<Date> toDate(std::string_view text, std::span<const DateFormatter> formats);
+LUMENO_EXPORT std::optional<Date> toDate(std::string_view text, std::span<const DateFormatter> formats);
 
 }  // namespace lumeno

@@ -9,11 +9,12 @@
 
 #include "lumeno/core/json/record.hpp"
 #include "lumeno/core/response.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// One entry of a platform error body.
-struct LumenoErrorResponse {
+struct LUMENO_EXPORT LumenoErrorResponse {
     std::optional<std::string> field;    ///< the refused field, when the entry names one
     std::optional<std::string> message;  ///< text for people
     std::optional<std::string> code;     ///< the machine-readable reason, e.g. "invalid_credentials"
@@ -37,7 +38,7 @@ struct LumenoErrorResponse {
 /// "status_code"). A list of entries is non-empty and holds only objects (one other element
 /// and the list does not count). Anything else, an empty or non-JSON body included, is not an
 /// error body.
-struct LumenoResponseError {
+struct LUMENO_EXPORT LumenoResponseError {
     std::vector<LumenoErrorResponse> errors;  ///< every entry, in order
     LumenoErrorResponse error;                ///< the first entry
     Response response;                        ///< the reply
@@ -48,7 +49,7 @@ struct LumenoResponseError {
 };
 
 /// The error of every failed call.
-class LumenoError {
+class LUMENO_EXPORT LumenoError {
 public:
     /// What went wrong; `message` gives each case's fixed text.
     enum class Kind {
@@ -162,12 +163,12 @@ private:
 };
 
 /// The code as the platform writes it (see `LumenoError::LoginErrorCode`).
-std::string_view rawValue(LumenoError::LoginErrorCode code);
+LUMENO_EXPORT std::string_view rawValue(LumenoError::LoginErrorCode code);
 /// The code as the platform writes it (see `LumenoError::LoginErrorCode`).
-std::string_view rawValue(LumenoError::ChangePasswordErrorCode code);
+LUMENO_EXPORT std::string_view rawValue(LumenoError::ChangePasswordErrorCode code);
 /// The code as the platform writes it (see `LumenoError::LoginErrorCode`).
-std::string_view rawValue(LumenoError::ResetPasswordErrorCode code);
+LUMENO_EXPORT std::string_view rawValue(LumenoError::ResetPasswordErrorCode code);
 /// The code as the platform writes it (see `LumenoError::LoginErrorCode`).
-std::string_view rawValue(LumenoError::ValidateOTP code);
+LUMENO_EXPORT std::string_view rawValue(LumenoError::ValidateOTP code);
 
 }  // namespace lumeno

@@ -10,11 +10,13 @@
 #include <string>
 #include <string_view>
 
+#include "lumeno/export.hpp"
+
 namespace lumeno {
 
 /// Where credential items live: the desktop's Secret Service, memory, or a store the host
 /// plugs in. Implementations must be safe to call from any thread.
-class SecretStore {
+class LUMENO_EXPORT SecretStore {
 public:
     virtual ~SecretStore() = default;
     /// The item of `key` under `service`; nullopt when there is none or it cannot be read.
@@ -28,7 +30,7 @@ public:
 };
 
 /// A `SecretStore` held in memory for the life of the process.
-class InMemorySecretStore final : public SecretStore {
+class LUMENO_EXPORT InMemorySecretStore final : public SecretStore {
 public:
     std::optional<std::string> read(std::string_view service, std::string_view key) override;
     bool write(std::string_view service, std::string_view key, std::string_view value) override;
@@ -49,7 +51,7 @@ private:
 /// a store that fails part-way thus leaves the earlier items or the new ones, never a mix.
 /// Changes of one service from two threads at once are ordered by their caller (the
 /// credentials manager holds its lock).
-class KeychainWrapper {
+class LUMENO_EXPORT KeychainWrapper {
 public:
     /// The item that holds the changes of an `update` until all are in place.
     static constexpr std::string_view pendingKey = "lumeno.pendingChanges";

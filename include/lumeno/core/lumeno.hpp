@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "lumeno/export.hpp"
+
 namespace lumeno {
 
 /// The configuration read from the host's property list.
@@ -16,7 +18,7 @@ namespace lumeno {
 /// "program_id" (integer). Optional keys: "program_time_zone", "recaptcha_site_key" (strings;
 /// absent when missing) and "token_refresh_mandatory", "api_logs_enabled", "use_v2_signup",
 /// "is_recaptcha_enabled" (booleans; false when missing).
-struct LumenoConfig {
+struct LUMENO_EXPORT LumenoConfig {
     std::string tenant;   ///< the API gateway URL ("api_gateway")
     std::string baseURL;  ///< the pinned host's base URL ("base_url")
     std::string apiKey;     ///< "x-api-key", sent as the header of that name
@@ -37,7 +39,7 @@ struct LumenoConfig {
 };
 
 /// Everything a request reads from the entry object: the configuration and the settings below.
-struct LumenoSettings : LumenoConfig {
+struct LUMENO_EXPORT LumenoSettings : LumenoConfig {
     /// The page size of the list calls that take none.
     std::int64_t defaultPageLimit = 50;
 
@@ -52,14 +54,16 @@ struct LumenoSettings : LumenoConfig {
 /// The entry object of the library: the settings every call reads and the host's callbacks.
 /// Initialise it once, before the first call. Safe from any thread: each request reads one
 /// immutable snapshot of the settings, and a change replaces the snapshot in one step.
-class Lumeno {
+class LUMENO_EXPORT Lumeno {
 public:
     /// The one entry object of the process.
     static Lumeno& shared();
 
-    /// Reads `<file>.plist` from the main bundle and takes its settings. A missing file stops
-    /// the process with "Configuration plist missing", an unreadable one with "Invalid plist",
-    /// a missing or mistyped key with the decoder's own message.
+    /// Reads `<file>.plist` from the main bundle (`file` as it is when it already ends in
+    /// ".plist"; an absolute path as it is, wherever the main bundle lies) and takes its
+    /// settings. A missing file stops the process with "Configuration plist missing", after a
+    /// line on stderr with the path looked at; an unreadable one with "Invalid plist", a missing
+    /// or mistyped key with the decoder's own message.
     void initialize(std::string_view file);
 
     /// Takes every setting of a configuration (the other settings stay); like `initialize`,

@@ -4,17 +4,21 @@
 #include <functional>
 #include <memory>
 
+#include "lumeno/export.hpp"
+
 namespace lumeno {
 
 class MainQueue;
 namespace detail {
-void setQueueWaiter(std::function<void(int, std::chrono::steady_clock::time_point)> waiter);
+/// How a thread pumping the main queue waits when it finds no task; set by the library's network
+/// session, never by a host.
+LUMENO_EXPORT void setQueueWaiter(std::function<void(int, std::chrono::steady_clock::time_point)> waiter);
 }  // namespace detail
 
 /// The host's main queue. Every completion and every reply handler of the library runs here,
 /// in order, one at a time. The host either pumps the queue from its main thread
 /// (`runPending`, `runUntil`) or hands each task to its own event loop (`setExecutor`).
-class MainQueue {
+class LUMENO_EXPORT MainQueue {
 public:
     /// Move-only, like the completions it carries: an executor that keeps tasks in copyable
     /// wrappers holds each one through a `std::shared_ptr`.

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string_view>
 
+#include "lumeno/export.hpp"
+
 namespace lumeno {
 
 /// Receives the network log when API logging is on ("api_logs_enabled"): one entry per request
@@ -12,6 +14,6 @@ namespace lumeno {
 using NetworkLogSink = std::function<void(std::string_view entry)>;
 
 /// Sends the network log to `sink`; nullptr restores the default, stderr.
-void setNetworkLogSink(NetworkLogSink sink);
+LUMENO_EXPORT void setNetworkLogSink(NetworkLogSink sink);
 
 }  // namespace lumeno

@@ -7,10 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "lumeno/export.hpp"
+
 namespace lumeno {
 
 /// HTTP header fields in arrival order; names compare without regard to case.
-class HttpHeaders {
+class LUMENO_EXPORT HttpHeaders {
 public:
     /// One field: name and value.
     using Field = std::pair<std::string, std::string>;
@@ -58,7 +60,7 @@ private:
 };
 
 /// One HTTP reply as the library received it.
-struct Response {
+struct LUMENO_EXPORT Response {
     int statusCode = 0;    ///< the HTTP status
     std::string data;      ///< the body bytes
     HttpHeaders headers;   ///< the reply's header fields

@@ -14,6 +14,7 @@
 #include "lumeno/core/enums.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/core/result.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/activity/bit_response.hpp"
 #include "lumeno/models/activity/receipts.hpp"
 #include "lumeno/models/member/account_replies.hpp"
@@ -32,17 +33,24 @@ using Token = std::optional<std::string>;
 using Handle = std::shared_ptr<Cancellable>;
 
 namespace detail {
-Handle enrollMember(Result<JsonValue> memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
-                    std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatus> completion);
-Handle enrollMemberV1(Result<JsonValue> memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
-                      std::optional<std::string> reCaptchaSiteKey, Completion<MemberRegistrationStatusV1> completion);
-Handle patchMember(const Token& token, std::string memberId, Result<JsonValue> updateRequest,
-                   Completion<MemberDetails> completion);
-Handle getMemberOffers(const Token& token, std::string memberID, Result<JsonValue> request,
-                       Completion<std::vector<MemberOffer>> completion);
-Handle performTransaction(const Token& token, Result<JsonValue> request, Completion<BitResponse> completion);
-Handle uploadReciept(const Token& token, Result<JsonValue> request, Completion<ReceiptResponse> completion);
-Handle memberReferral(const Token& token, Result<JsonValue> request, Completion<MemberReferralResponse> completion);
+LUMENO_EXPORT Handle enrollMember(Result<JsonValue> memberData, EnrollmentType type,
+                                  std::optional<std::string> reCaptchaToken,
+                                  std::optional<std::string> reCaptchaSiteKey,
+                                  Completion<MemberRegistrationStatus> completion);
+LUMENO_EXPORT Handle enrollMemberV1(Result<JsonValue> memberData, EnrollmentType type,
+                                    std::optional<std::string> reCaptchaToken,
+                                    std::optional<std::string> reCaptchaSiteKey,
+                                    Completion<MemberRegistrationStatusV1> completion);
+LUMENO_EXPORT Handle patchMember(const Token& token, std::string memberId, Result<JsonValue> updateRequest,
+                                 Completion<MemberDetails> completion);
+LUMENO_EXPORT Handle getMemberOffers(const Token& token, std::string memberID, Result<JsonValue> request,
+                                     Completion<std::vector<MemberOffer>> completion);
+LUMENO_EXPORT Handle performTransaction(const Token& token, Result<JsonValue> request,
+                                        Completion<BitResponse> completion);
+LUMENO_EXPORT Handle uploadReciept(const Token& token, Result<JsonValue> request,
+                                   Completion<ReceiptResponse> completion);
+LUMENO_EXPORT Handle memberReferral(const Token& token, Result<JsonValue> request,
+                                    Completion<MemberReferralResponse> completion);
 
 template <EncodableBody T>
 JsonValue encodeBody(const T& body) {

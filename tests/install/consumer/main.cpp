@@ -1,5 +1,8 @@
-// A host that found the installed library with find_package(lumeno).
+// A host that found the installed library: it parses a date and reads the default settings. The
+// headers' version is the one the package manager found (LUMENO_PACKAGE_VERSION).
 #include <lumeno/lumeno.hpp>
+
+static_assert(lumeno::version == LUMENO_PACKAGE_VERSION);
 
 int main() {
     const lumeno::DateUtils dates(std::nullopt);

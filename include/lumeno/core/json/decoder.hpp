@@ -8,10 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "lumeno/export.hpp"
+
 namespace lumeno {
 
 /// A decoding failure. Decoders throw it; the reply decoder turns it into a `LumenoError`.
-class DecodingError : public std::runtime_error {
+class LUMENO_EXPORT DecodingError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -19,7 +21,7 @@ public:
 /// The decoding context of one reply. Parent records write their identifier and key prefixes
 /// here before their nested records are decoded; nested records build identifiers from it.
 /// One object serves a whole reply and nothing restores earlier values.
-class DataTransferModel {
+class LUMENO_EXPORT DataTransferModel {
 public:
     std::optional<std::string> transferId;          ///< the id of the parent record being decoded
     std::optional<std::string> prefixExtraData;     ///< the prefix of `ExtraData` ids
@@ -30,7 +32,7 @@ public:
 inline constexpr std::string_view transferRefKey = "transfer_ref";
 
 /// What a model decoder is given besides the JSON: the decoder's user information.
-class Decoder {
+class LUMENO_EXPORT Decoder {
 public:
     /// User information by key; a decoder reads only `transferRefKey`.
     using UserInfo = std::map<std::string, std::any, std::less<>>;

@@ -5,11 +5,12 @@
 
 #include "lumeno/core/json/decoder.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// One attribute of an open attribute map.
-struct CustomAttribute {
+struct LUMENO_EXPORT CustomAttribute {
     std::string id;     ///< the map's id followed by the key
     std::string key;    ///< the JSON key
     std::string value;  ///< the value as text
@@ -23,7 +24,7 @@ struct CustomAttribute {
 /// followed by its `transferId` (each empty when absent); without one it is empty. Every
 /// non-null entry of the object becomes an attribute with the id `id + key` and the value
 /// as text: a text unchanged, a flag as "true"/"false", a number in decimal notation.
-struct ExtraData {
+struct LUMENO_EXPORT ExtraData {
     std::string id;                                 ///< see above
     std::vector<CustomAttribute> customAttributes;  ///< one per non-null entry
 

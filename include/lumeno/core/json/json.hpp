@@ -6,6 +6,8 @@
 #include <concepts>
 #include <stdexcept>
 
+#include "lumeno/export.hpp"
+
 namespace lumeno {
 
 /// Any JSON value, as request bodies, URL parameters and free-form record values are given.
@@ -23,7 +25,7 @@ concept EncodableModel = requires(const T& value) {
 
 /// An encoding failure: the record holds a value that JSON text cannot carry. A record's
 /// `toJson()` throws it rather than write "NaN", "Infinity" or broken bytes.
-class EncodingError : public std::runtime_error {
+class LUMENO_EXPORT EncodingError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -32,7 +34,7 @@ namespace json {
 
 /// `json` unchanged when JSON text can carry it; throws `EncodingError` when it holds, at any
 /// depth, a number that is not finite or a text (key or value) that is not valid UTF-8.
-JsonValue writable(JsonValue json);
+LUMENO_EXPORT JsonValue writable(JsonValue json);
 
 }  // namespace json
 

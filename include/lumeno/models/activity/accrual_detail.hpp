@@ -18,11 +18,12 @@
 
 #include "lumeno/core/date_utils.hpp"
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// One redemption of points from an accrual.
-struct RedemptionDetail {
+struct LUMENO_EXPORT RedemptionDetail {
     std::int64_t id = 0;                             ///< "id"
     std::int64_t accountId = 0;                      ///< "account_id"
     std::optional<std::string> redemptionDateString; ///< "redemption_date"
@@ -44,7 +45,7 @@ struct RedemptionDetail {
 };
 
 /// One accrual of points produced by an activity record.
-struct AccrualDetail {
+struct LUMENO_EXPORT AccrualDetail {
     std::int64_t id = 0;                                ///< "id"
     std::optional<std::string> accrualDateString;       ///< "accrual_date"
     Date accrualDate = kFallbackDate;                   ///< parsed from `accrualDateString`

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
@@ -16,7 +17,7 @@ namespace lumeno {
 /// `id` is no JSON key: it is the decoding context's `transferId` read as a decimal integer (an
 /// optional sign, then digits only, within 64 bits), and 0 without a context, without an id or
 /// for any other text. The context is read before any key and never written.
-struct BitHeader {
+struct LUMENO_EXPORT BitHeader {
     std::int64_t id = 0;
     std::optional<std::string> date;                 ///< "h_bit_date", the text as received
     std::optional<std::string> memberId;             ///< "h_member_id"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/activity/lumeno_bit.hpp"
 #include "lumeno/models/activity/offer_action.hpp"
 #include "lumeno/models/member/balances.hpp"
@@ -23,7 +24,7 @@ namespace lumeno {
 /// Keys are read in the order of the fields. The reply itself leaves the decoding context alone,
 /// but the record is read before the member: the record's id names its header, lines and
 /// payments, and the member then writes its own id for its own parts.
-struct BitResponse {
+struct LUMENO_EXPORT BitResponse {
     std::optional<LumenoBit> originalBit;          ///< "original_bit", lenient
     std::optional<MemberDetails> member;           ///< "member", lenient
     std::vector<OfferAction> offerActions;         ///< "offer_actions", strict

@@ -12,6 +12,7 @@
 #include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/activity/offer_action.hpp"
 #include "lumeno/models/member/balances.hpp"
 #include "lumeno/models/member/payment.hpp"
@@ -35,7 +36,7 @@ namespace lumeno {
 /// them; `offerActions()` decodes that text on every read. A list that fails to decode is
 /// stored as "[]"; one that cannot be written as JSON (a number that is not finite) leaves the
 /// text absent.
-struct LumenoBit {
+struct LUMENO_EXPORT LumenoBit {
     std::int64_t id = 0;                     ///< "id"
     std::optional<std::string> dateString;   ///< "h_bit_date", the text as received
     /// Parsed from `dateString` with the activity formats "yyyy-MM-dd'T'HH:mm:ssZ" and

@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// The short profile of the sender or the receiver of a point transfer. Every key lenient.
-struct TransferProfile {
+struct LUMENO_EXPORT TransferProfile {
     std::optional<std::string> firstName;     ///< "first_name"
     std::optional<std::string> lastName;      ///< "last_name"
     std::optional<std::string> profileImage;  ///< "profile_image"
@@ -39,7 +40,7 @@ struct TransferProfile {
 /// before "offer_mobile_image"; the lists and numbers always, "subject" and "offer_id" as null
 /// when absent, every other absent field left out. Decoding what the
 /// encoder wrote gives back an equal value.
-struct OfferAction {
+struct LUMENO_EXPORT OfferAction {
     std::optional<std::string> offerDesktopImage;  ///< "offer_desktop_image", lenient
     std::optional<std::string> subjectType;        ///< "subject_type", lenient
     std::vector<std::string> rewardTags;           ///< "reward_tags", strict

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
@@ -25,7 +26,7 @@ struct UploadReceiptRequestKeys;
 /// "sponsor" and "member" always and every other key only when present (never as null).
 /// Decoding reads the same keys in the same order: "sponsor" (an integer) and "member" (a
 /// text) are required, the others strict.
-class UploadReceiptRequest {
+class LUMENO_EXPORT UploadReceiptRequest {
 public:
     /// The body with these values, each under the JSON key of its name.
     UploadReceiptRequest(std::optional<std::string> receipt_number, std::int64_t sponsor,
@@ -64,7 +65,7 @@ private:
 /// whole list of image URLs when one element is not a text). Decoding fails only when the
 /// value is not a JSON object. Encoding writes the keys in the order below, each only when
 /// present. Time stamps and dates stay texts.
-struct ReceiptResponse {
+struct LUMENO_EXPORT ReceiptResponse {
     std::optional<std::string> id;                              ///< "id"
     std::optional<std::string> receiptNumber;                   ///< "receipt_number"
     std::optional<double> transactionAmount;                    ///< "transaction_amount"

@@ -10,11 +10,12 @@
 #include <string>
 
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// The reply of the member-status query.
-struct MemberStatus {
+struct LUMENO_EXPORT MemberStatus {
     bool exists = false;     ///< "exists", strict
     bool validated = false;  ///< "validated", strict
 
@@ -25,7 +26,7 @@ struct MemberStatus {
 };
 
 /// The reply of the Apple identity query.
-struct AppleStatus {
+struct LUMENO_EXPORT AppleStatus {
     bool exists = false;  ///< "exists", strict
 
     /// Reads the record by the rules above; throws `DecodingError` when one is broken.
@@ -35,7 +36,7 @@ struct AppleStatus {
 };
 
 /// The reply of the password-exists query.
-struct PasswordStatus {
+struct LUMENO_EXPORT PasswordStatus {
     bool exists = false;  ///< "exists", strict
 
     /// Reads the record by the rules above; throws `DecodingError` when one is broken.
@@ -45,7 +46,7 @@ struct PasswordStatus {
 };
 
 /// The reply of removing a social link.
-struct SocialDelinkResponse {
+struct LUMENO_EXPORT SocialDelinkResponse {
     std::optional<bool> delinkStatus;  ///< "social_delink", strict
     std::optional<bool> logout;        ///< "logout", strict
 
@@ -56,7 +57,7 @@ struct SocialDelinkResponse {
 };
 
 /// The reply of the login-attribute call.
-struct LoginAttribute {
+struct LUMENO_EXPORT LoginAttribute {
     std::optional<std::string> attribute;  ///< "attribute", lenient
 
     /// Reads the record by the rules above; throws `DecodingError` when one is broken.
@@ -66,7 +67,7 @@ struct LoginAttribute {
 };
 
 /// The reply of the upload-URL calls.
-struct S3ImageResponse {
+struct LUMENO_EXPORT S3ImageResponse {
     std::optional<std::string> url;            ///< "url", lenient
     /// "signedRequest", lenient; when that gives no text, "signed_request", lenient.
     std::optional<std::string> signedRequest;
@@ -78,7 +79,7 @@ struct S3ImageResponse {
 };
 
 /// The reply of the member referral.
-struct MemberReferralResponse {
+struct LUMENO_EXPORT MemberReferralResponse {
     std::optional<std::string> data;  ///< "data", lenient
 
     /// Reads the record by the rules above; throws `DecodingError` when one is broken.

@@ -11,11 +11,12 @@
 #include <string>
 
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// The reply of the point-balance call.
-struct PendingPointBalance {
+struct LUMENO_EXPORT PendingPointBalance {
     std::optional<std::string> memberId;   ///< "member_id", lenient
     std::optional<std::string> accountId;  ///< "loyalty_account_id", lenient
     double totalPoints = 0;                ///< "total_points", strict
@@ -29,7 +30,7 @@ struct PendingPointBalance {
 };
 
 /// The change of one loyalty account's balance. Does not use the decoding context.
-struct LoyaltyBalance {
+struct LUMENO_EXPORT LoyaltyBalance {
     std::optional<std::string> id;  ///< "loyalty_account_id", lenient
     float redeemed = 0;             ///< "redeemed", strict
     float rewarded = 0;             ///< "rewarded", strict
@@ -43,7 +44,7 @@ struct LoyaltyBalance {
 };
 
 /// One balance tag of the loyalty programme.
-struct BalanceTag {
+struct LUMENO_EXPORT BalanceTag {
     std::int64_t id = 0;                     ///< "id", strict
     std::optional<std::string> name;         ///< "name", lenient
     std::optional<std::string> description;  ///< "description", lenient

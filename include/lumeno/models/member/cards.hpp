@@ -12,12 +12,13 @@
 
 #include "lumeno/core/error.hpp"
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/member/member_details.hpp"
 
 namespace lumeno {
 
 /// One member card.
-struct CardDetails {
+struct LUMENO_EXPORT CardDetails {
     std::int64_t id = 0;                         ///< "id", strict
     std::optional<std::string> number;           ///< "number", lenient
     std::optional<std::string> name;             ///< "name", lenient
@@ -33,7 +34,7 @@ struct CardDetails {
 };
 
 /// The reply of a card cancellation.
-struct CardRequestResponse {
+struct LUMENO_EXPORT CardRequestResponse {
     std::optional<std::string> data;           ///< "data", lenient
     std::optional<LumenoErrorResponse> error;  ///< "error", lenient
 
@@ -44,7 +45,7 @@ struct CardRequestResponse {
 };
 
 /// The request of adding a card; sent as the object of its properties.
-struct CardAddRequest {
+struct LUMENO_EXPORT CardAddRequest {
     std::string number;
     std::string name;
     std::string member;
@@ -54,7 +55,7 @@ struct CardAddRequest {
 };
 
 /// The request of cancelling a card; sent as the object of its properties.
-struct CardCancelRequest {
+struct LUMENO_EXPORT CardCancelRequest {
     std::string reason;
     std::string comment;
 

@@ -11,12 +11,13 @@
 #include <string>
 
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/member/member_details.hpp"
 
 namespace lumeno {
 
 /// The reply of the family-summary call.
-struct FamilySummary {
+struct LUMENO_EXPORT FamilySummary {
     std::int64_t size = 0;            ///< "size", strict
     std::optional<std::string> head;  ///< "head", lenient
 
@@ -27,7 +28,7 @@ struct FamilySummary {
 };
 
 /// One family invitation.
-struct FamilyInvite {
+struct LUMENO_EXPORT FamilyInvite {
     std::int64_t id = 0;                          ///< "id", strict
     std::optional<std::string> status;            ///< "status", lenient
     std::optional<MemberDetailsConcise> inviter;  ///< "inviter", lenient
@@ -44,7 +45,7 @@ struct FamilyInvite {
 };
 
 /// The reply of accepting or rejecting an invitation.
-struct FamilyMemberInviteResponse {
+struct LUMENO_EXPORT FamilyMemberInviteResponse {
     std::optional<std::string> status;  ///< "status", lenient
 
     /// Whether the invitation now stands accepted: `status` is "accepted".

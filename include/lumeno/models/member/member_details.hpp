@@ -15,6 +15,7 @@
 #include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/offers/sponsor_mini_model.hpp"
 
 namespace lumeno {
@@ -23,7 +24,7 @@ namespace lumeno {
 ///
 /// `memberId` is no JSON key: it is the decoding context's `transferId` (the id of the profile
 /// being decoded), and absent without a context. It is never encoded.
-struct MemberBalance {
+struct LUMENO_EXPORT MemberBalance {
     std::optional<std::string> memberId;
     std::int64_t loyaltyAccountId = 0;           ///< "loyalty_account_id", strict
     std::optional<std::string> loyaltyAccount;  ///< "loyalty_account", lenient
@@ -44,7 +45,7 @@ struct MemberBalance {
 /// `prefixExtraData`, so that the balances and the attribute map decoded after it, and every
 /// record decoded later in the same reply, build their identifiers from this member. The
 /// other keys follow in the order of the fields below.
-struct MemberDetails {
+struct LUMENO_EXPORT MemberDetails {
     /// "id": a text, or an integral number kept as its decimal text; absent or null gives
     /// absent, any other value fails the record. Encoded as text.
     std::optional<std::string> id;
@@ -71,7 +72,7 @@ struct MemberDetails {
 };
 
 /// The short member record of the member look-up; every key lenient.
-struct MemberDetailsConcise {
+struct LUMENO_EXPORT MemberDetailsConcise {
     std::optional<std::string> id;            ///< "id"
     std::optional<std::string> profileImage;  ///< "profile_image"
     std::optional<std::string> firstName;     ///< "first_name"

@@ -11,12 +11,13 @@
 
 #include "lumeno/core/error.hpp"
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/member/member_details.hpp"
 
 namespace lumeno {
 
 /// The reply of a login, social sign-in or account link.
-struct MemberResponse {
+struct LUMENO_EXPORT MemberResponse {
     std::optional<MemberDetails> member;        ///< "member_data", strict (a bad profile fails the reply)
     std::optional<std::string> token;          ///< "token", lenient
     std::optional<std::string> expiresIn;      ///< "expires_in", lenient; the token's lifetime in seconds, as text
@@ -32,7 +33,7 @@ struct MemberResponse {
 };
 
 /// The reply of the member validation; both keys are required.
-struct LumenoTokenResponse {
+struct LUMENO_EXPORT LumenoTokenResponse {
     bool success = false;  ///< "success"
     std::string token;     ///< "token"
 
@@ -43,7 +44,7 @@ struct LumenoTokenResponse {
 };
 
 /// The reply of setting or changing a password; every key lenient. Nothing here is stored.
-struct ChangePasswordResponse {
+struct LUMENO_EXPORT ChangePasswordResponse {
     std::optional<std::string> message;    ///< "message"
     std::optional<std::string> authKey;    ///< "auth_key"
     std::optional<std::string> token;      ///< "token"
@@ -57,7 +58,7 @@ struct ChangePasswordResponse {
 };
 
 /// The request of the Apple sign-in: only the authorisation code is kept and sent.
-struct AppleLoginDetails {
+struct LUMENO_EXPORT AppleLoginDetails {
     std::string code;
 
     /// The name and e-mail are accepted for the sign-in flow's convenience and not kept.
@@ -71,7 +72,7 @@ struct AppleLoginDetails {
 
 /// The optional attribute sent with a member validation: `attributeKey` is "mobile" for a
 /// mobile number or "email" for an e-mail address, `attributeValue` the number or address.
-struct ValidateMemberExtraData {
+struct LUMENO_EXPORT ValidateMemberExtraData {
     std::string attributeKey;
     std::string attributeValue;
 };

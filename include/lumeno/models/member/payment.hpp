@@ -5,6 +5,7 @@
 #include <string>
 
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
@@ -12,7 +13,7 @@ namespace lumeno {
 ///
 /// `id` is no JSON key: under a decoding context that holds a `transferId` it is that id
 /// followed by "0", otherwise the empty text. The context is read, never written.
-struct Payment {
+struct LUMENO_EXPORT Payment {
     std::string id;
     std::int64_t amount = 0;            ///< "amount"; absent or null gives 0, another type fails
     std::optional<std::string> method;  ///< "payment_method"; another type gives absent

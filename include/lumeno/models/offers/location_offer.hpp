@@ -19,6 +19,7 @@
 
 #include "lumeno/core/date_utils.hpp"
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
@@ -27,7 +28,7 @@ namespace lumeno {
 inline constexpr std::chrono::seconds kOfferEndDateSpan{788'400'000};
 
 /// The end date an offer record starts with: the current instant plus `kOfferEndDateSpan`.
-Date defaultOfferEndDate();
+LUMENO_EXPORT Date defaultOfferEndDate();
 
 /// The template parameters of an offer: time window and reward figures, all texts (a number
 /// sent for any of them reads as absent).
@@ -35,7 +36,7 @@ Date defaultOfferEndDate();
 /// `offerId` is no JSON key ("offer_id" is never read): under a decoding context whose
 /// `transferId` is set it is that text read as a base-10 integer (0 when it is not one);
 /// otherwise 0. The context is only read.
-struct OfferParams {
+struct LUMENO_EXPORT OfferParams {
     std::int64_t offerId = 0;
     std::optional<std::string> startHour;         ///< "offer_start_hour", lenient
     std::optional<std::string> startMinute;       ///< "offer_start_minute", lenient
@@ -54,7 +55,7 @@ struct OfferParams {
 
 /// An offer as a sponsor location lists it under "offers". Decoding writes nothing into the
 /// decoding context; keys are read in the order of the fields.
-struct LocationOffer {
+struct LUMENO_EXPORT LocationOffer {
     std::int64_t id = 0;                         ///< "id", strict
     std::optional<std::string> status;           ///< "status", lenient
     std::optional<std::string> startDateString;  ///< "start_date", lenient, the text as received

@@ -13,12 +13,13 @@
 #include <vector>
 
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// One programme look-up value. Encodes every key, an absent field as null; `nameLowercased`
 /// is never encoded.
-struct LookUp {
+struct LUMENO_EXPORT LookUp {
     /// One translation of a look-up value. Encodes only its present fields.
     struct Localisation {
         std::optional<std::string> name;        ///< "name", strict
@@ -53,7 +54,7 @@ struct LookUp {
 };
 
 /// A region of a country. Encodes every key, an absent field as null.
-struct Region {
+struct LUMENO_EXPORT Region {
     std::int64_t id = 0;                      ///< "id", strict
     std::optional<std::string> name;          ///< "name", lenient
     std::optional<std::string> regionCode;    ///< "region_code", lenient
@@ -69,7 +70,7 @@ struct Region {
 };
 
 /// A country. Encodes every key, an absent field as null.
-struct Country {
+struct LUMENO_EXPORT Country {
     std::int64_t id = 0;                  ///< "id", strict
     std::optional<std::string> name;      ///< "name", lenient
     std::optional<std::string> isoCode;   ///< "iso_code", lenient
@@ -83,7 +84,7 @@ struct Country {
 };
 
 /// One city of a region. Encodes only its present fields.
-struct GetCitiesResponse {
+struct LUMENO_EXPORT GetCitiesResponse {
     std::int64_t id = 0;                          ///< "id", required: a city without it fails the reply
     std::optional<std::string> name;              ///< "name", lenient
     std::optional<std::string> cityCode;          ///< "city_code", lenient

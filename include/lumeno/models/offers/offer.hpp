@@ -18,6 +18,7 @@
 #include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/offers/location_offer.hpp"
 #include "lumeno/models/offers/offer_actions.hpp"
 #include "lumeno/models/offers/privileges.hpp"
@@ -39,7 +40,7 @@ namespace lumeno {
 ///
 /// Keys are read in the order of the fields.
 /// Members named "startDate" or "endDate" are ignored.
-struct Offer {
+struct LUMENO_EXPORT Offer {
     std::int64_t id = 0;                                 ///< "id", strict
     std::optional<ExtraData> extraData;                  ///< "extra_data", lenient
     std::optional<std::string> status;                   ///< "status", lenient

@@ -15,11 +15,12 @@
 #include <vector>
 
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// The presentation texts and images of one offer.
-struct OfferPresentment {
+struct LUMENO_EXPORT OfferPresentment {
     std::int64_t id = 0;                     ///< "id", strict
     std::int64_t offer = 0;                  ///< "offer", strict: the offer's id
     std::optional<std::string> title;        ///< "title", lenient
@@ -41,7 +42,7 @@ struct OfferPresentment {
 /// integer (0 when it is not one), and "offer_id" is not read at all; otherwise "offer_id",
 /// strict. So an action decoded as a whole reply takes its own "offer_id", and one nested in
 /// an offer takes the offer's id.
-struct MemberAction {
+struct LUMENO_EXPORT MemberAction {
     std::int64_t offerId = 0;  ///< "offer_id" or the decoding context, read first
     bool accepted = false;     ///< "accepted", strict
     std::int64_t rating = 0;   ///< "rating", strict
@@ -53,7 +54,7 @@ struct MemberAction {
 };
 
 /// One offer id; a list of them is the wish-list calls' body, [{"offer_id": 12}, ...].
-struct OfferId {
+struct LUMENO_EXPORT OfferId {
     std::int64_t id = 0;  ///< "offer_id", required
 
     /// Reads the record by the rules above; throws `DecodingError` when one is broken.
@@ -69,7 +70,7 @@ struct OfferId {
 /// "success", when it holds a list of offer ids, makes `update` `Added` and "removed" is not
 /// read; otherwise "removed" is required to hold one and makes it `Removed`. "failure" is
 /// lenient: a missing or broken list is empty.
-struct WishlistUpdateResponse {
+struct LUMENO_EXPORT WishlistUpdateResponse {
     /// "success": the offers added.
     struct Added { std::vector<OfferId> offers; };
     /// "removed": the offers removed.
@@ -92,7 +93,7 @@ struct WishlistUpdateResponse {
 /// null; "mtoMap" must be an object of texts. Keys are read and written in the order
 /// "memberID", "offerID", "userResponse", "availmentCount", "updated", "notTargeted", "mtoMap"
 /// (the fields keep their order of old, which positional initialisation relies on); encoding leaves out the key of every absent field.
-struct MemberOffer {
+struct LUMENO_EXPORT MemberOffer {
     std::optional<std::string> memberID;                   ///< "memberID"
     std::optional<std::int64_t> offerID;                   ///< "offerID"
     std::optional<std::string> userResponse;               ///< "userResponse"

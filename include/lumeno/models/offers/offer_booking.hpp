@@ -8,6 +8,7 @@
 #include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
@@ -18,7 +19,7 @@ namespace lumeno {
 ///
 /// Rule words: strict (absent or null gives the default; a value of another type fails the
 /// record), lenient (absent, null or a value of another type gives the default).
-struct OfferBooking {
+struct LUMENO_EXPORT OfferBooking {
     std::int64_t appointmentId = 0;             ///< "appointment_id", strict
     std::optional<std::string> startDate;       ///< "booking_start_datetime", lenient
     std::optional<std::string> endDate;         ///< "booking_end_datetime", lenient

@@ -15,6 +15,7 @@
 #include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
@@ -24,7 +25,7 @@ namespace lumeno {
 /// context's `transferId` and "p" as its `prefixExtraData` (the location-link prefix is left
 /// alone), so that its attribute map is identified as "p" followed by the id. Nothing restores
 /// the earlier values: records decoded later in the same reply see this product's.
-struct Product {
+struct LUMENO_EXPORT Product {
     std::int64_t id = 0;                       ///< "id", strict
     std::optional<ExtraData> extraData;        ///< "product_extra_data", lenient, read right after the context write
     std::int64_t product = 0;                  ///< "product", strict
@@ -42,7 +43,7 @@ struct Product {
 };
 
 /// A privilege assigned to or used by a member in an activity. Its dates stay texts.
-struct Privilege {
+struct LUMENO_EXPORT Privilege {
     std::optional<std::string> memberId;   ///< "member_id", lenient
     std::optional<std::string> code;       ///< "privilege_code", lenient
     std::optional<std::string> bitId;      ///< "bit_id", lenient
@@ -64,7 +65,7 @@ struct Privilege {
 /// One product that a member may choose, or has chosen, for a promotion. Every key is strict
 /// and reads as absent when missing or null. Encoding writes the keys in this order and leaves
 /// out the key of every absent field.
-struct ProductChoice {
+struct LUMENO_EXPORT ProductChoice {
     std::optional<std::int64_t> productId;             ///< "productId"
     std::optional<std::int64_t> sponsor;               ///< "sponsor"
     std::optional<std::int64_t> totalCount;            ///< "totalCount"
@@ -87,7 +88,7 @@ struct ProductChoice {
 };
 
 /// What an external service issued for a privilege (gift card or voucher); every key lenient.
-struct ExternalPrivilegeResponse {
+struct LUMENO_EXPORT ExternalPrivilegeResponse {
     std::optional<std::string> giftcardUrl;     ///< "giftcard_url"
     std::optional<std::string> giftcardNumber;  ///< "giftcard_number"
     std::optional<std::string> voucherNumber;   ///< "voucher"

@@ -19,6 +19,7 @@
 #include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/offers/privileges.hpp"
 
 namespace lumeno {
@@ -37,7 +38,7 @@ namespace lumeno {
 /// "promotionExtraData" its `prefixExtraData` (the location-link prefix is left alone). So
 /// `offerExtraData` is identified by whatever the context held before (in a list, the previous
 /// promotion's code) and `extraData` by "promotionExtraData" followed by this promotion's code.
-struct Promotion {
+struct LUMENO_EXPORT Promotion {
     std::optional<std::string> memberId;                  ///< "memberID", lenient
     std::optional<std::string> usageDateStr;              ///< "usageDate", lenient, the text as received
     std::optional<Date> usageDate;                        ///< parsed from "usageDate"

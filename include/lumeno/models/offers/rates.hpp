@@ -13,11 +13,12 @@
 #include <string_view>
 
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// One point-conversion rate of the programme.
-struct SponsorDefaultRateResponse {
+struct LUMENO_EXPORT SponsorDefaultRateResponse {
     std::optional<std::int64_t> id;               ///< "id"
     std::optional<std::int64_t> loyaltyAccount;   ///< "loyalty_account"
     std::optional<std::string> currencyCode;      ///< "currency_code"
@@ -36,7 +37,7 @@ struct SponsorDefaultRateResponse {
 };
 
 /// One base rate of a sponsor.
-struct SponsorBaseRateResponse {
+struct LUMENO_EXPORT SponsorBaseRateResponse {
     std::optional<std::int64_t> id;              ///< "id"
     std::optional<std::int64_t> sponsor;         ///< "sponsor"
     std::optional<double> baseRate;              ///< "base_rate"

@@ -18,6 +18,7 @@
 #include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/offers/location_offer.hpp"
 #include "lumeno/models/offers/privileges.hpp"
 #include "lumeno/models/offers/sponsor_location.hpp"
@@ -33,7 +34,7 @@ namespace lumeno {
 ///
 /// Keys are read in the order of the fields. Members named "startDate", "endDate" or
 /// "launch_date" are ignored.
-struct RecommendedOffer {
+struct LUMENO_EXPORT RecommendedOffer {
     std::int64_t id = 0;                          ///< "id", strict
     std::optional<ExtraData> extraData;           ///< "extra_data", lenient
     std::optional<std::string> status;            ///< "status", lenient

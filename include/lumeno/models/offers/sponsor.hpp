@@ -20,6 +20,7 @@
 #include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/offers/sponsor_location.hpp"
 
 namespace lumeno {
@@ -27,7 +28,7 @@ namespace lumeno {
 struct TrimSponsor;
 
 /// The full sponsor record, its keys read in the order of the fields. Its dates stay texts.
-struct Sponsor {
+struct LUMENO_EXPORT Sponsor {
     std::int64_t id = 0;                              ///< "id", strict
     std::optional<ExtraData> extraData;               ///< "extra_data", lenient
     std::optional<std::string> name;                  ///< "name", lenient
@@ -70,7 +71,7 @@ struct Sponsor {
 };
 
 /// The trimmed sponsor record, its keys read in the order of the fields.
-struct TrimSponsor {
+struct LUMENO_EXPORT TrimSponsor {
     std::int64_t id = 0;                       ///< "id", strict
     std::optional<ExtraData> extraData;        ///< "extra_data", lenient
     std::optional<std::string> name;           ///< "name", lenient

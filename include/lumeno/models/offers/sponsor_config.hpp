@@ -4,13 +4,14 @@
 #include <optional>
 
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
 /// One sponsor's receipt configuration. Every key is lenient (a value of another type gives an
 /// absent field); encoding writes the keys in this order, each only when present. Does not use
 /// the decoding context.
-struct SponsorConfigResponse {
+struct LUMENO_EXPORT SponsorConfigResponse {
     std::optional<std::int64_t> id;             ///< "id"
     std::optional<std::int64_t> sponsor;        ///< "sponsor"
     std::optional<bool> partneredSponsor;       ///< "partnered_sponsor"

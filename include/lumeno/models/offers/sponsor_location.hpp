@@ -16,12 +16,13 @@
 #include "lumeno/core/json/record.hpp"
 #include "lumeno/core/json/extra_data.hpp"
 #include "lumeno/core/json/json.hpp"
+#include "lumeno/export.hpp"
 #include "lumeno/models/offers/location_offer.hpp"
 
 namespace lumeno {
 
 /// One opening-hours entry; the day number is kept as received.
-struct LocationTiming {
+struct LUMENO_EXPORT LocationTiming {
     std::int64_t id = 0;                   ///< "id", strict
     std::int64_t day = 0;                  ///< "day", strict
     std::optional<std::string> openTime;   ///< "open_time", lenient
@@ -34,7 +35,7 @@ struct LocationTiming {
 };
 
 /// The short form of a location that an offer lists.
-struct LocationCompact {
+struct LUMENO_EXPORT LocationCompact {
     std::int64_t id = 0;                 ///< "id", strict
     std::optional<std::string> name;     ///< "location_name", lenient
     std::optional<std::string> code;     ///< "location_code", lenient
@@ -53,7 +54,7 @@ struct LocationCompact {
 /// that is not null becomes one attribute whose value is the entry as text. Under a decoding
 /// context the attributes are identified by the context's `prefixLocationUrls` and
 /// `transferId` followed by the key; without one by the key alone.
-class LocationUrls {
+class LUMENO_EXPORT LocationUrls {
 public:
     std::vector<CustomAttribute> locationUrls;
 
@@ -74,7 +75,7 @@ private:
 /// context's `transferId` and "sl" as its `prefixExtraData` (the location-link prefix is left
 /// alone), so that its attribute map is identified as "sl" followed by the id. The keys are read
 /// in the order of the fields.
-struct SponsorLocation {
+struct LUMENO_EXPORT SponsorLocation {
     std::int64_t id = 0;                         ///< "id", strict
     std::optional<ExtraData> extraData;          ///< "extra_data", lenient
     std::int64_t sponsor = 0;                    ///< "sponsor", strict

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
@@ -15,7 +16,7 @@ namespace lumeno {
 /// "sponsor_name" and "sponsor_short_name" read as absent when they are not texts.
 /// Encoding writes "id", "sponsor", "sponsor_name", "sponsor_short_name" in that order,
 /// leaving out the key of every absent field.
-struct SponsorMiniModel {
+struct LUMENO_EXPORT SponsorMiniModel {
     std::optional<std::int64_t> id;           ///< "id"
     std::optional<std::int64_t> sponsor;      ///< "sponsor"
     std::optional<std::string> name;          ///< "sponsor_name"

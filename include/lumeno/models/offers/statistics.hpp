@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lumeno/core/json/record.hpp"
+#include "lumeno/export.hpp"
 
 namespace lumeno {
 
@@ -19,7 +20,7 @@ namespace lumeno {
 // a JSON array fails.
 
 /// One sponsor row: [id, name, logo, business description, members enrolled].
-struct SponsorStatistics {
+struct LUMENO_EXPORT SponsorStatistics {
     std::int64_t id = 0;
     std::optional<std::string> name;
     std::optional<std::string> logo;
@@ -31,7 +32,7 @@ struct SponsorStatistics {
 };
 
 /// The sponsor analytics reply.
-struct SponsorStatisticsResponse {
+struct LUMENO_EXPORT SponsorStatisticsResponse {
     std::optional<std::int64_t> totalCount;       ///< "total_count", lenient; read first
     std::vector<SponsorStatistics> sponsorsList;  ///< "sponsor_group", strict (one bad row fails the reply)
 
@@ -42,7 +43,7 @@ struct SponsorStatisticsResponse {
 };
 
 /// One category row: [name, code, sponsor count].
-struct CategoryStatistics {
+struct LUMENO_EXPORT CategoryStatistics {
     std::optional<std::string> name;
     std::optional<std::string> code;
     std::int64_t sponsorsCount = 0;
@@ -52,7 +53,7 @@ struct CategoryStatistics {
 };
 
 /// The category analytics reply.
-struct CategoryStatisticsResponse {
+struct LUMENO_EXPORT CategoryStatisticsResponse {
     std::vector<CategoryStatistics> categoriesList;  ///< "category_group", strict (one bad row fails the reply)
 
     /// Reads the record by the rules above; throws `DecodingError` when one is broken.
