@@ -142,8 +142,14 @@ constexpr std::uint64_t eightBytes(std::string_view text, std::size_t at) {
     if consteval {
         for (std::size_t i = 0; i < count; ++i) bytes |= std::uint64_t(static_cast<unsigned char>(text[at + i])) << (8 * i);
     } else {
-        std::memcpy(&bytes, text.data() + at, count);
-        if constexpr (std::endian::native == std::endian::big) bytes = std::byteswap(bytes);
+        if (count == 8) {
+            // A fixed-size copy is one load; most keys take this path for both ends.
+            std::memcpy(&bytes, text.data() + at, 8);
+            if constexpr (std::endian::native == std::endian::big) bytes = std::byteswap(bytes);
+        } else {
+            for (std::size_t i = 0; i < count; ++i)
+                bytes |= std::uint64_t(static_cast<unsigned char>(text[at + i])) << (8 * i);
+        }
     }
     return bytes;
 }
