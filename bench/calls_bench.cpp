@@ -22,11 +22,15 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -34,6 +38,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/http/session.hpp"
 #include "lumeno/api/lumeno_request.hpp"
 #include "lumeno/core/lumeno.hpp"
 #include "lumeno/core/main_queue.hpp"
@@ -236,20 +241,32 @@ private:
 
 std::size_t discard(char*, std::size_t size, std::size_t count, void*) { return size * count; }
 
-/// A plain easy handle as an application would set one up for the same call.
+/// How the plain side talks to an HTTPS server: the same settings as the library's (HTTP/2 over
+/// TLS, waiting to multiplex instead of opening a connection per transfer), the test CA as its
+/// only root.
+struct Tls {
+    std::string caFile;
+};
+
+/// A plain easy handle as an application would set one up for the same call: the headers the
+/// library sends, nothing more.
 struct PlainEasy {
     CURL* easy = curl_easy_init();
     curl_slist* headers = nullptr;
-    explicit PlainEasy(const std::string& url) {
+    PlainEasy(const std::string& url, const std::optional<Tls>& tls) {
         headers = curl_slist_append(headers, "x-api-key: bench-key");
         headers = curl_slist_append(headers, "Authorization: JWT bench-token");
-        headers = curl_slist_append(headers, "Accept: application/json");
         curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
         curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
         curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, discard);
         curl_easy_setopt(easy, CURLOPT_TCP_NODELAY, 1L);
         curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(easy, CURLOPT_PROXY, "");
+        if (tls) {
+            curl_easy_setopt(easy, CURLOPT_CAINFO, tls->caFile.c_str());
+            curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
+            curl_easy_setopt(easy, CURLOPT_PIPEWAIT, 1L);
+        }
     }
     ~PlainEasy() {
         curl_easy_cleanup(easy);
@@ -260,48 +277,68 @@ struct PlainEasy {
 };
 
 void plainSequential(const std::string& url, int calls) {
-    PlainEasy plain(url);
+    PlainEasy plain(url, std::nullopt);
     for (int i = 0; i < calls; ++i)
         if (curl_easy_perform(plain.easy) != CURLE_OK) throw std::runtime_error("plain call failed");
 }
 
-/// Keeps `inFlight` transfers going on one multi handle until `calls` have finished.
-void plainInFlight(const std::string& url, int calls, int inFlight) {
-    CURLM* multi = curl_multi_init();
-    std::vector<std::unique_ptr<PlainEasy>> handles;
-    int started = 0;
-    for (; started < std::min(calls, inFlight); ++started) {
-        handles.push_back(std::make_unique<PlainEasy>(url));
-        curl_multi_add_handle(multi, handles.back()->easy);
+/// A plain multi loop, as an application keeping transfers in flight would write one: one multi
+/// handle (and so one connection cache) and its easy handles kept from round to round.
+class PlainMulti {
+public:
+    PlainMulti(std::string url, std::optional<Tls> tls) : url_(std::move(url)), tls_(std::move(tls)) {
+        // Over HTTP/2, at most 10 connections to the host, as the plain reference of the issue.
+        if (tls_) curl_multi_setopt(multi_, CURLMOPT_MAX_HOST_CONNECTIONS, 10L);
     }
-    for (int finished = 0, running = 0; finished < calls;) {
-        curl_multi_perform(multi, &running);
-        int left = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
-            if (message->msg != CURLMSG_DONE) continue;
-            if (message->data.result != CURLE_OK) throw std::runtime_error("plain call failed");
-            ++finished;
-            curl_multi_remove_handle(multi, message->easy_handle);
-            if (started < calls) {
-                ++started;
-                curl_multi_add_handle(multi, message->easy_handle);
-            }
-        }
-        if (finished < calls) curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+    ~PlainMulti() {
+        handles_.clear();
+        curl_multi_cleanup(multi_);
     }
-    for (const auto& handle : handles) curl_multi_remove_handle(multi, handle->easy);
-    handles.clear();
-    curl_multi_cleanup(multi);
-}
+    PlainMulti(const PlainMulti&) = delete;
+    PlainMulti& operator=(const PlainMulti&) = delete;
 
-/// Keeps `inFlight` `getPointBalance` calls going until `calls` have completed.
-void libraryInFlight(int calls, int inFlight) {
-    int started = 0;
-    int finished = 0;
+    /// Keeps `inFlight` transfers going until `calls` have finished; returns the failures.
+    int run(int calls, int inFlight) {
+        while (handles_.size() < static_cast<std::size_t>(inFlight))
+            handles_.push_back(std::make_unique<PlainEasy>(url_, tls_));
+        // Keeps a connection per transfer in flight between rounds, as the library does.
+        curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, static_cast<long>(handles_.size()));
+        int started = 0, failures = 0;
+        for (; started < std::min(calls, inFlight); ++started)
+            curl_multi_add_handle(multi_, handles_[static_cast<std::size_t>(started)]->easy);
+        for (int finished = 0, running = 0; finished < calls;) {
+            curl_multi_perform(multi_, &running);
+            int left = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+                if (message->msg != CURLMSG_DONE) continue;
+                if (message->data.result != CURLE_OK) ++failures;
+                ++finished;
+                curl_multi_remove_handle(multi_, message->easy_handle);
+                if (started < calls) {
+                    ++started;
+                    curl_multi_add_handle(multi_, message->easy_handle);
+                }
+            }
+            if (finished < calls) curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+        }
+        return failures;
+    }
+
+private:
+    std::string url_;
+    std::optional<Tls> tls_;
+    CURLM* multi_ = curl_multi_init();
+    std::vector<std::unique_ptr<PlainEasy>> handles_;
+};
+
+/// Keeps `inFlight` `getPointBalance` calls going until `calls` have completed; returns the
+/// failures.
+int libraryInFlight(int calls, int inFlight) {
+    int started = 0, finished = 0, failures = 0;
     std::function<void()> start = [&] {
         ++started;
         LumenoRequest::getPointBalance("bench-token", "M1", 12, [&](Result<PendingPointBalance> result) {
-            if (!result) throw std::runtime_error("library call failed: " + result.error().detail());
+            if (!result) ++failures;
             ++finished;
             if (started < calls) start();
         });
@@ -309,6 +346,11 @@ void libraryInFlight(int calls, int inFlight) {
     for (int i = 0; i < std::min(calls, inFlight); ++i) start();
     if (!MainQueue::shared().runUntil([&] { return finished == calls; }, std::chrono::seconds(60)))
         throw std::runtime_error("library calls did not finish");
+    return failures;
+}
+
+void expectNoFailure(int failures, std::string_view who) {
+    if (failures != 0) throw std::runtime_error(std::string(who) + ": " + std::to_string(failures) + " calls failed");
 }
 
 // ---- rounds and figures ---------------------------------------------------------------------
@@ -317,6 +359,12 @@ double processCpuSeconds() {
     timespec spent{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &spent);
     return static_cast<double>(spent.tv_sec) + static_cast<double>(spent.tv_nsec) * 1e-9;
+}
+
+double monotonicSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 struct Sample {
@@ -340,6 +388,8 @@ Sample timeRound(LoopbackServer& server, int calls, const std::function<void()>&
 struct Figure {
     std::vector<double> library;
     std::vector<double> plain;
+
+    void add(bool toLibrary, double value) { (toLibrary ? library : plain).push_back(value); }
 };
 
 double median(std::vector<double> values) {
@@ -349,15 +399,26 @@ double median(std::vector<double> values) {
 }
 
 void print(std::string_view name, const Figure& figure, std::string_view unit) {
+    if (figure.library.empty() || figure.plain.empty()) return;
     const double libraryMedian = median(figure.library);
     const double plainMedian = median(figure.plain);
-    std::printf("%-34s %12.1f %12.1f %12.1f %12.1f   %6.2f  %s\n", std::string(name).c_str(), libraryMedian,
+    std::printf("%-36s %12.1f %12.1f %12.1f %12.1f   %6.2f  %s\n", std::string(name).c_str(), libraryMedian,
                 std::ranges::min(figure.library), plainMedian, std::ranges::min(figure.plain),
                 plainMedian == 0 ? 0.0 : libraryMedian / plainMedian, std::string(unit).c_str());
 }
 
-void useTenant(std::string tenant) {
+void useGateway(std::string tenant) {
     Lumeno::shared().updateSettings([&](LumenoSettings& settings) { settings.tenant = std::move(tenant); });
+}
+
+/// Points the library at an HTTPS gateway whose certificate `caFile` issued.
+void useTlsGateway(const std::string& origin, const std::string& caFile) {
+    std::ifstream in(caFile);
+    detail::setPinnedRootsForTesting(std::string(std::istreambuf_iterator<char>(in), {}));
+    Lumeno::shared().updateSettings([&](LumenoSettings& settings) {
+        settings.baseURL = origin + "/";
+        settings.tenant = origin + "/v1";
+    });
 }
 
 long residentKiB(pid_t pid) {
@@ -367,55 +428,202 @@ long residentKiB(pid_t pid) {
     return 0;
 }
 
-/// Child side of the held-call figure: warms up, prints its resident size, then sends `count`
-/// calls the server holds and waits for them.
-int holdCalls(bool library, int port, int count) {
-    const std::string base = "http://127.0.0.1:" + std::to_string(port);
+/// The sockets of this process connected to `port` on loopback.
+int connectionsTo(int port) {
+    int count = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+        const int fd = std::atoi(entry.path().filename().c_str());
+        sockaddr_in peer{};
+        socklen_t size = sizeof peer;
+        if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) == 0 && peer.sin_family == AF_INET &&
+            ntohs(peer.sin_port) == port)
+            ++count;
+    }
+    return count;
+}
+
+/// A child process of the benchmark: `program` (by default this executable again) with
+/// `arguments`, its standard input and output on pipes.
+class Child {
+public:
+    explicit Child(std::vector<std::string> arguments, std::string program = "/proc/self/exe") {
+        int out[2], in[2];
+        if (pipe(out) != 0 || pipe(in) != 0) throw std::runtime_error("no pipe");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        posix_spawn_file_actions_addclose(&actions, in[1]);
+        arguments.insert(arguments.begin(), std::move(program));
+        std::vector<char*> argv;
+        for (auto& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        started_ = monotonicSeconds();
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+            throw std::runtime_error("cannot start a child process");
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        close(in[0]);
+        out_ = fdopen(out[0], "r");
+        in_ = in[1];
+    }
+    ~Child() {
+        if (out_) std::fclose(out_);
+        if (in_ >= 0) close(in_);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    [[nodiscard]] pid_t pid() const { return pid_; }
+    [[nodiscard]] double started() const { return started_; }
+    /// The next number the child printed.
+    double read() {
+        double value = 0;
+        if (std::fscanf(out_, "%lf", &value) != 1) throw std::runtime_error("a child process said nothing");
+        return value;
+    }
+    /// Lets a child waiting in `proceed` go on.
+    void signal() {
+        const char go = '\n';
+        [[maybe_unused]] const auto written = write(in_, &go, 1);
+    }
+    void wait() {
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("a child process failed");
+    }
+
+private:
+    pid_t pid_ = 0;
+    double started_ = 0;
+    FILE* out_ = nullptr;
+    int in_ = -1;
+};
+
+/// Child side: prints a number for the parent.
+void report(double value) {
+    std::printf("%.9f\n", value);
+    std::fflush(stdout);
+}
+
+/// Child side: waits for the parent's `signal`.
+void proceed() {
+    char go = 0;
+    [[maybe_unused]] const auto got = ::read(STDIN_FILENO, &go, 1);
+}
+
+/// Child side of the held-call figures: warms up, reports its resident size, waits for the
+/// parent, then sends `count` calls and waits for them.
+int holdCalls(bool library, const std::string& gateway, int count, const std::optional<Tls>& tls) {
     if (library) {
-        useTenant(base + "/v1");
         libraryInFlight(1, 1);
-        useTenant(base + std::string(heldPrefix));
-        std::printf("%ld\n", residentKiB(getpid()));
-        std::fflush(stdout);
-        libraryInFlight(count, count);
+        useGateway(gateway + std::string(heldPrefix));
+        report(static_cast<double>(residentKiB(getpid())));
+        proceed();
+        expectNoFailure(libraryInFlight(count, count), "held calls");
     } else {
-        plainSequential(base + "/v1", 1);
-        std::printf("%ld\n", residentKiB(getpid()));
-        std::fflush(stdout);
-        plainInFlight(base + std::string(heldPrefix), count, count);
+        PlainMulti warm(gateway, tls), held(gateway + std::string(heldPrefix), tls);
+        expectNoFailure(warm.run(1, 1), "warm-up");
+        report(static_cast<double>(residentKiB(getpid())));
+        proceed();
+        expectNoFailure(held.run(count, count), "held calls");
     }
     return 0;
 }
 
-/// Resident KiB per held call in a fresh process, so neither client reuses the other's memory.
-double heldCallKiB(LoopbackServer& server, bool library, int count) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) throw std::runtime_error("no pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    std::string self = "/proc/self/exe", mode = "--hold", kind = library ? "library" : "plain",
-                port = std::to_string(server.port()), number = std::to_string(count);
-    char* argv[] = {self.data(), mode.data(), kind.data(), port.data(), number.data(), nullptr};
-    pid_t child = 0;
-    if (posix_spawn(&child, self.c_str(), &actions, nullptr, argv, environ) != 0)
-        throw std::runtime_error("cannot start the held-call process");
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
-    char line[64] = {};
-    const ssize_t got = read(pipeFds[0], line, sizeof line - 1);
-    close(pipeFds[0]);
-    const long before = got > 0 ? std::strtol(line, nullptr, 10) : 0;
-    const bool allHeld = server.waitHeld(count, std::chrono::seconds(30));
-    const long during = residentKiB(child);
-    server.release();
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!allHeld || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("held calls did not complete");
-    return static_cast<double>(during - before) / count;
+/// Child side of the HTTP/2 burst figures: `count` calls at once from a fresh process; reports
+/// the seconds they took, the connections they opened and the failures.
+int burst(bool library, const std::string& gateway, int port, int count, const Tls& tls) {
+    PlainMulti plain(gateway + "/members/M1/loyaltyaccount/12/", tls);  // kept until its connections are counted
+    const double begin = monotonicSeconds();
+    const int failures = library ? libraryInFlight(count, count) : plain.run(count, count);
+    report(monotonicSeconds() - begin);
+    report(connectionsTo(port));
+    report(failures);
+    return 0;
 }
+
+/// How a server holds calls: what happens before they go out, while they are held (returns once
+/// all are), and what answers them.
+struct Holding {
+    std::function<void()> before, held, release;
+};
+
+/// Resident KiB per held call in a fresh process, so neither client reuses the other's memory.
+double heldCallKiB(bool library, const std::string& gateway, int count, const Holding& holding,
+                   const std::vector<std::string>& tlsArguments) {
+    std::vector<std::string> arguments{"--hold", library ? "library" : "plain", gateway, std::to_string(count)};
+    arguments.insert(arguments.end(), tlsArguments.begin(), tlsArguments.end());
+    Child child(arguments);
+    const double before = child.read();
+    holding.before();
+    child.signal();
+    holding.held();
+    const long during = residentKiB(child.pid());
+    holding.release();
+    child.wait();
+    return (static_cast<double>(during) - before) / count;
+}
+
+/// An `nghttpd` serving the reply over TLS and HTTP/2 with the certificate in `pki`, for as long
+/// as this lives.
+class Nghttpd {
+public:
+    Nghttpd(const std::string& pki, const std::string& docs) {
+        for (const char* prefix : {"", "/v1", "/hold"}) {
+            const std::string folder = docs + prefix + "/members/M1/loyaltyaccount/12";
+            std::filesystem::create_directories(folder);
+            std::ofstream(folder + "/index.html") << replyBody;
+        }
+        port_ = freePort();
+        std::string program = "nghttpd", address = "--address=127.0.0.1", htdocs = "--htdocs=" + docs,
+                    port = std::to_string(port_), key = pki + "/server.key", cert = pki + "/server.pem";
+        char* argv[] = {program.data(), address.data(), htdocs.data(), port.data(), key.data(), cert.data(), nullptr};
+        if (posix_spawnp(&pid_, "nghttpd", nullptr, nullptr, argv, environ) != 0)
+            throw std::runtime_error("cannot start nghttpd");
+        for (int i = 0; i < 200 && !accepting(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ~Nghttpd() {
+        kill(pid_, SIGCONT);
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    Nghttpd(const Nghttpd&) = delete;
+    Nghttpd& operator=(const Nghttpd&) = delete;
+
+    [[nodiscard]] int port() const { return port_; }
+    [[nodiscard]] std::string origin() const { return "https://127.0.0.1:" + std::to_string(port_); }
+    void stop() const { kill(pid_, SIGSTOP); }
+    void resume() const { kill(pid_, SIGCONT); }
+
+private:
+    static int freePort() {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        bind(fd, reinterpret_cast<sockaddr*>(&address), length);
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+        close(fd);
+        return ntohs(address.sin_port);
+    }
+    [[nodiscard]] bool accepting() const {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(port_));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const bool connected = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        close(fd);
+        return connected;
+    }
+
+    pid_t pid_ = 0;
+    int port_ = 0;
+};
 
 }  // namespace
 
@@ -426,46 +634,99 @@ int main(int argc, char** argv) {
         settings.apiKey = "bench-key";
         settings.tokenType = "JWT";
     });
-    if (argc == 5 && std::string_view(argv[1]) == "--hold")
-        return holdCalls(std::string_view(argv[2]) == "library", std::atoi(argv[3]), std::atoi(argv[4]));
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    // Child processes: --hold KIND GATEWAY COUNT [ORIGIN CAFILE], --burst KIND ORIGIN PORT COUNT CAFILE.
+    if (!args.empty() && args[0].starts_with("--") && args[0] != "--h2") {
+        const bool library = args.at(1) == "library";
+        const std::string& gateway = args.at(2);
+        if (args[0] == "--hold") {
+            std::optional<Tls> tls;
+            if (args.size() == 6) {
+                useTlsGateway(args[4], args[5]);
+                tls = Tls{args[5]};
+            }
+            useGateway(gateway);
+            return holdCalls(library, gateway, std::stoi(args.at(3)), tls);
+        }
+        useTlsGateway(gateway, args.at(5));
+        return burst(library, gateway + "/v1", std::stoi(args.at(3)), std::stoi(args.at(4)), Tls{args[5]});
+    }
 
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    // bench_calls_bench [rounds] [--h2 PKI_DIR]: PKI_DIR holds ca.pem, server.pem, server.key.
+    int rounds = 7;
+    std::optional<std::string> pki;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--h2" && i + 1 < args.size()) pki = args[++i];
+        else rounds = std::max(1, std::stoi(args[i]));
+    }
     constexpr int sequentialCalls = 3000;
     constexpr int inFlightCalls = 20000;
     constexpr int heldCalls = 1000;
 
     LoopbackServer server;
-    useTenant(server.url("/v1"));
+    useGateway(server.url("/v1"));
     const std::string url = server.url("/v1/members/M1/loyaltyaccount/12/");
-    libraryInFlight(200, 16);  // warm-up: connections, allocator, first-call set-up
-    plainInFlight(url, 200, 16);
+    PlainMulti plainMulti(url, std::nullopt);
+    libraryInFlight(1000, 256);  // warm-up: connections, allocator, first-call set-up
+    plainMulti.run(1000, 256);
 
-    Figure sequentialRate, sequentialCpu;
-    Figure rate16, rate256, connections16, connections256, held;
+    Figure sequentialRate, sequentialCpu, rate16, rate256, connections16, connections256, held, firstCall;
+    Figure h2ColdConnections, h2BurstConnections, h2BurstSeconds, h2BurstFailures, h2Held;
+    std::optional<Nghttpd> nghttpd;
+    if (pki) nghttpd.emplace(*pki, *pki + "/htdocs");
     for (int round = 0; round < rounds; ++round) {
         for (const bool library : {round % 2 == 0, round % 2 != 0}) {
-            const auto pick = [&](Figure& figure) -> std::vector<double>& { return library ? figure.library : figure.plain; };
             const Sample sequential = timeRound(server, sequentialCalls, [&] {
                 if (library)
-                    for (int i = 0; i < sequentialCalls; ++i) libraryInFlight(1, 1);
+                    for (int i = 0; i < sequentialCalls; ++i) expectNoFailure(libraryInFlight(1, 1), "library");
                 else plainSequential(url, sequentialCalls);
             });
-            pick(sequentialRate).push_back(sequential.rate);
-            pick(sequentialCpu).push_back(sequential.cpuMicros);
+            sequentialRate.add(library, sequential.rate);
+            sequentialCpu.add(library, sequential.cpuMicros);
             for (const int inFlight : {16, 256}) {
                 const Sample sample = timeRound(server, inFlightCalls, [&] {
-                    if (library) libraryInFlight(inFlightCalls, inFlight);
-                    else plainInFlight(url, inFlightCalls, inFlight);
+                    expectNoFailure(library ? libraryInFlight(inFlightCalls, inFlight)
+                                            : plainMulti.run(inFlightCalls, inFlight),
+                                    library ? "library" : "plain");
                 });
-                pick(inFlight == 16 ? rate16 : rate256).push_back(sample.rate);
-                pick(inFlight == 16 ? connections16 : connections256).push_back(sample.connections);
+                (inFlight == 16 ? rate16 : rate256).add(library, sample.rate);
+                (inFlight == 16 ? connections16 : connections256).add(library, sample.connections);
             }
-            pick(held).push_back(heldCallKiB(server, library, heldCalls));
+            const Holding loopbackHolding{[] {}, [&] { server.waitHeld(heldCalls, std::chrono::seconds(30)); },
+                                          [&] { server.release(); }};
+            held.add(library, heldCallKiB(library, server.url(), heldCalls, loopbackHolding, {}));
+            {
+                const std::string program = std::filesystem::read_symlink("/proc/self/exe").parent_path() /
+                                            (library ? "bench_first_call_library" : "bench_first_call_plain");
+                Child child({library ? server.url("/v1") : url}, program);
+                firstCall.add(library, (child.read() - child.started()) * 1e3);
+                child.wait();
+            }
+            if (!nghttpd) continue;
+            const std::string kind = library ? "library" : "plain", port = std::to_string(nghttpd->port());
+            for (const int count : {100, 1000}) {
+                Child child({"--burst", kind, nghttpd->origin(), port, std::to_string(count), *pki + "/ca.pem"});
+                const double seconds = child.read(), connections = child.read(), failures = child.read();
+                child.wait();
+                if (count == 100) {
+                    h2ColdConnections.add(library, connections);
+                } else {
+                    h2BurstConnections.add(library, connections);
+                    h2BurstSeconds.add(library, seconds * 1e3);
+                    h2BurstFailures.add(library, failures);
+                }
+            }
+            // nghttpd cannot hold a reply: it is stopped while the calls go out and for a second after.
+            const Holding stopped{[&] { nghttpd->stop(); },
+                                  [] { std::this_thread::sleep_for(std::chrono::seconds(1)); },
+                                  [&] { nghttpd->resume(); }};
+            h2Held.add(library, heldCallKiB(library, nghttpd->origin(), heldCalls, stopped,
+                                            {nghttpd->origin(), *pki + "/ca.pem"}));
         }
     }
 
     std::printf("%d rounds, library and plain libcurl alternating; ratio = library median / plain median\n", rounds);
-    std::printf("%-34s %12s %12s %12s %12s   %6s\n", "figure", "lib median", "lib min", "plain median",
+    std::printf("%-36s %12s %12s %12s %12s   %6s\n", "figure", "lib median", "lib min", "plain median",
                 "plain min", "ratio");
     print("sequential calls", sequentialRate, "calls/s (higher is better)");
     print("client CPU per sequential call", sequentialCpu, "us (lower is better)");
@@ -474,6 +735,16 @@ int main(int argc, char** argv) {
     print("connections, 16 in flight", connections16, "accepted per 20,000 calls (fewer is better)");
     print("connections, 256 in flight", connections256, "accepted per 20,000 calls (fewer is better)");
     print("RSS per held call, 1000 held", held, "KiB (lower is better)");
+    print("start to first completed call", firstCall, "ms from exec, programs of their own (lower is better)");
+    if (nghttpd) {
+        print("HTTP/2: connections, cold 100", h2ColdConnections, "TLS connections for 100 calls at once");
+        print("HTTP/2: connections, 1000 at once", h2BurstConnections, "TLS connections (fewer is better)");
+        print("HTTP/2: 1000 at once", h2BurstSeconds, "ms for all (lower is better)");
+        print("HTTP/2: failures, 1000 at once", h2BurstFailures, "failed calls (must be 0)");
+        print("HTTP/2: RSS per held call, 1000", h2Held, "KiB (lower is better)");
+    } else {
+        std::printf("HTTP/2 rows left out: no --h2 (scripts/bench.sh passes it when nghttpd is installed)\n");
+    }
     curl_global_cleanup();
     return 0;
 }

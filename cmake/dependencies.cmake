@@ -2,24 +2,24 @@
 find_package(Threads REQUIRED)
 find_package(Boost 1.81 REQUIRED COMPONENTS json)
 find_package(CURL REQUIRED)
+find_package(OpenSSL REQUIRED)  # the pinned roots' one certificate store, handed to libcurl's TLS
 find_package(ICU REQUIRED COMPONENTS uc i18n)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(PLIST REQUIRED IMPORTED_TARGET libplist-2.0)
 
-# The pinned roots live in the library itself: each DER file becomes a byte array in a generated
-# source, whose path goes to OUT_VAR.
+# The pinned roots live in the library itself: their PEM files, as they are, become the text of a
+# generated source, whose path goes to OUT_VAR. This is the one list of the roots.
 set(LUMENO_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
 function(lumeno_embed_roots OUT_VAR)
   set(certificates AmazonRootCA1 AmazonRootCA2 AmazonRootCA3 AmazonRootCA4 SFSRootCAG2)
   set(source ${CMAKE_CURRENT_BINARY_DIR}/generated/embedded_resources.cpp)
+  list(TRANSFORM certificates PREPEND ${LUMENO_ROOT}/resources/certificates/ OUTPUT_VARIABLE files)
+  list(TRANSFORM files APPEND .pem)
   add_custom_command(
     OUTPUT ${source}
     COMMAND ${CMAKE_COMMAND} -DOUT=${source} -DDIR=${LUMENO_ROOT}/resources/certificates
             "-DNAMES=${certificates}" -P ${LUMENO_ROOT}/cmake/embed_resources.cmake
-    DEPENDS ${LUMENO_ROOT}/cmake/embed_resources.cmake
+    DEPENDS ${LUMENO_ROOT}/cmake/embed_resources.cmake ${files}
     VERBATIM)
-  foreach(name IN LISTS certificates)
-    set_property(SOURCE ${source} APPEND PROPERTY OBJECT_DEPENDS ${LUMENO_ROOT}/resources/certificates/${name}.cer)
-  endforeach()
   set(${OUT_VAR} ${source} PARENT_SCOPE)
 endfunction()

@@ -1,12 +1,20 @@
-# Writes OUT: one byte array per resource NAME.cer in DIR, and a look-up table by name and extension.
-set(body "// Generated at build time from resources/certificates.\n#include <span>\n#include <string_view>\n\nnamespace lumeno::detail {\nnamespace {\n")
-set(table "")
+# Writes OUT: the PEM files NAMES (each DIR/NAME.pem) one after the other, as the text of
+# embeddedRootsPem().
+set(bytes "")
 foreach(name IN LISTS NAMES)
-  file(READ ${DIR}/${name}.cer hex HEX)
-  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
-  string(APPEND body "const unsigned char k${name}[] = {${bytes}};\n")
-  string(APPEND table "    {\"${name}\", \"cer\", {k${name}, sizeof k${name}}},\n")
+  file(READ ${DIR}/${name}.pem hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," hex "${hex}")
+  string(APPEND bytes "${hex}")
 endforeach()
-string(APPEND body "struct Entry { std::string_view name, extension; std::span<const unsigned char> bytes; };\nconst Entry kEntries[] = {\n${table}};\n}  // namespace\n\n")
-string(APPEND body "std::span<const unsigned char> embeddedResource(std::string_view name, std::string_view extension) {\n    for (const auto& e : kEntries)\n        if (e.name == name && e.extension == extension) return e.bytes;\n    return {};\n}\n\n}  // namespace lumeno::detail\n")
-file(WRITE ${OUT} "${body}")
+file(WRITE ${OUT} "// Generated at build time from resources/certificates.
+#include \"core/resources.hpp\"
+
+namespace lumeno::detail {
+
+std::string_view embeddedRootsPem() {
+    static constexpr char pem[] = {${bytes}};
+    return {pem, sizeof pem};
+}
+
+}  // namespace lumeno::detail
+")

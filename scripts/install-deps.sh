@@ -8,7 +8,7 @@ packages=(
   libboost-json1.81-dev libcurl4-openssl-dev libplist-dev libplist++-dev libicu-dev libssl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev
   zlib1g-dev libbrotli-dev libsecret-1-dev
-  dbus-daemon gnome-keyring libglib2.0-bin
+  dbus-daemon gnome-keyring libglib2.0-bin nghttp2-server
   clang-16 libclang-rt-16-dev llvm-16
 )
 

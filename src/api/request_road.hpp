@@ -9,8 +9,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "api/library_provider.hpp"
 #include "api/response_decoding.hpp"
-#include "core/http/provider.hpp"
 #include "lumeno/api/lumeno_request.hpp"
 
 namespace lumeno::detail {

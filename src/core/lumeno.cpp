@@ -3,6 +3,7 @@
 #include <plist/plist.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -10,8 +11,7 @@
 #include <stdexcept>
 
 #include "core/fatal.hpp"
-#include "core/http/provider.hpp"
-#include "core/http/session.hpp"
+#include "core/shutdown.hpp"
 #include "lumeno/core/main_queue.hpp"
 
 namespace lumeno {
@@ -102,7 +102,7 @@ Lumeno& Lumeno::shared() {
 }
 
 void Lumeno::initialize(std::string_view file) {
-    const std::filesystem::path path = mainBundlePath() / (std::string(file) + ".plist");
+    const std::filesystem::path path = std::filesystem::path(mainBundlePath()) / (std::string(file) + ".plist");
     std::error_code ec;
     std::ifstream in;
     if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
@@ -149,19 +149,19 @@ void Lumeno::updateAttributes(std::string apiKey, std::optional<std::string> reC
     });
 }
 
-void Lumeno::setMainBundlePath(std::filesystem::path path) {
+void Lumeno::setMainBundlePath(std::string path) {
     std::lock_guard lock(mutex_);
     mainBundlePath_ = std::move(path);
 }
 
-std::filesystem::path Lumeno::mainBundlePath() const {
+std::string Lumeno::mainBundlePath() const {
     {
         std::lock_guard lock(mutex_);
         if (!mainBundlePath_.empty()) return mainBundlePath_;
     }
     std::error_code ec;
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::current_path(ec) : executable.parent_path();
+    return ec ? std::filesystem::current_path(ec).string() : executable.parent_path().string();
 }
 
 void Lumeno::tokenDidRefresh(std::function<void(const std::string& token)> callback) {
@@ -195,8 +195,7 @@ std::function<void()> Lumeno::tokenRefreshCallback() const {
 }
 
 void Lumeno::shutdown() {
-    detail::shutdownTransport();
-    detail::dropHeldRequests();
+    detail::runShutdown();
     MainQueue::shared().setExecutor(nullptr);
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <filesystem>
 #include <future>
 #include <random>
 #include <thread>
@@ -191,7 +192,30 @@ bool shutDownWithACallInFlight(test::FakeServer& server) {
            late->error().isCancellation() && !refused->isCancelled();
 }
 
+/// The threads of the process.
+std::size_t threadCount() {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                                  std::filesystem::directory_iterator{}));
+}
+
+/// Shuts the library down before its first call, then makes one: true when no thread started
+/// (neither to stop the network session nor for the refused call) and the call failed as
+/// cancelled.
+bool shutDownBeforeTheFirstCall() {
+    const std::size_t threads = threadCount();
+    Lumeno::shutdown();
+    std::optional<Result<MemberStatus>> late;
+    HostBoundary::status([&](Result<MemberStatus> r) { late = std::move(r); });
+    MainQueue::shared().runPending();
+    return threadCount() == threads && late && !*late && late->error().isCancellation();
+}
+
 using HostBoundaryDeathTest = HostBoundary;
+
+TEST_F(HostBoundaryDeathTest, ShutdownBeforeTheFirstCallRefusesCallsAndStartsNoThread) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(shutDownBeforeTheFirstCall() ? 0 : 1), testing::ExitedWithCode(0), "");
+}
 
 TEST_F(HostBoundaryDeathTest, ShutdownDropsTheCallsInFlightAndRefusesNewOnes) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");

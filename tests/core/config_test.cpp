@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
 #include <plist/plist.h>
 
 #include <filesystem>
@@ -103,10 +105,18 @@ TEST(LumenoDeathTest, InitializeReadsTheBundlesPlistOrStops) {
     std::filesystem::remove_all(bundle);
 }
 
-TEST(EmbeddedResources, ThePinnedRootsAreThere) {
-    for (auto name : {"AmazonRootCA1", "AmazonRootCA2", "AmazonRootCA3", "AmazonRootCA4", "SFSRootCAG2"}) {
-        const auto bytes = lumeno::detail::embeddedResource(name, "cer");
-        EXPECT_TRUE(bytes.size() > 400 && bytes[0] == 0x30) << name;  // a DER SEQUENCE
+TEST(EmbeddedResources, ThePinnedRootsAreWholePemCertificates) {
+    const std::string_view pem = lumeno::detail::embeddedRootsPem();
+    std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())), BIO_free);
+    std::size_t read = 0;
+    while (X509* cert = PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr)) {
+        X509_free(cert);
+        ++read;
     }
-    EXPECT_TRUE(lumeno::detail::embeddedResource("Nope", "cer").empty());
+    std::size_t marked = 0;
+    for (auto at = pem.find("-----BEGIN CERTIFICATE-----"); at != std::string_view::npos;
+         at = pem.find("-----BEGIN CERTIFICATE-----", at + 1))
+        ++marked;
+    EXPECT_GT(read, 0u);
+    EXPECT_EQ(read, marked) << "a root that OpenSSL cannot read";
 }

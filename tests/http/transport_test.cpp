@@ -7,7 +7,9 @@
 #include "core/http/session.hpp"
 #include "lumeno/core/credentials_manager.hpp"
 #include "lumeno/core/lumeno.hpp"
+#include "lumeno/core/main_queue.hpp"
 #include "lumeno/core/network_log.hpp"
+#include "support/nghttpd.hpp"
 #include "support/transport.hpp"
 #include "support/wait.hpp"
 
@@ -97,10 +99,57 @@ TEST_F(Transport, LogsOnlyWhenAskedAndWithoutSecrets) {
     for (const auto& entry : entries) EXPECT_EQ(entry.find("s3cret"), std::string::npos) << entry;
 }
 
-TEST_F(Transport, TenSequentialRequestsShareOneConnection) {
-    for (int i = 0; i < 10; ++i) ASSERT_TRUE(test::sendAndWait(service::GetCountries{"t"})->result.value());
-    EXPECT_EQ(server.requestCount(), 10u);
+TEST_F(Transport, TwoHundredSequentialRequestsShareOneConnection) {
+    for (int i = 0; i < 200; ++i) ASSERT_TRUE(test::sendAndWait(service::GetCountries{"t"})->result.value());
+    EXPECT_EQ(server.requestCount(), 200u);
     EXPECT_EQ(server.connectionCount(), 1u);
+}
+
+TEST_F(Transport, ACallAwaitedOnTheMainQueueIsDrivenByTheWaitingThread) {
+    server.on("GET", "/v1/countries/", Reply(200, "[]"));
+    int drivenHere = 0;
+    for (int i = 0; i < 20; ++i) {
+        auto driver = std::make_shared<std::optional<std::thread::id>>();
+        HttpRequest request{.method = HttpMethod::get, .url = server.url("/v1/countries/"), .headers = {}, .body = {}};
+        startTransfer(std::move(request), Lumeno::shared().settings()->baseURL, [driver](Result<Response> result) {
+            EXPECT_TRUE(result.has_value());
+            MainQueue::shared().post([driver, thread = std::this_thread::get_id()] { *driver = thread; });
+        });
+        ASSERT_TRUE(test::waitFor([&] { return driver->has_value(); }));
+        drivenHere += **driver == std::this_thread::get_id();
+    }
+    // The I/O thread may take a reply that comes while it has not yet stepped aside; most of
+    // them are this thread's, none without the waiting thread driving.
+    EXPECT_GE(drivenHere, 10);
+}
+
+TEST_F(Transport, ABurstOverHttp2SharesOneConnection) {
+    auto nghttpd = test::Nghttpd::start("/v1/countries/", R"([{"code":"US"}])");
+    if (!nghttpd) GTEST_SKIP() << "nghttpd (package nghttp2-server) is not installed";
+    Lumeno::shared().updateSettings([&](LumenoSettings& settings) { settings.tenant = nghttpd->url("/v1"); });
+    const std::size_t before = nghttpd->connectionCount();
+    std::vector<std::shared_ptr<test::Delivery>> burst;
+    for (int i = 0; i < 100; ++i) burst.push_back(test::send(service::GetCountries{"t"}));
+    ASSERT_TRUE(test::waitFor([&] { return std::ranges::all_of(burst, [](const auto& d) { return d->done(); }); }));
+    for (const auto& delivery : burst) {
+        ASSERT_TRUE(delivery->result.value()) << delivery->failure();
+        EXPECT_EQ((*delivery->result)->statusCode, 200);
+    }
+    EXPECT_EQ(nghttpd->connectionCount() - before, 1u);
+}
+
+TEST_F(Transport, OverTlsAndHttp1EveryCallInFlightHasAConnectionOfItsOwn) {
+    // The fake server speaks HTTP/1.1 only: once a reply shows it, no cap on connections per
+    // host holds calls back inside libcurl.
+    FakeServer tls(FakeServer::Scheme::https);
+    test::useServer(tls);
+    tls.on("GET", "/v1/countries/", Reply(200, "[]").after(300ms));
+    ASSERT_TRUE(test::sendAndWait(service::GetCountries{"t"})->result.value());
+    std::vector<std::shared_ptr<test::Delivery>> calls;
+    for (int i = 0; i < 12; ++i) calls.push_back(test::send(service::GetCountries{"t"}));
+    ASSERT_TRUE(test::waitFor([&] { return std::ranges::all_of(calls, [](const auto& d) { return d->done(); }); }));
+    for (const auto& call : calls) EXPECT_TRUE(call->result.value()) << call->failure();
+    EXPECT_EQ(tls.connectionCount(), 12u);
 }
 
 TEST_F(Transport, GoesOnlyToThePinnedHostOrToLoopback) {

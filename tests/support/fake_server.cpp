@@ -48,9 +48,14 @@ Cert makeCert(EVP_PKEY* key, const char* commonName, X509* issuer = nullptr, EVP
     return cert;
 }
 
-std::string pem(X509* cert) {
+/// The PEM text of a certificate or a private key.
+template <class T>
+std::string pem(T* item) {
     std::unique_ptr<BIO, Deleter<BIO, BIO_free_all>> bio(BIO_new(BIO_s_mem()));
-    PEM_write_bio_X509(bio.get(), cert);
+    if constexpr (std::is_same_v<T, X509>)
+        PEM_write_bio_X509(bio.get(), item);
+    else
+        PEM_write_bio_PrivateKey(bio.get(), item, nullptr, nullptr, 0, nullptr, nullptr);
     char* data = nullptr;
     const long size = BIO_get_mem_data(bio.get(), &data);
     return {data, static_cast<std::size_t>(size)};
@@ -60,7 +65,7 @@ struct Pki {
     Key rootKey{EVP_EC_gen("P-256")}, serverKey{EVP_EC_gen("P-256")};
     Cert root = makeCert(rootKey.get(), "Lumeno Test Root");
     Cert server = makeCert(serverKey.get(), "127.0.0.1", root.get(), rootKey.get());
-    TestPki pems{pem(root.get())};
+    TestPki pems{pem(root.get()), pem(server.get()), pem(serverKey.get())};
 
     static const Pki& shared() {
         static const Pki pki;

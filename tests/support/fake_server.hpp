@@ -27,6 +27,8 @@ namespace lumeno::test {
 /// The test root, generated once per process: it signed the HTTPS server's certificate for 127.0.0.1.
 struct TestPki {
     std::string rootPem;
+    std::string serverPem;     ///< the server's certificate
+    std::string serverKeyPem;  ///< its private key
 
     static const TestPki& shared();
 };

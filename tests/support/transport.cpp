@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "api/library_provider.hpp"
 #include "core/http/session.hpp"
 #include "lumeno/core/lumeno.hpp"
 #include "lumeno/core/main_queue.hpp"

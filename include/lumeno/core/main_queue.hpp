@@ -1,15 +1,15 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
-#include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 namespace lumeno {
+
+class MainQueue;
+namespace detail {
+void setQueueWaiter(std::function<void(int, std::chrono::steady_clock::time_point)> waiter);
+}  // namespace detail
 
 /// The host's main queue. Every completion and every reply handler of the library runs here,
 /// in order, one at a time. The host either pumps the queue from its main thread
@@ -19,11 +19,13 @@ public:
     /// Move-only, like the completions it carries: an executor that keeps tasks in copyable
     /// wrappers holds each one through a `std::shared_ptr`.
     using Task = std::move_only_function<void()>;
+    /// Takes one task and runs it, now or later, on the host's loop.
     using Executor = std::function<void(Task)>;
 
+    /// The queue every completion of the library goes to.
     static MainQueue& shared();
 
-    MainQueue() = default;
+    MainQueue();
     ~MainQueue();
     MainQueue(const MainQueue&) = delete;
     MainQueue& operator=(const MainQueue&) = delete;
@@ -38,8 +40,10 @@ public:
     std::size_t runPending();
 
     /// Runs tasks as they arrive until `done()` holds or `timeout` passes; returns `done()`.
-    /// While an executor is set it runs nothing and only waits for `done()`, which it checks
-    /// after each task the executor takes.
+    /// While it waits for a task, the calling thread drives the library's transfers itself, so
+    /// that a call awaited here needs no hand-off between threads. While an executor is set it
+    /// runs nothing and only waits for `done()`, which it checks after each task the executor
+    /// takes.
     bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
     /// From now on tasks go to `executor` instead of the queue (nullptr restores the queue).
@@ -52,16 +56,9 @@ public:
     void setExecutor(Executor executor);
 
 private:
-    void handOver();
-
-    std::mutex mutex_;
-    std::condition_variable changed_;  ///< a task queued or handed over, the executor changed
-    std::deque<Task> tasks_;
-    std::shared_ptr<const Executor> executor_;
-    bool handingOver_ = false;   ///< the hand-over thread is inside the executor
-    std::uint64_t handOvers_ = 0;  ///< hand-overs finished so far
-    bool stopping_ = false;
-    std::thread handOverThread_;  ///< started with the first executor
+    friend void detail::setQueueWaiter(std::function<void(int, std::chrono::steady_clock::time_point)>);
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 }  // namespace lumeno

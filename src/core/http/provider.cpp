@@ -5,6 +5,7 @@
 
 #include "core/http/network_logger.hpp"
 #include "core/http/session.hpp"
+#include "core/shutdown.hpp"
 #include "lumeno/core/main_queue.hpp"
 
 namespace lumeno::detail {
@@ -51,7 +52,7 @@ public:
     }
 
     void cancel() override {
-        if (transportShutDown()) return;  // the shutdown dropped this call: its completion never runs
+        if (hasShutDown()) return;  // the shutdown dropped this call: its completion never runs
         std::optional<TransferId> transfer;
         {
             std::lock_guard lock(mutex_);
@@ -107,7 +108,5 @@ std::shared_ptr<Cancellable> Provider::refuse(LumenoError error, ProviderComplet
     call->finish(fail(std::move(error)));
     return call;
 }
-
-Provider makeProvider() { return Provider(refreshCompletion); }
 
 }  // namespace lumeno::detail

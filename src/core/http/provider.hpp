@@ -42,13 +42,4 @@ private:
     RequestHook hook_;
 };
 
-/// A new provider over the shared session, with the library's request hook.
-Provider makeProvider();
-
-/// The library's request hook: renews an expired password session before the request leaves.
-void refreshCompletion(HttpRequest request, const LumenoSettings& settings, Proceed proceed);
-
-/// Drops the requests the hook holds while a renewal runs; their completions never run.
-void dropHeldRequests();
-
 }  // namespace lumeno::detail

@@ -1,21 +1,30 @@
-#include "core/http/session.hpp"
+// The session's I/O loop: two libcurl multi handles (plain HTTP, TLS) driven through their socket
+// interface, their sockets and timers (timerfds) in one epoll set. Whoever holds the session's
+// lock drives: a caller starting a transfer (it sends at once on its own thread), a thread
+// pumping the main queue while it waits, or the I/O thread when nobody else does (see
+// session.hpp for the threads and their order).
 
-#include <arpa/inet.h>
-#include <curl/curl.h>
-#include <sys/socket.h>
+#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
-#include "core/fatal.hpp"
-#include "core/http/origin.hpp"
-#include "core/resources.hpp"
+#include "core/http/transfer.hpp"
+#include "core/queue_waiter.hpp"
+#include "core/shutdown.hpp"
 #include "lumeno/core/main_queue.hpp"
 
 namespace lumeno::detail {
@@ -23,44 +32,11 @@ namespace {
 
 using Failure = LumenoError::TransportFailure;
 
-constexpr int maxRedirects = 5;
-constexpr std::array pinnedRootNames = {"AmazonRootCA1", "AmazonRootCA2", "AmazonRootCA3", "AmazonRootCA4",
-                                        "SFSRootCAG2"};
-
-// ---- pinned roots -------------------------------------------------------------------------
-
-std::string base64(std::span<const unsigned char> bytes) {
-    static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
-        unsigned group = bytes[i] << 16;
-        if (n > 1) group |= bytes[i + 1] << 8;
-        if (n > 2) group |= bytes[i + 2];
-        for (std::size_t k = 0; k < 4; ++k) out += k <= n ? alphabet[(group >> (18 - 6 * k)) & 63] : '=';
-    }
-    return out;
-}
-
-/// The embedded DER roots as one PEM text, the form libcurl takes from memory.
-std::string embeddedRootsPem() {
-    std::string pem;
-    for (const char* name : pinnedRootNames) {
-        const std::string body = base64(embeddedResource(name, "cer"));
-        pem += "-----BEGIN CERTIFICATE-----\n";
-        for (std::size_t i = 0; i < body.size(); i += 64) pem.append(body, i, 64).push_back('\n');
-        pem += "-----END CERTIFICATE-----\n";
-    }
-    return pem;
-}
-
+/// What transfers started from now on take; tests change it.
 struct Settings {
     std::mutex mutex;
     TransportTimeouts timeouts;
-    std::shared_ptr<const std::string> roots;  ///< null until first needed: the embedded roots
     std::atomic<bool> guardConnections{false};
-    std::atomic<std::size_t> refusedConnections{0};
 
     static Settings& shared() {
         static Settings settings;
@@ -68,261 +44,38 @@ struct Settings {
     }
 };
 
-// ---- destinations -------------------------------------------------------------------------
-
-bool isLoopback(const std::string& host) {
-    if (HttpHeaders::sameName(host, "localhost")) return true;
-    in_addr v4{};
-    if (inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
-    in6_addr v6{};
-    return host.size() > 2 && host.front() == '[' && host.back() == ']' &&
-           inet_pton(AF_INET6, host.substr(1, host.size() - 2).c_str(), &v6) == 1 &&
-           IN6_IS_ADDR_LOOPBACK(&v6);
-}
-
-/// Why the session will not send to `url`, or nullopt when it may.
-std::optional<std::string> refusal(const std::string& url, const std::string& pinnedHost) {
-    const auto destination = originOf(url);
-    if (!destination) return "Not a valid URL, or one with user-info: " + url;
-    if (destination->scheme == "https") {
-        if (destination->host == pinnedHost) return std::nullopt;
-        return "TLS to " + destination->host + " refused: only " + pinnedHost + " is trusted";
-    }
-    if (destination->scheme == "http") {
-        if (isLoopback(destination->host)) return std::nullopt;
-        return "Plain HTTP to " + destination->host + " refused: only loopback addresses may be reached without TLS";
-    }
-    return "Unsupported URL scheme: " + destination->scheme;
-}
-
-/// Why the headers cannot go out as they are: a field that would split or corrupt the request.
-std::optional<std::string> malformedHeader(const HttpHeaders& headers) {
-    using namespace std::string_view_literals;
-    for (const auto& [name, value] : headers.fields())
-        if (name.empty() || name.find_first_of(":\r\n\0 \t"sv) != std::string::npos ||
-            value.find_first_of("\r\n\0"sv) != std::string::npos)
-            return "Header field refused: a name or value holds a character that a header cannot carry";
-    return std::nullopt;
-}
-
-/// Why the session will not follow a redirect from `from` to `to`: it goes where no request
-/// may go, or leaves the origin (scheme, host and port) of the request it answers, which is
-/// the gateway's: the member's token goes nowhere else.
-std::optional<std::string> redirectRefusal(const std::string& from, const std::string& to,
-                                           const std::string& pinnedHost) {
-    if (auto refused = refusal(to, pinnedHost)) return "Redirect refused. " + *refused;
-    if (sameOrigin(from, to)) return std::nullopt;
-    const auto destination = originOf(to);
-    return "Redirect to " + destination->scheme + "://" + destination->host + ":" + destination->port +
-           " refused: redirects stay on the origin of the request";
-}
-
-/// The host of the configured base URL; a base URL without one is a configuration fault.
-std::string pinnedHostOf(std::string_view baseURL) {
-    auto destination = originOf(std::string(baseURL));
-    if (!destination) fatal("Invalid base URL: no host");
-    return std::move(destination->host);
-}
-
-/// The connect guard of the tests: a socket only to 127.0.0.0/8 or ::1.
-curl_socket_t openLoopbackSocket(void*, curlsocktype, curl_sockaddr* address) {
-    bool loopback = false;
-    if (address->family == AF_INET)
-        loopback = (ntohl(reinterpret_cast<const sockaddr_in&>(address->addr).sin_addr.s_addr) >> 24) == 127;
-    else if (address->family == AF_INET6)
-        loopback = IN6_IS_ADDR_LOOPBACK(&reinterpret_cast<const sockaddr_in6&>(address->addr).sin6_addr);
-    if (!loopback) {
-        ++Settings::shared().refusedConnections;
-        return CURL_SOCKET_BAD;
-    }
-    return ::socket(address->family, address->socktype, address->protocol);
-}
-
-// ---- transfers ----------------------------------------------------------------------------
-
-/// Why a callback stopped its transfer.
-struct Abort {
-    Failure failure;
-    std::string message;
+/// One multi handle of the session and libcurl's timer for it. Plain HTTP transfers (HTTP/1.1,
+/// loopback only) and TLS transfers (HTTP/2 where the server speaks it) go through lanes of
+/// their own, because they want different connection rules: over HTTP/2 a burst waits for a
+/// connection it can multiplex on and at most `tlsConnectionsPerHost` connections open to the
+/// host; over HTTP/1.1 either would only queue calls inside libcurl, where the wait counts
+/// against their timeout.
+struct Lane {
+    CURLM* multi = nullptr;
+    int timerFd = -1;
+    int epollFd = -1;            ///< the session's
+    int index = 0;               ///< in the session's lanes; tags the lane's sockets in epoll
+    bool timedOut = false;       ///< libcurl asked to be called again at once
+    bool capped = false;         ///< the per-host connection cap is on
+    std::size_t keptConnections = 0;
 };
 
-struct Transfer {
-    TransferId id = 0;
-    HttpRequest request;
-    std::string pinnedHost;
-    TransferDone done;
-    std::shared_ptr<const std::string> roots;
-    TransportTimeouts timeouts;
-    bool guardConnections = false;
+constexpr long tlsConnectionsPerHost = 10;
 
-    CURL* easy = nullptr;
-    curl_slist* headerList = nullptr;
-    Response response;
-    bool headersEnded = false;  ///< the current reply's header block reached its empty line
-    std::optional<Abort> abort;
-    int redirects = 0;
-    char error[CURL_ERROR_SIZE] = {};
+/// The easy handles kept for later transfers; those of a larger burst are let go.
+constexpr std::size_t pooledHandles = 64;
 
-    Transfer() = default;
-    Transfer(const Transfer&) = delete;
-    Transfer& operator=(const Transfer&) = delete;
-    ~Transfer() {
-        curl_slist_free_all(headerList);
-        if (easy) curl_easy_cleanup(easy);
-    }
-};
+/// What an epoll event is about: a socket of lane 0 or 1, a lane's timer, the wake-up of the
+/// I/O thread, or a task posted to the main queue.
+enum class Source : std::uint32_t { plainSocket, tlsSocket, plainTimer, tlsTimer, wake, queue };
 
-/// Runs a libcurl callback's work. Nothing may be thrown through libcurl's C frames: an
-/// exception aborts the transfer instead (a returned size other than `size` does that).
-template <class Work>
-std::size_t guarded(Transfer& transfer, std::size_t size, Work work) noexcept {
-    try {
-        work();
-        return size;
-    } catch (const std::exception& error) {
-        transfer.abort = Abort{Failure::other, std::string("The reply could not be read: ") + error.what()};
-    } catch (...) {
-        transfer.abort = Abort{Failure::other, "The reply could not be read"};
-    }
-    return 0;
+/// How long the I/O thread stays out of the way after a thread pumping the main queue stopped
+/// driving.
+constexpr std::chrono::milliseconds pumpGrace{5};
+
+std::uint64_t tag(Source source, int fd) {
+    return (std::uint64_t{static_cast<std::uint32_t>(source)} << 32) | static_cast<std::uint32_t>(fd);
 }
-
-Abort replyTooLarge() { return {Failure::replyTooLarge, "The reply body is larger than 64 MiB"}; }
-
-std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) noexcept {
-    auto& transfer = *static_cast<Transfer*>(user);
-    const std::size_t length = size * count;
-    std::string& body = transfer.response.data;
-    if (length > maxReplyBody - body.size()) {
-        transfer.abort = replyTooLarge();
-        return 0;
-    }
-    return guarded(transfer, length, [&] { body.append(data, length); });
-}
-
-/// At the end of a reply's headers: a declared length over the cap fails the transfer before
-/// any of the body is taken; one within it sizes the body buffer once. The body itself is
-/// still held to the cap as it arrives, whatever the header said.
-void admitBody(Transfer& transfer) {
-    curl_off_t length = -1;
-    curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-    if (length > static_cast<curl_off_t>(maxReplyBody)) transfer.abort = replyTooLarge();
-    else if (length > 0) transfer.response.data.reserve(static_cast<std::size_t>(length));
-}
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) noexcept {
-    auto& transfer = *static_cast<Transfer*>(user);
-    const std::string_view line(data, size * count);
-    const std::size_t taken = guarded(transfer, line.size(), [&] {
-        auto& headers = transfer.response.headers;
-        if (line.starts_with("HTTP/")) {
-            headers = {};  // a new reply begins (after an interim 1xx one)
-            transfer.headersEnded = false;
-        } else if (trimmed(line).empty()) {
-            transfer.headersEnded = true;
-            admitBody(transfer);
-        } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
-            headers.add(std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
-        }
-    });
-    return transfer.abort ? 0 : taken;
-}
-
-Failure failureOf(CURLcode code) {
-    switch (code) {
-        case CURLE_OPERATION_TIMEDOUT: return Failure::timedOut;
-        case CURLE_COULDNT_CONNECT:
-        case CURLE_COULDNT_RESOLVE_HOST: return Failure::couldNotConnect;
-        case CURLE_SSL_CONNECT_ERROR:
-        case CURLE_PEER_FAILED_VERIFICATION:
-        case CURLE_SSL_CERTPROBLEM:
-        case CURLE_SSL_CIPHER:
-        case CURLE_SSL_CACERT_BADFILE:
-        case CURLE_SSL_ISSUER_ERROR:
-        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-        case CURLE_SSL_INVALIDCERTSTATUS: return Failure::tls;
-        default: return Failure::other;
-    }
-}
-
-/// Sets up the transfer's easy handle for its current request.
-void configure(Transfer& t) {
-    CURL* easy = t.easy;
-    const HttpRequest& request = t.request;
-    t.response = Response{};
-    t.response.url = request.url;
-    t.headersEnded = false;
-    t.error[0] = '\0';
-
-    curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(easy, CURLOPT_PRIVATE, &t);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, t.error);
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_PROXY, "");  // straight to the server, whatever the environment says
-    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
-    curl_easy_setopt(easy, CURLOPT_TCP_NODELAY, 1L);
-    curl_easy_setopt(easy, CURLOPT_TCP_KEEPALIVE, 1L);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.timeouts.connect.count()));
-    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(t.timeouts.total.count()));
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);  // followed here, under the same rules
-    if (t.guardConnections) curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, openLoopbackSocket);
-
-    curl_blob roots{.data = const_cast<char*>(t.roots->data()), .len = t.roots->size(), .flags = CURL_BLOB_NOCOPY};
-    curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &roots);
-    curl_easy_setopt(easy, CURLOPT_CAPATH, static_cast<const char*>(nullptr));
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &t);
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &t);
-
-    const bool sendsBody = !request.body.empty() || request.method == HttpMethod::post ||
-                           request.method == HttpMethod::put || request.method == HttpMethod::patch;
-    if (request.method != HttpMethod::get && request.method != HttpMethod::post)
-        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, methodName(request.method).data());
-    if (sendsBody) {
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, request.body.data());
-    }
-
-    curl_slist_free_all(t.headerList);
-    t.headerList = nullptr;
-    const auto append = [&](const std::string& line) { t.headerList = curl_slist_append(t.headerList, line.c_str()); };
-    for (const auto& [name, value] : request.headers.fields())
-        append(value.empty() ? name + ";" : name + ": " + value);
-    append("Expect:");  // no 100-continue round trip
-    if (sendsBody && !request.headers.contains("Content-Type")) append("Content-Type:");
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t.headerList);
-}
-
-/// The request to send after a redirect reply: 303, and 301/302 after a POST, turn into a GET.
-HttpRequest redirected(HttpRequest request, long status, std::string location) {
-    request.url = std::move(location);
-    if (status == 303 || ((status == 301 || status == 302) && request.method == HttpMethod::post)) {
-        request.method = HttpMethod::get;
-        request.body.clear();
-        request.headers.remove("Content-Type");
-    }
-    return request;
-}
-
-bool isRedirect(long status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-// ---- the session --------------------------------------------------------------------------
-
-/// Set for good by the session's shutdown; read without creating the session.
-constinit std::atomic<bool> transportStopped{false};
 
 class Session {
 public:
@@ -332,167 +85,339 @@ public:
     }
 
     TransferId start(std::unique_ptr<Transfer> transfer) {
-        transfer->id = nextId_++;
-        const TransferId id = transfer->id;
-        {
-            std::unique_lock lock(mutex_);
-            if (stopping_) {
-                lock.unlock();
-                transfer->done(fail(LumenoError::underlying("The library has shut down.", std::nullopt,
-                                                            Failure::cancelled)));
-                return id;
-            }
-            starting_.push_back(std::move(transfer));
+        const TransferId id = transfer->id = nextId_++;
+        std::unique_lock lock(mutex_);
+        if (stopping_) {
+            lock.unlock();
+            transfer->done(fail(LumenoError::underlying("The library has shut down.", std::nullopt, Failure::cancelled)));
+            return id;
         }
-        curl_multi_wakeup(multi_);
+        Lane* lane = begin(std::move(transfer));
+        if (lane) drive(*lane, CURL_SOCKET_TIMEOUT, 0);
         return id;
+    }
+
+    void cancel(TransferId id) {
+        std::lock_guard lock(mutex_);
+        if (const auto found = active_.find(id); found != active_.end()) {
+            Lane& lane = laneOf(*found->second);
+            curl_multi_remove_handle(lane.multi, found->second->easy);
+            release(std::move(found->second));
+            active_.erase(found);
+            finishDue();
+        }
     }
 
     /// Stops the I/O thread for good and drops every transfer without running its `done`.
     void shutdown() {
-        std::vector<std::unique_ptr<Transfer>> starting;
         {
             std::lock_guard lock(mutex_);
             if (stopping_) return;
-            stopping_ = transportStopped = true;
-            starting.swap(starting_);
-            cancelling_.clear();
+            stopping_ = true;
+            wake();  // and never read again: every waiter returns
         }
-        curl_multi_wakeup(multi_);
-        thread_.join();
-        for (auto& [id, transfer] : active_) curl_multi_remove_handle(multi_, transfer->easy);
+        parked_.notify_all();
+        if (thread_.joinable()) thread_.join();
+        setQueueWaiter(nullptr);
+        std::lock_guard lock(mutex_);
+        for (auto& [id, transfer] : active_) {
+            curl_multi_remove_handle(laneOf(*transfer).multi, transfer->easy);
+            release(std::move(transfer));
+        }
         active_.clear();
-    }
-
-    void cancel(TransferId id) {
-        {
-            std::lock_guard lock(mutex_);
-            if (stopping_) return;
-            cancelling_.push_back(id);
-        }
-        curl_multi_wakeup(multi_);
     }
 
 private:
     Session() {
         MainQueue::shared();  // exists before the session, so it outlives the I/O thread
         curl_global_init(CURL_GLOBAL_DEFAULT);
-        multi_ = curl_multi_init();
+        epollFd_ = epoll_create1(EPOLL_CLOEXEC);
+        wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+        watch(wakeFd_, tag(Source::wake, wakeFd_));
+        for (int index = 0; index < 2; ++index) {
+            Lane& lane = lanes_[index];
+            lane.multi = curl_multi_init();
+            lane.timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+            lane.epollFd = epollFd_;
+            lane.index = index;
+            watch(lane.timerFd, tag(index == 0 ? Source::plainTimer : Source::tlsTimer, lane.timerFd));
+            curl_multi_setopt(lane.multi, CURLMOPT_SOCKETFUNCTION, onSocket);
+            curl_multi_setopt(lane.multi, CURLMOPT_SOCKETDATA, &lane);
+            curl_multi_setopt(lane.multi, CURLMOPT_TIMERFUNCTION, onTimer);
+            curl_multi_setopt(lane.multi, CURLMOPT_TIMERDATA, &lane);
+        }
+        capTlsConnections(true);
+        // Under the lock, so that a shutdown running meanwhile waits for the thread and the
+        // queue waiter to exist.
+        std::lock_guard lock(mutex_);
+        if (!onShutdown(ShutdownStep::transfers, [this] { shutdown(); })) {
+            stopping_ = true;  // the library shut down before its first transfer
+            return;
+        }
         thread_ = std::thread([this] { run(); });
+        setQueueWaiter([this](int posted, auto until) { pump(posted, until); });
     }
 
     ~Session() {
         shutdown();
-        curl_multi_cleanup(multi_);
+        for (CURL* easy : pool_) curl_easy_cleanup(easy);
+        for (Lane& lane : lanes_) {
+            curl_multi_cleanup(lane.multi);
+            close(lane.timerFd);
+        }
+        close(epollFd_);
+        close(wakeFd_);
         curl_global_cleanup();
     }
 
+    void watch(int fd, std::uint64_t tagged) const {
+        epoll_event event{.events = EPOLLIN, .data = {.u64 = tagged}};
+        epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &event);
+    }
+
+    Lane& laneOf(const Transfer& transfer) { return lanes_[transfer.url->isTls() ? 1 : 0]; }
+
+    /// libcurl asks to watch `socket` for `what` (or no longer).
+    static int onSocket(CURL*, curl_socket_t socket, int what, void* data, void*) {
+        const Lane& lane = *static_cast<Lane*>(data);
+        const int epoll = lane.epollFd;
+        if (what == CURL_POLL_REMOVE) {
+            epoll_ctl(epoll, EPOLL_CTL_DEL, socket, nullptr);
+            return 0;
+        }
+        epoll_event event{.events = 0,
+                          .data = {.u64 = tag(lane.index == 0 ? Source::plainSocket : Source::tlsSocket, socket)}};
+        if (what & CURL_POLL_IN) event.events |= EPOLLIN;
+        if (what & CURL_POLL_OUT) event.events |= EPOLLOUT;
+        if (epoll_ctl(epoll, EPOLL_CTL_MOD, socket, &event) != 0) epoll_ctl(epoll, EPOLL_CTL_ADD, socket, &event);
+        return 0;
+    }
+
+    /// libcurl wants to be called back after `milliseconds` (-1: never; 0: as soon as it can,
+    /// which the driver holding the lock does before it lets go).
+    static int onTimer(CURLM*, long milliseconds, void* data) {
+        Lane& lane = *static_cast<Lane*>(data);
+        if (milliseconds == 0) {
+            lane.timedOut = true;
+            return 0;
+        }
+        itimerspec when{};
+        if (milliseconds > 0) {
+            when.it_value.tv_sec = milliseconds / 1000;
+            when.it_value.tv_nsec = (milliseconds % 1000) * 1'000'000;
+        }
+        timerfd_settime(lane.timerFd, 0, &when, nullptr);
+        return 0;
+    }
+
+    /// The I/O thread: waits for a socket or a timer of libcurl's, then drives; stays out of the
+    /// way while a thread pumping the main queue drives, and a moment after, as it may pump
+    /// again at once.
     void run() {
-        while (takeCommands()) {
-            int running = 0;
-            curl_multi_perform(multi_, &running);
-            int left = 0;
-            while (CURLMsg* message = curl_multi_info_read(multi_, &left))
-                if (message->msg == CURLMSG_DONE) completed(message->easy_handle, message->data.result);
-            curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+        std::array<epoll_event, 64> events;
+        while (true) {
+            {
+                std::unique_lock lock(mutex_);
+                while (!stopping_ && (pumpers_ > 0 || std::chrono::steady_clock::now() - lastPumped_ < pumpGrace))
+                    parked_.wait_for(lock, pumpGrace);
+                if (stopping_) return;
+                ioWaiting_ = true;
+            }
+            const int ready = epoll_wait(epollFd_, events.data(), static_cast<int>(events.size()), -1);
+            std::lock_guard lock(mutex_);
+            ioWaiting_ = false;
+            if (stopping_) return;
+            handle(std::span(events.data(), static_cast<std::size_t>(std::max(ready, 0))));
         }
     }
 
-    /// Applies the queued starts and cancels; false once the session stops.
-    bool takeCommands() {
-        std::vector<std::unique_ptr<Transfer>> starting;
-        std::vector<TransferId> cancelling;
+    /// The queue waiter (core/queue_waiter.hpp): a thread pumping the main queue waits for the
+    /// transfers' sockets and timers and for the queue's `posted`, and drives what comes. With
+    /// several transfers in flight it leaves them to the I/O thread, which then drives beside
+    /// the completions this thread runs, and waits for `posted` alone.
+    void pump(int posted, std::chrono::steady_clock::time_point until) {
+        bool drives = false;
         {
             std::lock_guard lock(mutex_);
-            if (stopping_) return false;
-            starting.swap(starting_);
-            cancelling.swap(cancelling_);
-        }
-        const std::unordered_set<TransferId> cancelled(cancelling.begin(), cancelling.end());
-        for (auto& transfer : starting)
-            if (!cancelled.contains(transfer->id)) begin(std::move(transfer));
-        for (const TransferId id : cancelling)
-            if (const auto found = active_.find(id); found != active_.end()) {
-                curl_multi_remove_handle(multi_, found->second->easy);
-                active_.erase(found);
+            if (stopping_) return;
+            drives = active_.size() <= 1;
+            if (drives) {
+                ++pumpers_;
+                if (queueFd_ != posted) {
+                    queueFd_ = posted;
+                    watch(posted, tag(Source::queue, posted));
+                }
+                if (ioWaiting_) wake();  // the I/O thread leaves epoll_wait and stays out of the way
+            } else if (pumpers_ == 0) {
+                lastPumped_ = {};  // the I/O thread takes over at once
+                parked_.notify_all();
             }
-        return true;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        const int timeout = static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, 1'000'000));
+        if (!drives) {
+            pollfd queue{.fd = posted, .events = POLLIN, .revents = 0};
+            poll(&queue, 1, timeout);
+            return;
+        }
+        std::array<epoll_event, 64> events;
+        const int ready = epoll_wait(epollFd_, events.data(), static_cast<int>(events.size()), timeout);
+        std::lock_guard lock(mutex_);
+        --pumpers_;
+        lastPumped_ = std::chrono::steady_clock::now();
+        if (!stopping_) handle(std::span(events.data(), static_cast<std::size_t>(std::max(ready, 0))));
     }
 
-    void begin(std::unique_ptr<Transfer> transfer) {
-        if (auto refused = refusal(transfer->request.url, transfer->pinnedHost))
-            return transfer->done(fail(LumenoError::underlying(std::move(*refused), std::nullopt,
-                                                               Failure::destinationRefused)));
-        if (auto malformed = malformedHeader(transfer->request.headers))
-            return transfer->done(fail(LumenoError::underlying(std::move(*malformed))));
-        transfer->easy = curl_easy_init();
+    void wake() const {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
+    }
+
+    /// Drives what the events call for. Called with the lock held.
+    void handle(std::span<const epoll_event> events) {
+        for (const epoll_event& event : events) {
+            const auto source = static_cast<Source>(event.data.u64 >> 32);
+            const int fd = static_cast<int>(event.data.u64 & 0xffffffff);
+            switch (source) {
+                case Source::queue: break;  // the pumping thread looks at its queue
+                case Source::wake: {
+                    std::uint64_t count = 0;
+                    [[maybe_unused]] const auto got = read(fd, &count, sizeof count);
+                    break;
+                }
+                case Source::plainTimer:
+                case Source::tlsTimer: {
+                    std::uint64_t expirations = 0;
+                    if (read(fd, &expirations, sizeof expirations) > 0)
+                        drive(lanes_[source == Source::tlsTimer ? 1 : 0], CURL_SOCKET_TIMEOUT, 0);
+                    break;
+                }
+                case Source::plainSocket:
+                case Source::tlsSocket: {
+                    int what = 0;
+                    if (event.events & (EPOLLIN | EPOLLHUP)) what |= CURL_CSELECT_IN;
+                    if (event.events & EPOLLOUT) what |= CURL_CSELECT_OUT;
+                    if (event.events & EPOLLERR) what |= CURL_CSELECT_ERR;
+                    drive(lanes_[source == Source::tlsSocket ? 1 : 0], fd, what);
+                    break;
+                }
+            }
+        }
+    }
+
+    /// Lets libcurl act on `socket` (or on its timer), then ends the transfers it finished.
+    /// Called with the lock held.
+    void drive(Lane& lane, curl_socket_t socket, int what) {
+        int running = 0;
+        curl_multi_socket_action(lane.multi, socket, what, &running);
+        finishDue();
+    }
+
+    /// Acts at once where libcurl asked to, then ends the transfers it finished. Called with the
+    /// lock held.
+    void finishDue() {
+        const auto due = [this] { return lanes_[0].timedOut || lanes_[1].timedOut; };
+        do {
+            for (Lane& lane : lanes_) {
+                int running = 0;
+                while (lane.timedOut) {
+                    lane.timedOut = false;
+                    curl_multi_socket_action(lane.multi, CURL_SOCKET_TIMEOUT, 0, &running);
+                }
+                int left = 0;
+                while (CURLMsg* message = curl_multi_info_read(lane.multi, &left))
+                    if (message->msg == CURLMSG_DONE) completed(lane, message->easy_handle, message->data.result);
+            }
+        } while (due());  // a redirect followed asks to start at once
+    }
+
+    /// Adds a transfer to its lane, or fails it when it may not be sent; returns the lane.
+    /// Called with the lock held.
+    Lane* begin(std::unique_ptr<Transfer> transfer) {
+        if (auto refused = refusal(transfer->url, transfer->request.url, transfer->pinnedHost)) {
+            transfer->done(fail(LumenoError::underlying(std::move(*refused), std::nullopt, Failure::destinationRefused)));
+            return nullptr;
+        }
+        if (auto malformed = malformedHeader(transfer->request.headers)) {
+            transfer->done(fail(LumenoError::underlying(std::move(*malformed))));
+            return nullptr;
+        }
+        transfer->easy = pool_.empty() ? newEasyHandle() : pool_.back();
+        if (!pool_.empty()) pool_.pop_back();
+        return &add(std::move(transfer));
+    }
+
+    /// Sets up a transfer for its current request and adds it to its lane.
+    Lane& add(std::unique_ptr<Transfer> transfer) {
         configure(*transfer);
-        curl_multi_add_handle(multi_, transfer->easy);
+        Lane& lane = laneOf(*transfer);
+        curl_multi_add_handle(lane.multi, transfer->easy);
         const TransferId id = transfer->id;
         active_.emplace(id, std::move(transfer));
-        keepConnectionsFor(active_.size());
+        keepConnectionsFor(lane);
+        return lane;
     }
 
-    /// Lets the multi keep as many idle connections as calls have been in flight at once, so a
+    /// Gives the transfer's easy handle back to the pool, or lets it go when the pool is full;
+    /// its connections stay with the multi either way.
+    void release(std::unique_ptr<Transfer> transfer) {
+        if (pool_.size() == pooledHandles) return curl_easy_cleanup(transfer->easy);
+        // Nothing of the transfer's stays referred to: its headers and URL go with it.
+        curl_easy_setopt(transfer->easy, CURLOPT_HTTPHEADER, nullptr);
+        curl_easy_setopt(transfer->easy, CURLOPT_CURLU, nullptr);
+        pool_.push_back(transfer->easy);
+    }
+
+    /// Lets a lane keep as many idle connections as calls have been in flight at once, so a
     /// finished transfer's connection waits for the next call instead of being closed.
-    void keepConnectionsFor(std::size_t inFlight) {
-        if (inFlight <= keptConnections_) return;
-        keptConnections_ = inFlight;
-        curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, static_cast<long>(inFlight));
+    void keepConnectionsFor(Lane& lane) {
+        const std::size_t inFlight = active_.size();
+        if (inFlight <= lane.keptConnections) return;
+        lane.keptConnections = inFlight;
+        curl_multi_setopt(lane.multi, CURLMOPT_MAXCONNECTS, static_cast<long>(inFlight));
     }
 
-    void completed(CURL* easy, CURLcode code) {
+    /// The cap on TLS connections per host holds while the server speaks HTTP/2; once a reply
+    /// comes over HTTP/1.x, where a connection carries one call at a time, it goes.
+    void capTlsConnections(bool on) {
+        lanes_[1].capped = on;
+        curl_multi_setopt(lanes_[1].multi, CURLMOPT_MAX_HOST_CONNECTIONS, on ? tlsConnectionsPerHost : 0L);
+    }
+
+    void completed(Lane& lane, CURL* easy, CURLcode code) {
         Transfer* transfer = nullptr;
         curl_easy_getinfo(easy, CURLINFO_PRIVATE, &transfer);
-        curl_multi_remove_handle(multi_, easy);
+        curl_multi_remove_handle(lane.multi, easy);
+        if (long version = 0; lane.capped && code == CURLE_OK &&
+                              curl_easy_getinfo(easy, CURLINFO_HTTP_VERSION, &version) == CURLE_OK &&
+                              version != CURL_HTTP_VERSION_2_0 && version != 0)
+            capTlsConnections(false);
         const auto found = active_.find(transfer->id);
         auto owned = std::move(found->second);
         active_.erase(found);
-
-        long status = 0;
-        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-        Response& response = owned->response;
-        response.statusCode = static_cast<int>(status);
-        const auto failed = [&](std::string message, Failure failure) {
-            std::optional<Response> reply;
-            if (status != 0 && owned->headersEnded) reply = std::move(response);
-            owned->done(fail(LumenoError::underlying(std::move(message), std::move(reply), failure)));
-        };
-        if (owned->abort) return failed(std::move(owned->abort->message), owned->abort->failure);
-        if (code != CURLE_OK) {
-            std::string message = curl_easy_strerror(code);
-            if (owned->error[0] != '\0') message += std::string(": ") + owned->error;
-            return failed(std::move(message), failureOf(code));
+        auto result = outcome(*owned, code);
+        if (!result) {  // a redirect the session follows, on the same easy handle
+            add(std::move(owned));
+            return;
         }
-        // libcurl takes a connection closed inside the header block for a whole reply.
-        if (!owned->headersEnded) return failed("The connection closed before the reply's headers ended", Failure::other);
-
-        char* location = nullptr;
-        curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &location);
-        if (!isRedirect(status) || location == nullptr) return owned->done(std::move(response));
-        if (owned->redirects == maxRedirects)
-            return failed("Too many redirects: more than " + std::to_string(maxRedirects), Failure::tooManyRedirects);
-        if (auto refused = redirectRefusal(owned->request.url, location, owned->pinnedHost))
-            return failed(std::move(*refused), Failure::destinationRefused);
-        ++owned->redirects;
-        owned->request = redirected(std::move(owned->request), status, location);
-        curl_easy_reset(easy);
-        configure(*owned);
-        curl_multi_add_handle(multi_, easy);
-        active_.emplace(owned->id, std::move(owned));
+        owned->done(std::move(*result));
+        release(std::move(owned));
     }
 
-    CURLM* multi_ = nullptr;
+    std::array<Lane, 2> lanes_;  ///< plain HTTP, TLS
+    int epollFd_ = -1, wakeFd_ = -1;
     std::thread thread_;
     std::atomic<TransferId> nextId_{1};
 
-    std::mutex mutex_;
+    std::mutex mutex_;  ///< held by whoever drives a lane, and for everything below
     bool stopping_ = false;
-    std::vector<std::unique_ptr<Transfer>> starting_;
-    std::vector<TransferId> cancelling_;
-
-    std::unordered_map<TransferId, std::unique_ptr<Transfer>> active_;  // the I/O thread's own
-    std::size_t keptConnections_ = 0;                                     // the I/O thread's own
+    int pumpers_ = 0;          ///< threads waiting in `pump`
+    std::chrono::steady_clock::time_point lastPumped_;
+    bool ioWaiting_ = false;   ///< the I/O thread is in epoll_wait
+    std::condition_variable parked_;  ///< the I/O thread waits here while others drive
+    int queueFd_ = -1;         ///< the main queue's `posted`, once watched
+    std::unordered_map<TransferId, std::unique_ptr<Transfer>> active_;
+    std::vector<CURL*> pool_;  ///< easy handles of finished transfers, for the next ones
 };
 
 }  // namespace
@@ -500,13 +425,13 @@ private:
 TransferId startTransfer(HttpRequest request, std::string_view baseURL, TransferDone done) {
     auto transfer = std::make_unique<Transfer>();
     transfer->pinnedHost = pinnedHostOf(baseURL);
+    transfer->url = ParsedUrl::parse(request.url);
     transfer->request = std::move(request);
     transfer->done = std::move(done);
+    transfer->roots = PinnedRoots::current();
     {
         Settings& settings = Settings::shared();
         std::lock_guard lock(settings.mutex);
-        if (!settings.roots) settings.roots = std::make_shared<const std::string>(embeddedRootsPem());
-        transfer->roots = settings.roots;
         transfer->timeouts = settings.timeouts;
         transfer->guardConnections = settings.guardConnections;
     }
@@ -515,22 +440,15 @@ TransferId startTransfer(HttpRequest request, std::string_view baseURL, Transfer
 
 void cancelTransfer(TransferId id) { Session::shared().cancel(id); }
 
-void shutdownTransport() { Session::shared().shutdown(); }
-
-bool transportShutDown() { return transportStopped; }
-
 void setTransportTimeouts(TransportTimeouts timeouts) {
     std::lock_guard lock(Settings::shared().mutex);
     Settings::shared().timeouts = timeouts;
 }
 
-void setPinnedRootsForTesting(std::optional<std::string> pem) {
-    std::lock_guard lock(Settings::shared().mutex);
-    Settings::shared().roots = pem ? std::make_shared<const std::string>(std::move(*pem)) : nullptr;
-}
+void setPinnedRootsForTesting(std::optional<std::string> pem) { PinnedRoots::replace(std::move(pem)); }
 
 void guardConnectionsForTesting() { Settings::shared().guardConnections = true; }
 
-std::size_t refusedConnectionsForTesting() { return Settings::shared().refusedConnections; }
+std::size_t refusedConnectionsForTesting() { return refusedConnections(); }
 
 }  // namespace lumeno::detail

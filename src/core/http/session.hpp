@@ -1,14 +1,39 @@
 #pragma once
 
-// The one HTTP session of the process: a libcurl multi handle driven by one I/O thread,
-// created on first use. It keeps connections alive and shares them between requests, speaks
-// HTTP/2 where the server offers it, and goes only where the library may go:
+// The one HTTP session of the process: a libcurl multi handle, created with the first transfer.
+// It keeps connections alive and shares them between requests, speaks HTTP/2 where the server
+// offers it (multiplexing a burst of calls on one TLS connection), and goes only where the
+// library may go (core/http/destinations.hpp):
 //   - TLS only to the host of the base URL, trusting only the pinned roots;
 //   - plain HTTP only to loopback addresses (a local sandbox, the tests);
 //   - redirects (at most five) only along the same rules, and only on the origin (scheme, host
 //     and port) of the request they answer.
-// A refused destination fails with `underlying` before anything is sent. The I/O thread runs
-// libcurl and nothing else: a transfer's `done` hands its outcome on and returns.
+// A refused destination fails with `underlying` before anything is sent.
+//
+// Threads, and what runs on each. Whoever holds the session's lock drives its multi handles; the
+// others wait for it.
+//   - A caller's thread (any thread the host calls from) builds the request, runs the request
+//     hook, and starts the transfer itself: under the lock it adds the transfer and lets libcurl
+//     send at once. Cancelling also takes the lock and removes the transfer.
+//   - A thread pumping `MainQueue` (`runUntil`) that finds no task waits in the session
+//     (core/queue_waiter.hpp). With at most one transfer in flight it waits in epoll_wait on the
+//     sockets libcurl watches, libcurl's timers and the queue's own wake-up, and drives what
+//     comes, so a call started and awaited on one thread needs no other. With several in flight
+//     it waits for the queue alone and leaves them to the I/O thread, which then drives beside
+//     the completions this thread runs. One thread pumps this way at a time.
+//   - The I/O thread (started with the session) drives whenever no pumping thread does (several
+//     transfers in flight, or a host that hands tasks to its own loop through `setExecutor`, or
+//     runs `runPending` from it); while a thread drives in its wait, and for 5 ms after, it
+//     stays out of the way.
+//   - Whichever thread drives runs libcurl's callbacks and a finished transfer's `done`, which
+//     only hands the outcome on (to `MainQueue`): the I/O thread never runs host code.
+//   - Completions, log sinks and the host's callbacks run where `MainQueue` runs its tasks: on
+//     the pumping thread, or through the queue's hand-over thread in the host's executor.
+// Stopping (`Lumeno::shutdown()`, or static destruction when the host did not): first the
+// session, if it was started (the I/O thread ends and joins, a pumping thread stops driving, the
+// transfers in flight are dropped without their `done`); then the requests held for a re-login
+// are dropped; then the main queue's executor. The main queue itself, created before the session,
+// goes last (its hand-over thread with it).
 
 #include <chrono>
 #include <cstdint>
@@ -29,8 +54,9 @@ using TransferDone = std::move_only_function<void(Result<Response>)>;
 /// The largest reply body the session takes; a longer one fails the transfer.
 inline constexpr std::size_t maxReplyBody = std::size_t{64} << 20;
 
-/// Sends `request`, pinned to the host of `baseURL`. `done` runs exactly once, on the I/O
-/// thread, unless the transfer is cancelled first; after `shutdownTransport` it runs at once,
+/// Sends `request`, pinned to the host of `baseURL`. `done` runs exactly once, on the thread
+/// driving the session at the time (this one, a pumping one or the I/O thread), unless the
+/// transfer is cancelled first; after `Lumeno::shutdown()` it runs at once,
 /// on the calling thread, with a cancelled `underlying` failure. A base URL without a host
 /// stops the process.
 TransferId startTransfer(HttpRequest request, std::string_view baseURL, TransferDone done);
@@ -38,12 +64,6 @@ TransferId startTransfer(HttpRequest request, std::string_view baseURL, Transfer
 /// Abandons a transfer: it leaves the multi handle and its `done` never runs. Unknown or
 /// finished transfers are ignored.
 void cancelTransfer(TransferId id);
-
-/// Ends the session for good: the I/O thread stops and joins, and the transfers in flight are
-/// dropped without their `done` running.
-void shutdownTransport();
-/// Whether `shutdownTransport` ran.
-bool transportShutDown();
 
 struct TransportTimeouts {
     std::chrono::milliseconds connect{30'000};

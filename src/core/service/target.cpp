@@ -2,7 +2,7 @@
 
 #include <ranges>
 
-#include "core/http/origin.hpp"
+#include "core/service/origin.hpp"
 #include "core/service/url_encoding.hpp"
 
 namespace lumeno::detail::service {

@@ -1,18 +1,14 @@
-#include "core/http/origin.hpp"
-
-#include <curl/curl.h>
+#include "core/service/origin.hpp"
 
 #include <algorithm>
 #include <memory>
 
 namespace lumeno::detail {
 
-std::optional<Origin> originOf(const std::string& url) {
-    const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), curl_url_cleanup);
-    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return std::nullopt;
+std::optional<Origin> originOf(CURLU* parsed) {
     const auto part = [&](CURLUPart which, unsigned flags = 0) -> std::optional<std::string> {
         char* text = nullptr;
-        if (curl_url_get(parsed.get(), which, &text, flags) != CURLUE_OK) return std::nullopt;
+        if (curl_url_get(parsed, which, &text, flags) != CURLUE_OK) return std::nullopt;
         std::string value(text);
         curl_free(text);
         std::ranges::transform(value, value.begin(), [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
@@ -24,6 +20,12 @@ std::optional<Origin> originOf(const std::string& url) {
     auto port = part(CURLUPART_PORT, CURLU_DEFAULT_PORT);
     if (!scheme || !host || host->empty() || !port) return std::nullopt;
     return Origin{std::move(*scheme), std::move(*host), std::move(*port)};
+}
+
+std::optional<Origin> originOf(const std::string& url) {
+    const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), curl_url_cleanup);
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return std::nullopt;
+    return originOf(parsed.get());
 }
 
 bool sameOrigin(const std::string& url, const std::string& other) {

@@ -1,12 +1,14 @@
-// The library's request hook: a request that carries an expired member token waits while a
-// password session logs in again; one re-login serves every request that finds the token
-// expired while it runs.
+// The library's provider: the shared session behind the re-login hook. A request that carries an
+// expired member token waits while a password session logs in again; one re-login serves every
+// request that finds the token expired while it runs.
+
+#include "api/library_provider.hpp"
 
 #include <mutex>
 #include <vector>
 
 #include "api/response_decoding.hpp"
-#include "core/http/provider.hpp"
+#include "core/shutdown.hpp"
 #include "lumeno/core/credentials_manager.hpp"
 #include "lumeno/core/main_queue.hpp"
 #include "lumeno/models/member/member_response.hpp"
@@ -28,6 +30,17 @@ struct Renewal {
     static Renewal& shared() {
         static Renewal renewal;
         return renewal;
+    }
+
+private:
+    Renewal() { onShutdown(ShutdownStep::heldRequests, [this] { dropHeld(); }); }
+
+    /// The held requests' completions never run.
+    void dropHeld() {
+        std::vector<HeldRequest> dropped;
+        std::lock_guard lock(mutex);
+        dropped.swap(held);
+        running = false;
     }
 };
 
@@ -90,8 +103,7 @@ void reloggedIn(const StoredLogin& login, const ProviderResult& result) {
         MainQueue::shared().post(std::move(unauthorised));
 }
 
-}  // namespace
-
+/// The request hook: renews an expired password session before the request leaves.
 void refreshCompletion(HttpRequest request, const LumenoSettings& settings, Proceed proceed) {
     const auto scheme = authorizationScheme(request);
     if (!settings.tokenRefreshMandatory || (scheme != "JWT" && scheme != "Bearer")) return proceed(std::move(request));
@@ -119,13 +131,8 @@ void refreshCompletion(HttpRequest request, const LumenoSettings& settings, Proc
     proceed(std::move(request));
 }
 
-void dropHeldRequests() {
-    std::vector<HeldRequest> dropped;
-    {
-        std::lock_guard lock(Renewal::shared().mutex);
-        dropped.swap(Renewal::shared().held);
-        Renewal::shared().running = false;
-    }
-}
+}  // namespace
+
+Provider makeProvider() { return Provider(refreshCompletion); }
 
 }  // namespace lumeno::detail

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <curl/curl.h>
+
 #include <optional>
 #include <string>
 
@@ -18,6 +20,8 @@ struct Origin {
 /// The origin of `url`; nullopt when it is no URL with a host, or when it carries user-info
 /// (a name or password before the host), which libcurl would send as credentials.
 std::optional<Origin> originOf(const std::string& url);
+/// The same, of a URL libcurl has parsed.
+std::optional<Origin> originOf(CURLU* parsed);
 
 /// Whether both are URLs of one origin.
 bool sameOrigin(const std::string& url, const std::string& other);

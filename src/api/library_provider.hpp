@@ -1,0 +1,11 @@
+#pragma once
+
+#include "core/http/provider.hpp"
+
+namespace lumeno::detail {
+
+/// A new provider over the shared session, with the library's request hook: a request carrying
+/// an expired token of a password session waits while the member logs in again.
+Provider makeProvider();
+
+}  // namespace lumeno::detail

@@ -1,0 +1,65 @@
+#pragma once
+
+// One transfer of the session: its request, the easy handle that carries it, the reply as it
+// arrives, and how it ends.
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/http/destinations.hpp"
+#include "core/http/pinned_roots.hpp"
+#include "core/http/session.hpp"
+
+namespace lumeno::detail {
+
+/// Why a callback stopped its transfer.
+struct Abort {
+    LumenoError::TransportFailure failure;
+    std::string message;
+};
+
+struct Transfer {
+    TransferId id = 0;
+    HttpRequest request;
+    std::optional<ParsedUrl> url;  ///< the request's URL, parsed once; handed to libcurl as it is
+    std::string pinnedHost;
+    TransferDone done;
+    std::shared_ptr<const PinnedRoots> roots;  ///< kept while the transfer runs
+    TransportTimeouts timeouts;
+    bool guardConnections = false;
+
+    CURL* easy = nullptr;  ///< lent by the session's pool while the transfer runs
+    curl_slist* headerList = nullptr;
+    Response response;
+    bool headersEnded = false;  ///< the current reply's header block reached its empty line
+    std::optional<Abort> abort;
+    int redirects = 0;
+    char error[CURL_ERROR_SIZE] = {};
+
+    Transfer() = default;
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+    ~Transfer() { curl_slist_free_all(headerList); }
+};
+
+/// A new easy handle with the options that never change.
+CURL* newEasyHandle();
+
+/// Sets up `transfer.easy` for the transfer's current request.
+void configure(Transfer& transfer);
+
+/// The outcome of a transfer libcurl finished with `code`; nullopt when it is a redirect the
+/// session follows: `transfer` then holds the next request, to configure and start again.
+std::optional<Result<Response>> outcome(Transfer& transfer, CURLcode code);
+
+/// The transfer's failure, with the reply when one had arrived.
+Result<Response> failed(Transfer& transfer, std::string message, LumenoError::TransportFailure failure);
+
+/// The sockets the tests' connect guard refused so far.
+std::atomic<std::size_t>& refusedConnections();
+
+}  // namespace lumeno::detail

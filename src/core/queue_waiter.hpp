@@ -1,0 +1,20 @@
+#pragma once
+
+// How a thread pumping the main queue waits when it finds no task. The network session sets a
+// waiter, so that the thread waiting for a reply drives the transfers itself (a call started and
+// awaited on one thread then needs no other thread); without one, the thread blocks until a task
+// is posted.
+
+#include <chrono>
+#include <functional>
+
+namespace lumeno::detail {
+
+/// Waits until the eventfd `posted` is readable (a task was posted), `until` passes, or it has
+/// done some of the transfers' work; it may return early, never late.
+using QueueWaiter = std::function<void(int posted, std::chrono::steady_clock::time_point until)>;
+
+/// Sets the waiter (nullptr: none). When this returns, a waiter it replaced is no longer called.
+void setQueueWaiter(QueueWaiter waiter);
+
+}  // namespace lumeno::detail
