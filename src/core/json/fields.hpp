@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <string_view>
 #include <tuple>
@@ -98,22 +99,20 @@ template <class R, class... Steps>
 class Fields {
 public:
     constexpr explicit Fields(Absent absent, Steps... steps) : absent_(absent), steps_(steps...) {
-        // The index of the keys: each key once, sorted by hash, so that one pass over an
-        // object's members finds the value of every key.
+        // The index of the keys: each key once, in a table of hash slots at most half full, so
+        // that one pass over an object's members finds the value of every key.
         std::size_t step = 0;
         forEach([&](const auto& each) {
             const std::string_view key = keyOf(each);
             placeOf_[step++] = key.empty() ? kNoPlace : place(key);
         });
-        std::sort(index_.begin(), index_.begin() + static_cast<std::ptrdiff_t>(keyCount_),
-                  [](const KeySlot& a, const KeySlot& b) { return a.hash < b.hash; });
     }
 
     /// Reads the object's members once, then runs the steps in table order: the decoding
     /// context sees the steps' writes in that order.
     R decode(const JsonValue& json, const Decoder& decoder) const {
         std::array<const JsonValue*, sizeof...(Steps)> found{};
-        const KeyedReader in(json, decoder, std::span(index_.data(), keyCount_), found);
+        const KeyedReader in(json, decoder, index_, found);
         R out{};
         std::size_t step = 0;
         forEach([&](const auto& each) {
@@ -153,6 +152,7 @@ public:
 
 private:
     static constexpr std::size_t kNoPlace = sizeof...(Steps);
+    static constexpr std::size_t kSlots = std::bit_ceil(2 * sizeof...(Steps));
 
     template <class M>
     static constexpr std::string_view keyOf(const Key<R, M>& key) { return key.key; }
@@ -161,9 +161,11 @@ private:
 
     /// The place of `key` among the keys, given one when it is new.
     constexpr std::size_t place(std::string_view key) {
-        for (std::size_t i = 0; i < keyCount_; ++i)
-            if (index_[i].key == key) return index_[i].place;
-        index_[keyCount_] = {key, keyHash(key), keyCount_};
+        const std::uint32_t hash = keyHash(key);
+        std::size_t slot = hash & (kSlots - 1);
+        for (; index_[slot].place != KeySlot::kEmpty; slot = (slot + 1) & (kSlots - 1))
+            if (index_[slot].key == key) return index_[slot].place;
+        index_[slot] = {key, hash, keyCount_};
         return keyCount_++;
     }
 
@@ -224,7 +226,11 @@ private:
 
     Absent absent_;
     std::tuple<Steps...> steps_;
-    std::array<KeySlot, sizeof...(Steps)> index_{};
+    std::array<KeySlot, kSlots> index_ = [] {
+        std::array<KeySlot, kSlots> empty{};
+        for (KeySlot& slot : empty) slot.place = KeySlot::kEmpty;
+        return empty;
+    }();
     std::size_t keyCount_ = 0;
     std::array<std::size_t, sizeof...(Steps)> placeOf_{};
 };

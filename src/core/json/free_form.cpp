@@ -75,7 +75,7 @@ std::vector<CustomAttribute> customAttributes(const JsonValue& json, const std::
         std::string attributeId;
         attributeId.reserve(id.size() + key.size());
         attributeId.append(id).append(key);
-        out.push_back({std::move(attributeId), std::string(key), std::move(text)});
+        out.emplace_back(std::move(attributeId), std::string(key), std::move(text));
     }
     return out;
 }

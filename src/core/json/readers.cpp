@@ -88,12 +88,13 @@ std::optional<float> toFloat(const JsonValue& json) noexcept {
 
 namespace {
 
-/// The slot of `key` in `index` (sorted by hash), or null.
+/// The slot of `key` in `index`, or null.
 const KeySlot* slotOf(std::span<const KeySlot> index, std::string_view key) {
+    if (index.empty()) return nullptr;
     const std::uint32_t hash = keyHash(key);
-    for (auto slot = std::ranges::lower_bound(index, hash, {}, &KeySlot::hash); slot != index.end() && slot->hash == hash;
-         ++slot)
-        if (slot->key == key) return &*slot;
+    const std::size_t mask = index.size() - 1;
+    for (std::size_t at = hash & mask; index[at].place != KeySlot::kEmpty; at = (at + 1) & mask)
+        if (index[at].hash == hash && index[at].key == key) return &index[at];
     return nullptr;
 }
 

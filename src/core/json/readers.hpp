@@ -142,8 +142,14 @@ constexpr std::uint64_t eightBytes(std::string_view text, std::size_t at) {
     if consteval {
         for (std::size_t i = 0; i < count; ++i) bytes |= std::uint64_t(static_cast<unsigned char>(text[at + i])) << (8 * i);
     } else {
-        std::memcpy(&bytes, text.data() + at, count);
-        if constexpr (std::endian::native == std::endian::big) bytes = std::byteswap(bytes);
+        if (count == 8) {
+            // A fixed-size copy is one load; most keys take this path for both ends.
+            std::memcpy(&bytes, text.data() + at, 8);
+            if constexpr (std::endian::native == std::endian::big) bytes = std::byteswap(bytes);
+        } else {
+            for (std::size_t i = 0; i < count; ++i)
+                bytes |= std::uint64_t(static_cast<unsigned char>(text[at + i])) << (8 * i);
+        }
     }
     return bytes;
 }
@@ -157,8 +163,11 @@ constexpr std::uint32_t keyHash(std::string_view key) {
     return static_cast<std::uint32_t>(mixed >> 32);
 }
 
-/// A key of a record's table, its hash and its place among the table's keys.
+/// A slot of a record's key index: a key, its hash and its place among the table's keys, or
+/// `kEmpty` as its place when the slot holds no key.
 struct KeySlot {
+    static constexpr std::size_t kEmpty = ~std::size_t{0};
+
     std::string_view key;
     std::uint32_t hash;
     std::size_t place;
@@ -167,8 +176,9 @@ struct KeySlot {
 /// Reads the keys of one JSON object with the per-key rules of the records.
 class KeyedReader {
 public:
-    /// Reads `json` in one pass over its members: the value of each key in `index` (sorted by
-    /// hash) goes to `found`, at the key's place; `found` holds nulls before.
+    /// Reads `json` in one pass over its members: the value of each key in `index` goes to
+    /// `found`, at the key's place; `found` holds nulls before. `index` is a table of a power of
+    /// two slots, at least one of them empty, each key in the first free slot from its hash on.
     /// Without an index every key is looked up in the object. Throws `DecodingError` unless
     /// `json` is an object.
     KeyedReader(const JsonValue& json, const Decoder& decoder, std::span<const KeySlot> index = {},
