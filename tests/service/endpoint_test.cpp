@@ -79,6 +79,8 @@ TEST(Endpoint, BuildsEveryCase) {
         {SendOtp{"email", "e@x", tok}, "POST /members/send-otp/", email},
         {ValidateMember{"m1", "1", ValidateMemberAttribute{"email", "e@x"}}, "POST /members/validate/m1/",
          R"({"otp":"1","email":"e@x"})", nullptr},
+        {ValidateMember{"m1", "1", ValidateMemberAttribute{"otp", "2"}}, "POST /members/validate/m1/", R"({"otp":"1"})",
+         nullptr},
         {GenerateOTP{signIn, "m1", tok}, "POST /members/m1/otp/", R"({"action":"GENERATE","service":"SIGN_IN_OTP"})"},
         {ValidateOTP{deleteAccount, "m1", "9", tok}, "POST /members/m1/otp/",
          R"({"member_id":"m1","action":"VALIDATE","otp":"9","service":"ACCOUNT_DELETION"})"},

@@ -17,7 +17,7 @@
 namespace lumeno {
 
 namespace registration {
-/// The member was enrolled.
+/// The member was enrolled; the reply's record.
 struct Created { MemberDetails member; };
 /// A member with these details exists but is not validated.
 struct ExistsUnvalidated { std::string memberId; };
@@ -34,9 +34,13 @@ struct MemberRegistrationStatus
 };
 
 namespace registration_v1 {
+/// Status 201: the member was enrolled; the reply's record.
 struct Created { MemberDetails member; };
+/// Status 202: a member with these details exists but is not validated; the reply's record.
 struct ExistsUnvalidated { MemberDetails member; };
+/// Status 200: a validated member with these details exists; the reply's record.
 struct Exists { MemberDetails member; };
+/// Part of the vocabulary; no call reports it.
 struct NotFound {};
 }  // namespace registration_v1
 
@@ -47,8 +51,11 @@ struct MemberRegistrationStatusV1 : std::variant<registration_v1::Created, regis
 };
 
 namespace relogin {
+/// The member logged in again; the login reply.
 struct Success { MemberResponse memberResponse; };
+/// No new login was needed.
 struct NotRequired {};
+/// The new login failed.
 struct InternalFailure {};
 }  // namespace relogin
 
@@ -63,6 +70,7 @@ struct ReLoginStatus : std::variant<relogin::Success, relogin::NotRequired, relo
 };
 
 namespace patch_member {
+/// The profile was updated; the updated profile, when the reply carried one.
 struct Success { std::optional<MemberDetails> memberDetails; };
 /// The error entries of each field that was refused.
 struct Failure { std::map<std::string, std::vector<LumenoErrorResponse>> errors; };
@@ -75,19 +83,25 @@ struct PatchMemberResult : std::variant<patch_member::Success, patch_member::Fai
 
 // Password and login outcomes: vocabulary for a host's own flows; no call produces or reads them.
 
+/// The outcome of changing a password.
 enum class ChangePasswordStatus {
     success, invalid_credentials, repeat_fail, invalid_fail, password_too_short, password_not_valid, other_fail
 };
+/// The outcome of resetting a password with a reset key.
 enum class ResetPasswordStatus {
     success, repeat_fail, invalid_fail, incorrect_code, password_too_short, password_not_valid, other_fail
 };
+/// The outcome of setting a password after a one-time-password check.
 enum class SetPasswordStatus { success, invalid_fail, incorrect_code, password_too_short, password_not_valid, other_fail };
 
 namespace login_status {
+/// The member is logged in; the login reply.
 struct Success { MemberResponse memberData; };
+/// The user name or password was refused.
 struct InvalidCredential {};
 }  // namespace login_status
 
+/// The outcome of a host's login flow.
 struct LoginStatus : std::variant<login_status::Success, login_status::InvalidCredential> {
     using variant::variant;
 };
@@ -95,6 +109,7 @@ struct LoginStatus : std::variant<login_status::Success, login_status::InvalidCr
 namespace login_error {
 /// Any other failure, as the library reported it.
 struct Unknown { LumenoError underlying; };
+/// The user name or password was refused.
 struct InvalidCredential {};
 }  // namespace login_error
 
@@ -104,10 +119,15 @@ struct LoginError : std::variant<login_error::Unknown, login_error::InvalidCrede
 };
 
 namespace request_error {
+/// A failure described by a message for the member.
 struct Message { std::string message; };
+/// What was asked for does not exist.
 struct NotFound {};
+/// The reply could not be read.
 struct BadResponse {};
+/// The request was refused as invalid.
 struct Invalid {};
+/// There was no usable token.
 struct InvalidToken {};
 }  // namespace request_error
 

@@ -7,7 +7,9 @@ namespace lumeno {
 class Cancellable {
 public:
     virtual ~Cancellable() = default;
+    /// Abandons the request; does nothing once its outcome was delivered, or after shutdown.
     virtual void cancel() = 0;
+    /// Whether a `cancel` abandoned the request (false when its outcome came first).
     [[nodiscard]] virtual bool isCancelled() const = 0;
 };
 

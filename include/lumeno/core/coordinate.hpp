@@ -4,8 +4,8 @@ namespace lumeno {
 
 /// A point on the earth in degrees, as the location-based calls send it.
 struct Coordinate {
-    double latitude = 0;
-    double longitude = 0;
+    double latitude = 0;   ///< sent as "latitude"
+    double longitude = 0;  ///< sent as "longitude"
 };
 
 }  // namespace lumeno

@@ -27,9 +27,13 @@ public:
     /// The kind of session the stored token belongs to.
     class SessionType {
     public:
+        /// A password session, renewed by the request hook with `password`.
         static SessionType password(std::string password) { return SessionType(std::move(password)); }
+        /// A social session, which the request hook does not renew.
         static SessionType social() { return SessionType(std::nullopt); }
+        /// Whether this is a password session.
         [[nodiscard]] bool isPassword() const noexcept { return password_.has_value(); }
+        /// The password of a password session; nullopt for a social one.
         [[nodiscard]] const std::optional<std::string>& passwordText() const noexcept { return password_; }
 
     private:
@@ -37,13 +41,16 @@ public:
         std::optional<std::string> password_;
     };
 
+    /// The service name of the items.
     static constexpr std::string_view serviceName = "lumeno.credentials";
+    /// The keys of the items, as listed above.
     static constexpr std::string_view userKey = "user";
     static constexpr std::string_view tokenKey = "token";
     static constexpr std::string_view expiryKey = "expiry";
     static constexpr std::string_view sessionTypeKey = "sessionTypeKey";
     static constexpr std::string_view sessionTypePasswordKey = "sessionTypePassword";
 
+    /// The manager the calls and the request hook use, over `serviceName`.
     static CredentialsManager& shared();
 
     /// A store around its own wrapper; `now` is the clock of expiry arithmetic.
@@ -58,19 +65,25 @@ public:
         std::optional<Date> expiry;               ///< nullopt when absent or unreadable
     };
 
+    /// The wrapper the items go through.
     [[nodiscard]] const KeychainWrapper& keychain() const noexcept { return keychain_; }
 
     /// The stored session as one snapshot.
     [[nodiscard]] Session session() const;
 
+    /// The "token" item; nullopt when absent.
     [[nodiscard]] std::optional<std::string> token() const;
+    /// Writes the "token" item; nullopt removes it.
     void setToken(const std::optional<std::string>& token) const;
 
+    /// The "expiry" item as stored; nullopt when absent.
     [[nodiscard]] std::optional<std::string> expiryDateString() const;
+    /// Writes the "expiry" item as the text given; nullopt removes it.
     void setExpiryDateString(const std::optional<std::string>& text) const;
 
     /// The "expiry" item read with the store's formatter; nullopt when absent or unreadable.
     [[nodiscard]] std::optional<Date> expiryDate() const;
+    /// Writes the "expiry" item with the store's formatter; nullopt removes it.
     void setExpiryDate(const std::optional<Date>& date) const;
 
     /// Writes as one, in this order: "user", "token" (each removed when nullopt), "sessionTypeKey",

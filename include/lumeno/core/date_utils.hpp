@@ -10,6 +10,7 @@
 
 namespace lumeno {
 
+/// An instant, as the records and the credential store keep dates.
 using Date = std::chrono::system_clock::time_point;
 
 class DateFormatter;
@@ -44,9 +45,14 @@ public:
     DateFormatter(const DateFormatter&);
     DateFormatter& operator=(const DateFormatter&);
 
+    /// The instant the whole text stands for, under the rules above; nullopt when it does not
+    /// parse.
     [[nodiscard]] std::optional<Date> date(std::string_view text) const;
+    /// The instant written with the pattern, to the millisecond.
     [[nodiscard]] std::string string(Date date) const;
+    /// The pattern as given.
     [[nodiscard]] const std::string& pattern() const noexcept { return pattern_; }
+    /// The ICU zone id as given.
     [[nodiscard]] const std::string& timeZone() const noexcept { return timeZone_; }
 
 private:

@@ -13,6 +13,8 @@ enum class OTPServiceType { redemption, availment, signIn, signUp, mobileUpdate,
 /// The state of an offer booking; sent as "status".
 enum class BookingStatus { booked, completed, cancelled, awaiting };
 
+/// The service as sent: "REDEMPTION_OTP", "AVAILMENT_OTP", "SIGN_IN_OTP", "SIGN_UP_OTP",
+/// "MOBILE_UPDATE_OTP", "ACCOUNT_DELETION".
 constexpr std::string_view rawValue(OTPServiceType type) {
     switch (type) {
         case OTPServiceType::redemption: return "REDEMPTION_OTP";
@@ -25,6 +27,7 @@ constexpr std::string_view rawValue(OTPServiceType type) {
     return {};
 }
 
+/// The status as sent: "BOOKED", "COMPLETED", "CANCELLED", "AWAITING_CONFIRMATION".
 constexpr std::string_view rawValue(BookingStatus status) {
     switch (status) {
         case BookingStatus::booked: return "BOOKED";

@@ -14,10 +14,10 @@ namespace lumeno {
 
 /// One entry of a platform error body.
 struct LumenoErrorResponse {
-    std::optional<std::string> field;
-    std::optional<std::string> message;
-    std::optional<std::string> code;
-    std::optional<std::string> type;
+    std::optional<std::string> field;    ///< the refused field, when the entry names one
+    std::optional<std::string> message;  ///< text for people
+    std::optional<std::string> code;     ///< the machine-readable reason, e.g. "invalid_credentials"
+    std::optional<std::string> type;     ///< the kind of error, as the platform names it
     std::optional<std::int64_t> statusCode;  ///< key "status_code"
     std::optional<JsonObject> data;          ///< free-form; a text and a number stay apart
 
@@ -25,6 +25,7 @@ struct LumenoErrorResponse {
     static LumenoErrorResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<LumenoErrorResponse>::decode(json, decoder);
     }
+    /// The entry with the keys above; absent values are left out.
     [[nodiscard]] JsonValue toJson() const { return detail::Record<LumenoErrorResponse>::toJson(*this); }
 };
 
@@ -49,18 +50,19 @@ struct LumenoResponseError {
 /// The error of every failed call.
 class LumenoError {
 public:
+    /// What went wrong; `message` gives each case's fixed text.
     enum class Kind {
-        imageMapping,
-        jsonMapping,
-        stringMapping,
-        objectMapping,
-        encodableMapping,
-        statusCode,
-        underlying,
-        requestMapping,
-        parameterEncoding,
-        lumenoErrorMapping,
-        invalidToken,
+        imageMapping,        ///< no call reports it
+        jsonMapping,         ///< `getPrivilege` found no privilege with the code
+        stringMapping,       ///< no call reports it
+        objectMapping,       ///< a successful reply did not decode as the result
+        encodableMapping,    ///< a request body JSON text cannot carry; nothing was sent
+        statusCode,          ///< a status outside 200...299 with an error body (`responseError`)
+        underlying,          ///< the transfer failed or was cancelled (`transportFailure`)
+        requestMapping,      ///< no request could be built from the call's values; nothing was sent
+        parameterEncoding,   ///< no call reports it
+        lumenoErrorMapping,  ///< a status outside 200...299 whose body is no error body
+        invalidToken,        ///< no token given and none stored; nothing was sent
     };
 
     /// Why a transfer failed: the code an `underlying` error carries.
@@ -84,29 +86,44 @@ public:
     ///   "code_expired";
     /// one-time password: "invalid_otp", "exhausted_attempts".
     enum class LoginErrorCode { userLockedOut, authenticationFailed, invalidCredentials, loginDisabled };
+    /// The codes of a refused password change.
     enum class ChangePasswordErrorCode {
         invalidCredentials, repeatPassword, invalidFail, passwordInvalid, passwordTooShort, passwordTooSimilar
     };
+    /// The codes of a refused password reset.
     enum class ResetPasswordErrorCode { repeatPassword, incorrectCode, passwordTooShort, passwordInvalid, codeExpired };
+    /// The codes of a refused one-time password.
     enum class ValidateOTP { invalidOTP, exhaustedAttempts };
 
+    /// The case with the reply it could not map.
     static LumenoError imageMapping(Response response);
+    /// The case with the reply it could not map.
     static LumenoError jsonMapping(Response response);
+    /// The case with the reply it could not map.
     static LumenoError stringMapping(Response response);
+    /// The decoding failure's text and the reply that did not decode.
     static LumenoError objectMapping(std::string error, Response response);
+    /// The encoding failure's text.
     static LumenoError encodableMapping(std::string error);
+    /// A refused status with its parsed error body (which holds the reply).
     static LumenoError statusCode(LumenoResponseError error);
+    /// A transfer failure: its text, the reply when one arrived, and why it failed.
     static LumenoError underlying(std::string error, std::optional<Response> response = std::nullopt,
                                   TransportFailure failure = TransportFailure::other);
+    /// The text (a URL, or what was wrong with the request) that no request could be built from.
     static LumenoError requestMapping(std::string text);
+    /// The encoding failure's text.
     static LumenoError parameterEncoding(std::string error);
+    /// A refused status whose body is no error body, with the reply.
     static LumenoError lumenoErrorMapping(Response response);
+    /// No token to send.
     static LumenoError invalidToken();
 
     /// A reply whose status fell outside 200...299: `statusCode` with the parsed error body,
     /// or `lumenoErrorMapping` when the body is no error body.
     static LumenoError fromStatusCode(Response response);
 
+    /// The case.
     [[nodiscard]] Kind kind() const noexcept { return kind_; }
     /// The fixed message of the case.
     [[nodiscard]] std::string_view message() const noexcept;
@@ -124,9 +141,14 @@ public:
     /// The parsed error body of a `statusCode` failure.
     [[nodiscard]] const LumenoResponseError* responseError() const noexcept { return responseError_.get(); }
 
+    /// The login code of a `statusCode` failure's first entry (compared lowercased); nullopt for
+    /// another code or another kind. The three below read the code in the same way.
     [[nodiscard]] std::optional<LoginErrorCode> loginErrorCode() const;
+    /// The password-change code, as `loginErrorCode` reads it.
     [[nodiscard]] std::optional<ChangePasswordErrorCode> changePasswordErrorCode() const;
+    /// The password-reset code, as `loginErrorCode` reads it.
     [[nodiscard]] std::optional<ResetPasswordErrorCode> resetPasswordErrorCode() const;
+    /// The one-time-password code, as `loginErrorCode` reads it.
     [[nodiscard]] std::optional<ValidateOTP> validateOTPErrorCode() const;
 
 private:
@@ -139,9 +161,13 @@ private:
     std::shared_ptr<const LumenoResponseError> responseError_;
 };
 
+/// The code as the platform writes it (see `LumenoError::LoginErrorCode`).
 std::string_view rawValue(LumenoError::LoginErrorCode code);
+/// The code as the platform writes it (see `LumenoError::LoginErrorCode`).
 std::string_view rawValue(LumenoError::ChangePasswordErrorCode code);
+/// The code as the platform writes it (see `LumenoError::LoginErrorCode`).
 std::string_view rawValue(LumenoError::ResetPasswordErrorCode code);
+/// The code as the platform writes it (see `LumenoError::LoginErrorCode`).
 std::string_view rawValue(LumenoError::ValidateOTP code);
 
 }  // namespace lumeno

@@ -17,9 +17,13 @@ namespace lumeno {
 class SecretStore {
 public:
     virtual ~SecretStore() = default;
+    /// The item of `key` under `service`; nullopt when there is none or it cannot be read.
     virtual std::optional<std::string> read(std::string_view service, std::string_view key) = 0;
+    /// Writes the item, replacing one of the same key; false when the store refused.
     virtual bool write(std::string_view service, std::string_view key, std::string_view value) = 0;
+    /// Removes the item; false when the store refused or had no such item.
     virtual bool remove(std::string_view service, std::string_view key) = 0;
+    /// Removes every item of `service`; false when the store refused.
     virtual bool removeAll(std::string_view service) = 0;
 };
 
@@ -69,6 +73,7 @@ public:
         std::map<std::string, std::optional<std::string>, std::less<>> values_;
     };
 
+    /// A wrapper over the items of `serviceName` in the current store.
     explicit KeychainWrapper(std::string serviceName);
 
     /// The store every wrapper uses: the host's own once it set one. Otherwise it is chosen on
@@ -76,17 +81,23 @@ public:
     /// `InMemorySecretStore` (and one line on stderr says so). Setting nullptr goes back to a
     /// new, empty in-memory store.
     static void setSecretStore(std::shared_ptr<SecretStore> store);
+    /// The store in use, chosen as `setSecretStore` tells.
     static std::shared_ptr<SecretStore> secretStore();
 
+    /// The service name of the wrapper's items.
     [[nodiscard]] const std::string& serviceName() const noexcept { return serviceName_; }
 
+    /// Writes the text item, as a one-item `update`; true when it is in place.
     bool set(std::string_view value, std::string_view key) const;
+    /// Writes the integer in decimal, as `set` writes a text.
     bool set(std::int64_t value, std::string_view key) const;
+    /// The text item; nullopt when absent.
     [[nodiscard]] std::optional<std::string> string(std::string_view key) const;
     /// The item read as an integer; nullopt when absent or not an integer.
     [[nodiscard]] std::optional<std::int64_t> integer(std::string_view key) const;
     /// False when the store refused or, with no change of the service pending, had no such item.
     bool remove(std::string_view key) const;
+    /// Removes every item of the service straight from the store; false when it refused.
     bool removeAll() const;
 
     /// Changes the items as one, in order; true when every change is in place.

@@ -19,15 +19,17 @@ namespace lumeno {
 struct LumenoConfig {
     std::string tenant;   ///< the API gateway URL ("api_gateway")
     std::string baseURL;  ///< the pinned host's base URL ("base_url")
-    std::string apiKey;
-    std::string tokenType;
-    std::int64_t programID = 0;
+    std::string apiKey;     ///< "x-api-key", sent as the header of that name
+    std::string tokenType;  ///< the scheme before the token in "Authorization" ("token_type")
+    std::int64_t programID = 0;  ///< the programme of point transfers ("program_id")
+    /// The programme's zone abbreviation, for its dates ("program_time_zone").
     std::optional<std::string> programTimeZone;
+    /// Whether the request hook renews an expired password session ("token_refresh_mandatory").
     bool tokenRefreshMandatory = false;
-    bool apiLogsEnabled = false;
-    bool usev2Signup = false;
-    bool isReCaptchaEnabled = false;
-    std::optional<std::string> reCaptchaSiteKey;
+    bool apiLogsEnabled = false;      ///< whether the network log is written ("api_logs_enabled")
+    bool usev2Signup = false;         ///< normal enrolment on the "v2" gateway ("use_v2_signup")
+    bool isReCaptchaEnabled = false;  ///< whether the reCAPTCHA headers go out ("is_recaptcha_enabled")
+    std::optional<std::string> reCaptchaSiteKey;  ///< "recaptcha_site_key"
 
     /// Decodes a property list (XML or binary). Throws `std::runtime_error` with the
     /// decoder's message when the data is no property list, or a key is missing or mistyped.
@@ -39,6 +41,8 @@ struct LumenoSettings : LumenoConfig {
     /// The page size of the list calls that take none.
     std::int64_t defaultPageLimit = 50;
 
+    /// The paths, under the gateway, of `setMemberPassword`, `changePassword`, `resetPassword`
+    /// and `doResetPassword`, in this order.
     std::string choosePasswordEndpoint = "/accounts/choose-password/";
     std::string changePasswordEndpoint = "/accounts/change-password/";
     std::string resetPasswordEndpoint = "/accounts/reset-password/";
@@ -50,6 +54,7 @@ struct LumenoSettings : LumenoConfig {
 /// immutable snapshot of the settings, and a change replaces the snapshot in one step.
 class Lumeno {
 public:
+    /// The one entry object of the process.
     static Lumeno& shared();
 
     /// Reads `<file>.plist` from the main bundle and takes its settings. A missing file stops
@@ -77,6 +82,7 @@ public:
     /// The folder that stands for the host's main bundle: the executable's folder unless set
     /// (an empty path goes back to that). A `std::filesystem::path` converts to and from it.
     void setMainBundlePath(std::string path);
+    /// The folder of the main bundle as it stands now: the one set, else the executable's.
     [[nodiscard]] std::string mainBundlePath() const;
 
     /// Told after the request hook renewed an expired password session; gets the new token.
@@ -90,7 +96,9 @@ public:
 
     /// The callbacks as set now (empty when none).
     [[nodiscard]] std::function<void(const std::string&)> tokenDidRefreshCallback() const;
+    /// The callback of `didUnauthorisedRequest`; empty when none.
     [[nodiscard]] std::function<void()> didUnauthorisedRequestCallback() const;
+    /// The callback of `setTokenRefresh`; empty when none.
     [[nodiscard]] std::function<void()> tokenRefreshCallback() const;
 
     /// Stops the library before the host tears down what its completions use: no call is

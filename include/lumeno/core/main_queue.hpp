@@ -19,8 +19,10 @@ public:
     /// Move-only, like the completions it carries: an executor that keeps tasks in copyable
     /// wrappers holds each one through a `std::shared_ptr`.
     using Task = std::move_only_function<void()>;
+    /// Takes one task and runs it, now or later, on the host's loop.
     using Executor = std::function<void(Task)>;
 
+    /// The queue every completion of the library goes to.
     static MainQueue& shared();
 
     MainQueue();

@@ -9,9 +9,9 @@ namespace lumeno {
 /// "next" headers; pass one back to the matching `...FromCursor` call for the next page.
 template <class T>
 struct PaginatedResponse {
-    std::optional<std::string> previousCursor;
-    std::optional<std::string> nextCursor;
-    T content;
+    std::optional<std::string> previousCursor;  ///< the "prev" header; nullopt on the first page
+    std::optional<std::string> nextCursor;      ///< the "next" header; nullopt on the last page
+    T content;                                  ///< the page's records
 };
 
 }  // namespace lumeno

@@ -26,7 +26,9 @@ namespace lumeno {
 template <class T>
 concept EncodableBody = EncodableModel<T> || std::convertible_to<T, JsonValue>;
 
+/// The member's token a call sends; nullopt reads the stored one (see `LumenoRequest`).
 using Token = std::optional<std::string>;
+/// A call's request in flight, to cancel; nullptr when the call sent nothing.
 using Handle = std::shared_ptr<Cancellable>;
 
 namespace detail {

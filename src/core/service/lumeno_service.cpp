@@ -105,7 +105,8 @@ Target target(const EnrollUser& c) {
 }
 Target target(const ValidateMember& c) {
     JsonObject body{{"otp", c.otp}};
-    if (c.extraData) body[c.extraData->attributeKey] = c.extraData->attributeValue;
+    // `emplace` adds the attribute beside the code: one named "otp" cannot replace it.
+    if (c.extraData) body.emplace(c.extraData->attributeKey, c.extraData->attributeValue);
     return {.method = post, .segment = members, .path = path("/validate/", c.memberID, "/"), .body = json(body)};
 }
 Target target(const SendOtp& c) {

@@ -21,9 +21,9 @@ public:
 /// One object serves a whole reply and nothing restores earlier values.
 class DataTransferModel {
 public:
-    std::optional<std::string> transferId;
-    std::optional<std::string> prefixExtraData;
-    std::optional<std::string> prefixLocationUrls;
+    std::optional<std::string> transferId;          ///< the id of the parent record being decoded
+    std::optional<std::string> prefixExtraData;     ///< the prefix of `ExtraData` ids
+    std::optional<std::string> prefixLocationUrls;  ///< the prefix of `LocationUrls` ids
 };
 
 /// The user-information key under which a reply's decoder carries its `DataTransferModel`.
@@ -32,10 +32,13 @@ inline constexpr std::string_view transferRefKey = "transfer_ref";
 /// What a model decoder is given besides the JSON: the decoder's user information.
 class Decoder {
 public:
+    /// User information by key; a decoder reads only `transferRefKey`.
     using UserInfo = std::map<std::string, std::any, std::less<>>;
 
     /// A decoder without user information, and so without a decoding context.
     Decoder() = default;
+    /// A decoder with this user information; its context is the `DataTransferModel` held, as a
+    /// `std::shared_ptr`, under `transferRefKey`, if any.
     explicit Decoder(const UserInfo& userInfo);
 
     /// A decoder carrying a new, empty `DataTransferModel` under `transferRefKey`.

@@ -10,9 +10,9 @@ namespace lumeno {
 
 /// One attribute of an open attribute map.
 struct CustomAttribute {
-    std::string id;
-    std::string key;
-    std::string value;
+    std::string id;     ///< the map's id followed by the key
+    std::string key;    ///< the JSON key
+    std::string value;  ///< the value as text
 
     friend bool operator==(const CustomAttribute&, const CustomAttribute&) = default;
 };
@@ -24,8 +24,8 @@ struct CustomAttribute {
 /// non-null entry of the object becomes an attribute with the id `id + key` and the value
 /// as text: a text unchanged, a flag as "true"/"false", a number in decimal notation.
 struct ExtraData {
-    std::string id;
-    std::vector<CustomAttribute> customAttributes;
+    std::string id;                                 ///< see above
+    std::vector<CustomAttribute> customAttributes;  ///< one per non-null entry
 
     /// Accepts any JSON object; throws `DecodingError` on any other value.
     static ExtraData decode(const JsonValue& json, const Decoder& decoder);

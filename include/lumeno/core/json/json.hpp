@@ -8,8 +8,11 @@
 
 namespace lumeno {
 
+/// Any JSON value, as request bodies, URL parameters and free-form record values are given.
 using JsonValue = boost::json::value;
+/// A JSON object: a body, or the parameters a call sends as its URL query.
 using JsonObject = boost::json::object;
+/// A JSON list.
 using JsonArray = boost::json::array;
 
 /// A record that encodes itself: `JsonValue toJson() const`.

@@ -37,6 +37,7 @@ struct RedemptionDetail {
     std::int64_t paymentAmount = 0;                  ///< "payment_amount"
     std::optional<std::string> bitReference;         ///< "bit_reference"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static RedemptionDetail decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<RedemptionDetail>::decode(json, decoder);
     }
@@ -68,6 +69,7 @@ struct AccrualDetail {
     std::vector<std::string> rewardTags;                ///< "reward_tags"
     std::vector<RedemptionDetail> redemptions;          ///< "redemptions"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static AccrualDetail decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<AccrualDetail>::decode(json, decoder);
     }

@@ -39,6 +39,7 @@ struct BitHeader {
     std::optional<std::string> comment;              ///< "h_comment"
     std::optional<std::string> merchantName;         ///< "merchant_name"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static BitHeader decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<BitHeader>::decode(json, decoder);
     }

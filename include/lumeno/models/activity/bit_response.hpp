@@ -38,6 +38,7 @@ struct BitResponse {
     std::optional<std::string> status;             ///< "status", lenient
     std::optional<std::string> memberID;           ///< "member_id", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static BitResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<BitResponse>::decode(json, decoder);
     }

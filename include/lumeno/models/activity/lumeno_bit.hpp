@@ -71,6 +71,7 @@ struct LumenoBit {
     std::optional<std::string> sponsorShortName;  ///< "sponsor_short_name"
     bool isCancelled = false;                 ///< "is_cancelled"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static LumenoBit decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<LumenoBit>::decode(json, decoder);
     }

@@ -22,6 +22,7 @@ struct TransferProfile {
     std::optional<std::string> profileImage;  ///< "profile_image"
     std::optional<std::string> memberId;      ///< "member_id"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static TransferProfile decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<TransferProfile>::decode(json, decoder);
     }
@@ -63,6 +64,7 @@ struct OfferAction {
     double pendingDays = 0;                        ///< "pending_days", strict
     std::optional<std::string> pendingUUID;        ///< "pending_uuid", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static OfferAction decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<OfferAction>::decode(json, decoder);
     }

@@ -27,12 +27,14 @@ struct UploadReceiptRequestKeys;
 /// text) are required, the others strict.
 class UploadReceiptRequest {
 public:
+    /// The body with these values, each under the JSON key of its name.
     UploadReceiptRequest(std::optional<std::string> receipt_number, std::int64_t sponsor,
                          std::optional<std::string> destination, std::optional<std::string> location,
                          std::optional<std::string> transaction_date, std::optional<double> transaction_amount,
                          std::optional<std::vector<std::string>> receipt_image_urls,
                          std::optional<std::string> currency, std::string member);
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static UploadReceiptRequest decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<UploadReceiptRequest>::decode(json, decoder);
     }
@@ -85,6 +87,7 @@ struct ReceiptResponse {
     std::optional<std::string> updatedTs;                       ///< "updated_ts"
     std::optional<std::int64_t> versionCounter;  ///< no JSON key: never decoded nor encoded
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static ReceiptResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<ReceiptResponse>::decode(json, decoder);
     }

@@ -18,6 +18,7 @@ struct MemberStatus {
     bool exists = false;     ///< "exists", strict
     bool validated = false;  ///< "validated", strict
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static MemberStatus decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<MemberStatus>::decode(json, decoder);
     }
@@ -27,6 +28,7 @@ struct MemberStatus {
 struct AppleStatus {
     bool exists = false;  ///< "exists", strict
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static AppleStatus decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<AppleStatus>::decode(json, decoder);
     }
@@ -36,6 +38,7 @@ struct AppleStatus {
 struct PasswordStatus {
     bool exists = false;  ///< "exists", strict
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static PasswordStatus decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<PasswordStatus>::decode(json, decoder);
     }
@@ -46,6 +49,7 @@ struct SocialDelinkResponse {
     std::optional<bool> delinkStatus;  ///< "social_delink", strict
     std::optional<bool> logout;        ///< "logout", strict
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static SocialDelinkResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<SocialDelinkResponse>::decode(json, decoder);
     }
@@ -55,6 +59,7 @@ struct SocialDelinkResponse {
 struct LoginAttribute {
     std::optional<std::string> attribute;  ///< "attribute", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static LoginAttribute decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<LoginAttribute>::decode(json, decoder);
     }
@@ -66,6 +71,7 @@ struct S3ImageResponse {
     /// "signedRequest", lenient; when that gives no text, "signed_request", lenient.
     std::optional<std::string> signedRequest;
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static S3ImageResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<S3ImageResponse>::decode(json, decoder);
     }
@@ -75,6 +81,7 @@ struct S3ImageResponse {
 struct MemberReferralResponse {
     std::optional<std::string> data;  ///< "data", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static MemberReferralResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<MemberReferralResponse>::decode(json, decoder);
     }

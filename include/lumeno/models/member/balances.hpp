@@ -22,6 +22,7 @@ struct PendingPointBalance {
     double availablePoints = 0;            ///< "available_points", strict
     double pendingPoints = 0;              ///< "pending_points", strict
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static PendingPointBalance decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<PendingPointBalance>::decode(json, decoder);
     }
@@ -35,6 +36,7 @@ struct LoyaltyBalance {
     float balanceNew = 0;           ///< "new_balance", strict
     float balanceOld = 0;           ///< "old_balance", strict
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static LoyaltyBalance decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<LoyaltyBalance>::decode(json, decoder);
     }
@@ -46,6 +48,7 @@ struct BalanceTag {
     std::optional<std::string> name;         ///< "name", lenient
     std::optional<std::string> description;  ///< "description", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static BalanceTag decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<BalanceTag>::decode(json, decoder);
     }

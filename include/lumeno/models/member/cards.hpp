@@ -26,6 +26,7 @@ struct CardDetails {
     std::optional<MemberDetailsConcise> memberData;  ///< "member_data", lenient
     std::optional<LumenoErrorResponse> error;    ///< "error", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static CardDetails decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<CardDetails>::decode(json, decoder);
     }
@@ -36,6 +37,7 @@ struct CardRequestResponse {
     std::optional<std::string> data;           ///< "data", lenient
     std::optional<LumenoErrorResponse> error;  ///< "error", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static CardRequestResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<CardRequestResponse>::decode(json, decoder);
     }
@@ -56,6 +58,7 @@ struct CardCancelRequest {
     std::string reason;
     std::string comment;
 
+    /// The request with this reason and comment.
     CardCancelRequest(std::string reason, std::string comment);
 
     /// {"reason", "comment"}

@@ -20,6 +20,7 @@ struct FamilySummary {
     std::int64_t size = 0;            ///< "size", strict
     std::optional<std::string> head;  ///< "head", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static FamilySummary decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<FamilySummary>::decode(json, decoder);
     }
@@ -36,6 +37,7 @@ struct FamilyInvite {
     std::optional<std::string> createdTs;         ///< "created_ts", lenient, the text as received
     std::optional<std::string> updatedTs;         ///< "updated_ts", lenient, the text as received
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static FamilyInvite decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<FamilyInvite>::decode(json, decoder);
     }
@@ -48,6 +50,7 @@ struct FamilyMemberInviteResponse {
     /// Whether the invitation now stands accepted: `status` is "accepted".
     [[nodiscard]] bool accepted() const noexcept { return status == "accepted"; }
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static FamilyMemberInviteResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<FamilyMemberInviteResponse>::decode(json, decoder);
     }

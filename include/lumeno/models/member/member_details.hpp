@@ -29,6 +29,7 @@ struct MemberBalance {
     std::optional<std::string> loyaltyAccount;  ///< "loyalty_account", lenient
     double balance = 0;                          ///< "balance", strict
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static MemberBalance decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<MemberBalance>::decode(json, decoder);
     }
@@ -61,6 +62,7 @@ struct MemberDetails {
     /// "extra_data", lenient. Encoded as an object of its attributes' keys and value texts.
     std::optional<ExtraData> extraData;
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static MemberDetails decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<MemberDetails>::decode(json, decoder);
     }
@@ -77,6 +79,7 @@ struct MemberDetailsConcise {
     std::optional<std::string> middleName;    ///< "middle_name"
     std::optional<std::string> memberName;    ///< "member_name"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static MemberDetailsConcise decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<MemberDetailsConcise>::decode(json, decoder);
     }

@@ -23,6 +23,7 @@ struct MemberResponse {
     bool success = false;                       ///< "success", strict
     std::optional<LumenoErrorResponse> error;  ///< "error", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static MemberResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<MemberResponse>::decode(json, decoder);
     }
@@ -35,6 +36,7 @@ struct LumenoTokenResponse {
     bool success = false;  ///< "success"
     std::string token;     ///< "token"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static LumenoTokenResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<LumenoTokenResponse>::decode(json, decoder);
     }
@@ -48,6 +50,7 @@ struct ChangePasswordResponse {
     std::optional<std::string> expiresIn;  ///< "expires_in"
     std::optional<std::string> status;     ///< "status"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static ChangePasswordResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<ChangePasswordResponse>::decode(json, decoder);
     }

@@ -17,6 +17,7 @@ struct Payment {
     std::int64_t amount = 0;            ///< "amount"; absent or null gives 0, another type fails
     std::optional<std::string> method;  ///< "payment_method"; another type gives absent
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static Payment decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<Payment>::decode(json, decoder);
     }

@@ -46,6 +46,7 @@ struct OfferParams {
     std::optional<std::string> rewardMultiplier;  ///< "reward_multiplier", lenient
     std::optional<std::string> rewardBonus;       ///< "reward_bonus", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static OfferParams decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<OfferParams>::decode(json, decoder);
     }
@@ -65,6 +66,7 @@ struct LocationOffer {
     /// (not the id of the location that lists it); without one it is 0.
     std::optional<OfferParams> templateParams;
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static LocationOffer decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<LocationOffer>::decode(json, decoder);
     }

@@ -24,9 +24,11 @@ struct LookUp {
         std::optional<std::string> name;        ///< "name", strict
         std::optional<std::string> localeCode;  ///< "locale_code", strict
 
+        /// Reads the record by the rules above; throws `DecodingError` when one is broken.
         static Localisation decode(const JsonValue& json, const Decoder& decoder) {
             return detail::Record<Localisation>::decode(json, decoder);
         }
+        /// Writes the record; throws `EncodingError` for a number not finite or a text not UTF-8.
         [[nodiscard]] JsonValue toJson() const { return detail::Record<Localisation>::toJson(*this); }
     };
 
@@ -42,9 +44,11 @@ struct LookUp {
     /// translation that fails, gives absent and the look-up value stands.
     std::optional<std::vector<Localisation>> localisations;
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static LookUp decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<LookUp>::decode(json, decoder);
     }
+    /// Writes the record; throws `EncodingError` for a number not finite or a text not UTF-8.
     [[nodiscard]] JsonValue toJson() const { return detail::Record<LookUp>::toJson(*this); }
 };
 
@@ -56,9 +60,11 @@ struct Region {
     std::int64_t country = 0;                 ///< "country", strict
     std::optional<std::string> countryName;   ///< "country_name", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static Region decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<Region>::decode(json, decoder);
     }
+    /// Writes the record; throws `EncodingError` for a number not finite or a text not UTF-8.
     [[nodiscard]] JsonValue toJson() const { return detail::Record<Region>::toJson(*this); }
 };
 
@@ -68,9 +74,11 @@ struct Country {
     std::optional<std::string> name;      ///< "name", lenient
     std::optional<std::string> isoCode;   ///< "iso_code", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static Country decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<Country>::decode(json, decoder);
     }
+    /// Writes the record; throws `EncodingError` for a number not finite or a text not UTF-8.
     [[nodiscard]] JsonValue toJson() const { return detail::Record<Country>::toJson(*this); }
 };
 
@@ -81,9 +89,11 @@ struct GetCitiesResponse {
     std::optional<std::string> cityCode;          ///< "city_code", lenient
     std::optional<std::int64_t> versionCounter;   ///< "version_counter", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static GetCitiesResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<GetCitiesResponse>::decode(json, decoder);
     }
+    /// Writes the record; throws `EncodingError` for a number not finite or a text not UTF-8.
     [[nodiscard]] JsonValue toJson() const { return detail::Record<GetCitiesResponse>::toJson(*this); }
 };
 

@@ -98,6 +98,7 @@ struct Offer {
     std::optional<std::int64_t> featuredRank;            ///< "featured_rank", lenient
     std::vector<std::string> tags;                       ///< "tags", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static Offer decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<Offer>::decode(json, decoder);
     }

@@ -29,6 +29,7 @@ struct OfferPresentment {
     std::optional<std::string> headerHtml;   ///< "header_html", lenient
     std::optional<std::string> detailHtml;   ///< "detail_html", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static OfferPresentment decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<OfferPresentment>::decode(json, decoder);
     }
@@ -45,6 +46,7 @@ struct MemberAction {
     bool accepted = false;     ///< "accepted", strict
     std::int64_t rating = 0;   ///< "rating", strict
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static MemberAction decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<MemberAction>::decode(json, decoder);
     }
@@ -54,9 +56,11 @@ struct MemberAction {
 struct OfferId {
     std::int64_t id = 0;  ///< "offer_id", required
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static OfferId decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<OfferId>::decode(json, decoder);
     }
+    /// Writes the record; throws `EncodingError` for a number not finite or a text not UTF-8.
     [[nodiscard]] JsonValue toJson() const { return detail::Record<OfferId>::toJson(*this); }
 };
 
@@ -66,7 +70,9 @@ struct OfferId {
 /// read; otherwise "removed" is required to hold one and makes it `Removed`. "failure" is
 /// lenient: a missing or broken list is empty.
 struct WishlistUpdateResponse {
+    /// "success": the offers added.
     struct Added { std::vector<OfferId> offers; };
+    /// "removed": the offers removed.
     struct Removed { std::vector<OfferId> offers; };
     /// What the platform reports as done, with the offers it did it to.
     struct UpdateType : std::variant<Added, Removed> {
@@ -76,6 +82,7 @@ struct WishlistUpdateResponse {
     UpdateType update;
     std::vector<OfferId> failure;
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static WishlistUpdateResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<WishlistUpdateResponse>::decode(json, decoder);
     }
@@ -94,9 +101,11 @@ struct MemberOffer {
     std::optional<bool> updated;                           ///< "updated"
     std::optional<bool> notTargeted;                       ///< "notTargeted"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static MemberOffer decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<MemberOffer>::decode(json, decoder);
     }
+    /// Writes the record; throws `EncodingError` for a number not finite or a text not UTF-8.
     [[nodiscard]] JsonValue toJson() const { return detail::Record<MemberOffer>::toJson(*this); }
 };
 

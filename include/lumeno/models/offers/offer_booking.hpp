@@ -33,6 +33,7 @@ struct OfferBooking {
     std::optional<ExtraData> offerExtraData;    ///< "offer_extra_data", lenient
     std::optional<ExtraData> locationExtraData; ///< "location_extra_data", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static OfferBooking decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<OfferBooking>::decode(json, decoder);
     }

@@ -35,6 +35,7 @@ struct Product {
     std::optional<std::string> currencyId;     ///< "product_currency_id", lenient
     std::optional<std::string> currencyName;   ///< "product_currency_name", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static Product decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<Product>::decode(json, decoder);
     }
@@ -54,6 +55,7 @@ struct Privilege {
     std::optional<std::string> status;     ///< "status", lenient
     std::optional<std::string> cdc;        ///< "cdc", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static Privilege decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<Privilege>::decode(json, decoder);
     }
@@ -76,9 +78,11 @@ struct ProductChoice {
     std::optional<std::string> validTill;              ///< "validTill"
     std::optional<std::string> privilegeCode;          ///< "privilegeCode"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static ProductChoice decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<ProductChoice>::decode(json, decoder);
     }
+    /// Writes the record; throws `EncodingError` for a number not finite or a text not UTF-8.
     [[nodiscard]] JsonValue toJson() const { return detail::Record<ProductChoice>::toJson(*this); }
 };
 
@@ -88,6 +92,7 @@ struct ExternalPrivilegeResponse {
     std::optional<std::string> giftcardNumber;  ///< "giftcard_number"
     std::optional<std::string> voucherNumber;   ///< "voucher"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static ExternalPrivilegeResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<ExternalPrivilegeResponse>::decode(json, decoder);
     }

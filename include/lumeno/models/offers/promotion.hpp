@@ -81,6 +81,7 @@ struct Promotion {
     std::optional<std::string> privilegeType;             ///< "privilegeType", lenient
     std::vector<ProductChoice> selectedProductsList;      ///< "selectedProductsList", strict: one bad element fails
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static Promotion decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<Promotion>::decode(json, decoder);
     }

@@ -27,6 +27,7 @@ struct SponsorDefaultRateResponse {
     std::optional<std::int64_t> conversionValue;  ///< "conversion_value"
     std::optional<std::int64_t> currencyValue;    ///< "currency_value"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static SponsorDefaultRateResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<SponsorDefaultRateResponse>::decode(json, decoder);
     }
@@ -46,6 +47,7 @@ struct SponsorBaseRateResponse {
     std::optional<std::string> endDate;          ///< "end_date", the text as received
     std::optional<std::int64_t> versionCounter;  ///< "version_counter"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static SponsorBaseRateResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<SponsorBaseRateResponse>::decode(json, decoder);
     }
@@ -56,6 +58,7 @@ struct SponsorBaseRateResponse {
 /// The policy whose rates the default base-rate call asks for; sent as "policy_type".
 enum class SponsorDefaultBaseRatePolicy { award, reward };
 
+/// The policy as sent: "Award" or "Reward".
 constexpr std::string_view rawValue(SponsorDefaultBaseRatePolicy policy) {
     switch (policy) {
         case SponsorDefaultBaseRatePolicy::award: return "Award";

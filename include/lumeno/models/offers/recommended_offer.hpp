@@ -67,6 +67,7 @@ struct RecommendedOffer {
     std::optional<std::int64_t> featuredRank;     ///< "featured_rank", lenient
     std::vector<std::string> tags;                ///< "tags", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static RecommendedOffer decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<RecommendedOffer>::decode(json, decoder);
     }

@@ -57,11 +57,13 @@ struct Sponsor {
     std::optional<std::string> brandName;             ///< "brand_name", lenient
     std::optional<std::string> headerImage;           ///< "header", lenient
 
+    /// A sponsor with every field at its default.
     Sponsor() = default;
     /// Copies the fields the two records share; `isHost` false when the trimmed one has none,
     /// `businessDescription` from `description`, `nameLowercased` derived from the name.
     explicit Sponsor(const TrimSponsor& trimmed);
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static Sponsor decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<Sponsor>::decode(json, decoder);
     }
@@ -83,11 +85,13 @@ struct TrimSponsor {
     std::optional<std::string> headerImage;    ///< "header", lenient
     std::optional<std::string> description;    ///< "description", lenient
 
+    /// A trimmed sponsor with every field at its default.
     TrimSponsor() = default;
     /// Copies the fields the two records share; `isHost` always set, `description` from
     /// `businessDescription`, `nameLowercased` derived from the name.
     explicit TrimSponsor(const Sponsor& sponsor);
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static TrimSponsor decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<TrimSponsor>::decode(json, decoder);
     }

@@ -16,9 +16,11 @@ struct SponsorConfigResponse {
     std::optional<bool> partneredSponsor;       ///< "partnered_sponsor"
     std::optional<bool> scannableReceipts;      ///< "scannable_receipts"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static SponsorConfigResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<SponsorConfigResponse>::decode(json, decoder);
     }
+    /// Writes the record; throws `EncodingError` for a number not finite or a text not UTF-8.
     [[nodiscard]] JsonValue toJson() const { return detail::Record<SponsorConfigResponse>::toJson(*this); }
 };
 

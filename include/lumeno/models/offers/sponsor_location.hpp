@@ -27,6 +27,7 @@ struct LocationTiming {
     std::optional<std::string> openTime;   ///< "open_time", lenient
     std::optional<std::string> closeTime;  ///< "close_time", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static LocationTiming decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<LocationTiming>::decode(json, decoder);
     }
@@ -42,6 +43,7 @@ struct LocationCompact {
     std::optional<std::string> image;    ///< "image", lenient
     std::optional<std::string> address;  ///< "address", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static LocationCompact decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<LocationCompact>::decode(json, decoder);
     }
@@ -55,6 +57,7 @@ class LocationUrls {
 public:
     std::vector<CustomAttribute> locationUrls;
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static LocationUrls decode(const JsonValue& json, const Decoder& decoder);
 
     /// The attributes as an object of keys and value texts; of two attributes with the same
@@ -95,6 +98,7 @@ struct SponsorLocation {
     std::optional<std::string> sponsorHeader;    ///< "sponsor_header", lenient
     std::optional<std::string> destination;      ///< "destination", lenient
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static SponsorLocation decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<SponsorLocation>::decode(json, decoder);
     }

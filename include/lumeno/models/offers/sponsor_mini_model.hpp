@@ -21,9 +21,11 @@ struct SponsorMiniModel {
     std::optional<std::string> name;          ///< "sponsor_name"
     std::optional<std::string> shortName;     ///< "sponsor_short_name"
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static SponsorMiniModel decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<SponsorMiniModel>::decode(json, decoder);
     }
+    /// Writes the record; throws `EncodingError` for a number not finite or a text not UTF-8.
     [[nodiscard]] JsonValue toJson() const { return detail::Record<SponsorMiniModel>::toJson(*this); }
 };
 

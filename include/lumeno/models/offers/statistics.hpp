@@ -26,6 +26,7 @@ struct SponsorStatistics {
     std::optional<std::string> businessDescription;
     std::int64_t memberEnrolled = 0;
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static SponsorStatistics decode(const JsonValue& json, const Decoder& decoder);
 };
 
@@ -34,6 +35,7 @@ struct SponsorStatisticsResponse {
     std::optional<std::int64_t> totalCount;       ///< "total_count", lenient; read first
     std::vector<SponsorStatistics> sponsorsList;  ///< "sponsor_group", strict (one bad row fails the reply)
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static SponsorStatisticsResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<SponsorStatisticsResponse>::decode(json, decoder);
     }
@@ -45,6 +47,7 @@ struct CategoryStatistics {
     std::optional<std::string> code;
     std::int64_t sponsorsCount = 0;
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static CategoryStatistics decode(const JsonValue& json, const Decoder& decoder);
 };
 
@@ -52,6 +55,7 @@ struct CategoryStatistics {
 struct CategoryStatisticsResponse {
     std::vector<CategoryStatistics> categoriesList;  ///< "category_group", strict (one bad row fails the reply)
 
+    /// Reads the record by the rules above; throws `DecodingError` when one is broken.
     static CategoryStatisticsResponse decode(const JsonValue& json, const Decoder& decoder) {
         return detail::Record<CategoryStatisticsResponse>::decode(json, decoder);
     }
