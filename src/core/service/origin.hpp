@@ -8,6 +8,7 @@
 
 namespace lumeno::detail {
 
+/// Frees a URL handle of libcurl's.
 struct CurlUrlCleanup {
     void operator()(CURLU* handle) const noexcept { curl_url_cleanup(handle); }
 };
