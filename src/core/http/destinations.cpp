@@ -22,15 +22,13 @@ bool isLoopback(const std::string& host) {
 
 }  // namespace
 
-std::optional<ParsedUrl> ParsedUrl::parse(const std::string& url) {
-    ParsedUrl parsed;
-    parsed.handle.reset(curl_url());
-    if (!parsed.handle || curl_url_set(parsed.handle.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
-        return std::nullopt;
-    auto origin = originOf(parsed.handle.get());
+std::optional<ParsedUrl> ParsedUrl::parse(const std::string& url) { return of(parseURL(url)); }
+
+std::optional<ParsedUrl> ParsedUrl::of(UrlHandle parsed) {
+    if (!parsed) return std::nullopt;
+    auto origin = originOf(parsed.get());
     if (!origin) return std::nullopt;
-    parsed.origin = std::move(*origin);
-    return parsed;
+    return ParsedUrl{std::move(parsed), std::move(*origin)};
 }
 
 std::optional<std::string> refusal(const std::optional<ParsedUrl>& url, std::string_view text,

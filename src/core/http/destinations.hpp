@@ -6,7 +6,6 @@
 
 #include <curl/curl.h>
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,11 +17,13 @@ namespace lumeno::detail {
 
 /// A URL parsed by libcurl, with its origin, which the destination rules read.
 struct ParsedUrl {
-    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> handle{nullptr, curl_url_cleanup};
+    UrlHandle handle;
     Origin origin;
 
     /// The URL parsed, or nullopt when it is none, has no host or carries user-info.
     static std::optional<ParsedUrl> parse(const std::string& url);
+    /// The same, of a URL parsed already.
+    static std::optional<ParsedUrl> of(UrlHandle parsed);
     [[nodiscard]] bool isTls() const { return origin.scheme == "https"; }
 };
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/service/origin.hpp"
 #include "lumeno/core/response.hpp"
 
 namespace lumeno::detail {
@@ -26,6 +27,9 @@ struct HttpRequest {
     std::string url;
     HttpHeaders headers;
     std::string body;  ///< empty: no body
+    /// `url` as libcurl parsed it when the request was built, so that the session sends it
+    /// without parsing it again; null: the session parses `url`.
+    UrlHandle parsedURL{};
 };
 
 }  // namespace lumeno::detail

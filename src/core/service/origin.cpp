@@ -1,9 +1,14 @@
 #include "core/service/origin.hpp"
 
 #include <algorithm>
-#include <memory>
 
 namespace lumeno::detail {
+
+UrlHandle parseURL(const std::string& url) {
+    UrlHandle parsed(curl_url());
+    if (parsed && curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) parsed.reset();
+    return parsed;
+}
 
 std::optional<Origin> originOf(CURLU* parsed) {
     const auto part = [&](CURLUPart which, unsigned flags = 0) -> std::optional<std::string> {
@@ -23,14 +28,9 @@ std::optional<Origin> originOf(CURLU* parsed) {
 }
 
 std::optional<Origin> originOf(const std::string& url) {
-    const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), curl_url_cleanup);
-    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return std::nullopt;
+    const auto parsed = parseURL(url);
+    if (!parsed) return std::nullopt;
     return originOf(parsed.get());
-}
-
-bool sameOrigin(const std::string& url, const std::string& other) {
-    const auto origin = originOf(url);
-    return origin && origin == originOf(other);
 }
 
 }  // namespace lumeno::detail

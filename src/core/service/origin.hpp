@@ -2,10 +2,21 @@
 
 #include <curl/curl.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace lumeno::detail {
+
+/// Frees a URL handle of libcurl's.
+struct CurlUrlCleanup {
+    void operator()(CURLU* handle) const noexcept { curl_url_cleanup(handle); }
+};
+/// A URL as libcurl parsed it, owned; libcurl sends from it as it is (`CURLOPT_CURLU`).
+using UrlHandle = std::unique_ptr<CURLU, CurlUrlCleanup>;
+
+/// `url` parsed by libcurl; null when libcurl takes it for no URL.
+UrlHandle parseURL(const std::string& url);
 
 /// Where a URL leads, as libcurl reads it: scheme and host in lower case, and the port, the
 /// scheme's default one when the URL names none.
@@ -22,8 +33,5 @@ struct Origin {
 std::optional<Origin> originOf(const std::string& url);
 /// The same, of a URL libcurl has parsed.
 std::optional<Origin> originOf(CURLU* parsed);
-
-/// Whether both are URLs of one origin.
-bool sameOrigin(const std::string& url, const std::string& other);
 
 }  // namespace lumeno::detail

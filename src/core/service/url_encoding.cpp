@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -146,14 +145,15 @@ std::string v2Gateway(std::string_view gateway) {
     return url;
 }
 
-bool isValidURL(const std::string& url) {
-    if (url.find('\0') != std::string::npos) return false;
-    const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> handle(curl_url(), curl_url_cleanup);
-    if (!handle || curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return false;
+UrlHandle validURL(const std::string& url) {
+    if (url.find('\0') != std::string::npos) return nullptr;
+    auto parsed = parseURL(url);
+    if (!parsed) return nullptr;
     char* host = nullptr;
-    const bool hasHost = curl_url_get(handle.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK && host && *host;
+    const bool hasHost = curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK && host && *host;
     curl_free(host);
-    return hasHost;
+    if (!hasHost) return nullptr;
+    return parsed;
 }
 
 }  // namespace lumeno::detail::service

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/service/origin.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/core/result.hpp"
 
@@ -55,7 +56,8 @@ Result<std::string> urlQuery(const JsonObject& parameters);
 /// segments ("v10", "v1beta") stay as they are.
 std::string v2Gateway(std::string_view gateway);
 
-/// Whether libcurl's URL parser accepts the text as a URL with a scheme and a host.
-bool isValidURL(const std::string& url);
+/// The text as libcurl's URL parser reads it, when it takes it for a URL with a scheme and a
+/// host; null otherwise.
+UrlHandle validURL(const std::string& url);
 
 }  // namespace lumeno::detail::service
