@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <future>
 #include <random>
 #include <thread>
+#include <utility>
 
 #include "lumeno/core/main_queue.hpp"
 #include "lumeno/core/network_log.hpp"
@@ -202,7 +204,14 @@ std::size_t threadCount() {
 /// (neither to stop the network session nor for the refused call) and the call failed as
 /// cancelled.
 bool shutDownBeforeTheFirstCall() {
-    const std::size_t threads = threadCount();
+    // The fake server's pool starts its workers after the server reports running: count once
+    // the number has held for 100 ms (5 s at most), so that only threads of the library differ.
+    std::size_t threads = threadCount();
+    for (int still = 0, tries = 0; still < 10 && tries < 500; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const std::size_t now = std::exchange(threads, threadCount());
+        still = now == threads ? still + 1 : 0;
+    }
     Lumeno::shutdown();
     std::optional<Result<MemberStatus>> late;
     HostBoundary::status([&](Result<MemberStatus> r) { late = std::move(r); });
