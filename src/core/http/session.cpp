@@ -232,34 +232,22 @@ private:
     }
 
     /// The queue waiter (core/queue_waiter.hpp): a thread pumping the main queue waits for the
-    /// transfers' sockets and timers and for the queue's `posted`, and drives what comes. With
-    /// several transfers in flight it leaves them to the I/O thread, which then drives beside
-    /// the completions this thread runs, and waits for `posted` alone.
+    /// transfers' sockets and timers and for the queue's `posted`, and drives what comes, as a
+    /// plain multi loop would: the I/O thread stays out of the way meanwhile, so that callers
+    /// starting transfers and the driver never contend for the session.
     void pump(int posted, std::chrono::steady_clock::time_point until) {
-        bool drives = false;
         {
             std::lock_guard lock(mutex_);
             if (stopping_) return;
-            drives = active_.size() <= 1;
-            if (drives) {
-                ++pumpers_;
-                if (queueFd_ != posted) {
-                    queueFd_ = posted;
-                    watch(posted, tag(Source::queue, posted));
-                }
-                if (ioWaiting_) wake();  // the I/O thread leaves epoll_wait and stays out of the way
-            } else if (pumpers_ == 0) {
-                lastPumped_ = {};  // the I/O thread takes over at once
-                parked_.notify_all();
+            ++pumpers_;
+            if (queueFd_ != posted) {
+                queueFd_ = posted;
+                watch(posted, tag(Source::queue, posted));
             }
+            if (ioWaiting_) wake();  // the I/O thread leaves epoll_wait and stays out of the way
         }
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
         const int timeout = static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, 1'000'000));
-        if (!drives) {
-            pollfd queue{.fd = posted, .events = POLLIN, .revents = 0};
-            poll(&queue, 1, timeout);
-            return;
-        }
         std::array<epoll_event, 64> events;
         const int ready = epoll_wait(epollFd_, events.data(), static_cast<int>(events.size()), timeout);
         std::lock_guard lock(mutex_);

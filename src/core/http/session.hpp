@@ -16,14 +16,13 @@
 //     hook, and starts the transfer itself: under the lock it adds the transfer and lets libcurl
 //     send at once. Cancelling also takes the lock and removes the transfer.
 //   - A thread pumping `MainQueue` (`runUntil`) that finds no task waits in the session
-//     (core/queue_waiter.hpp). With at most one transfer in flight it waits in epoll_wait on the
-//     sockets libcurl watches, libcurl's timers and the queue's own wake-up, and drives what
-//     comes, so a call started and awaited on one thread needs no other. With several in flight
-//     it waits for the queue alone and leaves them to the I/O thread, which then drives beside
-//     the completions this thread runs. One thread pumps this way at a time.
-//   - The I/O thread (started with the session) drives whenever no pumping thread does (several
-//     transfers in flight, or a host that hands tasks to its own loop through `setExecutor`, or
-//     runs `runPending` from it); while a thread drives in its wait, and for 5 ms after, it
+//     (core/queue_waiter.hpp). It waits in epoll_wait on the sockets libcurl watches, libcurl's
+//     timers and the queue's own wake-up, and drives what comes, as a plain multi loop would, so
+//     a call started and awaited on one thread needs no other and callers never contend with
+//     another driver. One thread pumps this way at a time.
+//   - The I/O thread (started with the session) drives whenever no pumping thread does (a host
+//     that hands tasks to its own loop through `setExecutor`, or runs `runPending` from it, or
+//     runs completions for long); while a thread drives in its wait, and for 5 ms after, it
 //     stays out of the way.
 //   - Whichever thread drives runs libcurl's callbacks and a finished transfer's `done`, which
 //     only hands the outcome on (to `MainQueue`): the I/O thread never runs host code.
