@@ -100,15 +100,13 @@ std::optional<std::string> appendComponents(std::string& query, const std::strin
 
 }  // namespace
 
-std::string appendPath(std::string_view base, std::string_view path) {
-    if (path.empty()) return std::string(base);
-    const bool baseSlash = base.ends_with('/');
+void appendPath(std::string& url, std::string_view path) {
+    if (path.empty()) return;
+    const bool urlSlash = url.ends_with('/');
     const bool pathSlash = path.starts_with('/');
-    std::string url(base);
-    if (baseSlash && pathSlash) url.pop_back();
-    else if (!baseSlash && !pathSlash) url += '/';
+    if (urlSlash && pathSlash) url.pop_back();
+    else if (!urlSlash && !pathSlash) url += '/';
     url += path;
-    return url;
 }
 
 std::string escapePath(std::string_view path) { return percentEncode(path, pathAllows); }

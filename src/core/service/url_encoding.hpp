@@ -12,8 +12,8 @@
 
 namespace lumeno::detail::service {
 
-/// `base` and `path` joined with exactly one "/"; `base` itself when `path` is empty.
-std::string appendPath(std::string_view base, std::string_view path);
+/// Adds `path` to `url` with exactly one "/" between them; nothing when `path` is empty.
+void appendPath(std::string& url, std::string_view path);
 
 /// Percent-encodes every byte a URL path cannot hold ("?", "#", "%", spaces, controls,
 /// non-ASCII, ...); "/" and the other path characters stay.
