@@ -47,11 +47,9 @@ bool hasDotSegment(std::string_view path) {
     return false;
 }
 
-/// A line break or NUL in a header value would end the field early and let the rest of the
-/// value pass as header fields of its own.
 const HttpHeaders::Field* unsafeField(const HttpHeaders& headers) {
     for (const auto& field : headers.fields())
-        if (field.second.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) return &field;
+        if (breaksHeaderField(field.second)) return &field;
     return nullptr;
 }
 

@@ -29,6 +29,8 @@ public:
     UrlPath(const char* ours) : text_(escapePath(ours)) {}
     UrlPath(const std::string& ours) : text_(escapePath(ours)) {}
 
+    /// Adds text of our own, escaped as a path ("/" separating segments).
+    void addOurs(std::string_view ours);
     /// Adds a path built the same way.
     void add(const UrlPath& path);
     /// Adds a value as one segment; an empty value would drop a segment, so it marks the path.
