@@ -333,10 +333,17 @@ private:
         const int timeout = static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, 1'000'000));
         std::array<epoll_event, 64> events;
         const int ready = epoll_wait(epollFd_, events.data(), static_cast<int>(events.size()), timeout);
+        const std::span happened(events.data(), static_cast<std::size_t>(std::max(ready, 0)));
+        if (std::ranges::any_of(happened, [](const epoll_event& event) {
+                return static_cast<Source>(event.data.u64 >> 32) == Source::queue;
+            })) {
+            std::uint64_t count = 0;  // the queue looks at its tasks when this returns
+            [[maybe_unused]] const auto got = read(posted, &count, sizeof count);
+        }
         std::lock_guard lock(mutex_);
         --pumpers_;
         lastPumped_ = std::chrono::steady_clock::now();
-        if (!stopping_) handle(std::span(events.data(), static_cast<std::size_t>(std::max(ready, 0))));
+        if (!stopping_) handle(happened);
     }
 
     void wake() const {
@@ -350,7 +357,7 @@ private:
             const auto source = static_cast<Source>(event.data.u64 >> 32);
             const int fd = static_cast<int>(event.data.u64 & 0xffffffff);
             switch (source) {
-                case Source::queue: break;  // the pumping thread looks at its queue
+                case Source::queue: break;  // for the pumping thread (`pump`)
                 case Source::wake: {
                     std::uint64_t count = 0;
                     [[maybe_unused]] const auto got = read(fd, &count, sizeof count);
