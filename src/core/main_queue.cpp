@@ -123,9 +123,7 @@ bool MainQueue::runUntil(const std::function<bool()>& done, std::chrono::millise
             const auto waiter = s.waiter;
             s.waiting = std::this_thread::get_id();
             lock.unlock();
-            (*waiter)(s.posted, deadline);
-            std::uint64_t drained = 0;
-            [[maybe_unused]] const auto got = read(s.posted, &drained, sizeof drained);
+            (*waiter)(s.posted, deadline);  // it reads `posted` when it sees it readable
             lock.lock();
             s.waiting = {};
             s.changed.notify_all();

@@ -11,7 +11,8 @@
 namespace lumeno::detail {
 
 /// Waits until the eventfd `posted` is readable (a task was posted), `until` passes, or it has
-/// done some of the transfers' work; it may return early, never late.
+/// done some of the transfers' work; it may return early, never late. It reads `posted` when it
+/// finds it readable, so that the next wait does not end at once.
 using QueueWaiter = std::function<void(int posted, std::chrono::steady_clock::time_point until)>;
 
 /// Sets the waiter (nullptr: none). When this returns, a waiter it replaced is no longer called.

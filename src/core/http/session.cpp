@@ -44,18 +44,41 @@ struct Settings {
     }
 };
 
+/// What the epoll set holds for one of libcurl's sockets. libcurl stops watching a connection's
+/// socket whenever the connection idles between transfers; the socket stays in the set all the
+/// same, so that the next transfer on the connection costs no epoll_ctl, and leaves it when it
+/// closes (libcurl closes its connections through the session) or turns ready while idle (the
+/// server closed it, or sent something nobody waits for). Other sockets (a resolver's) leave the
+/// set as soon as libcurl stops watching them.
+struct Watch {
+    bool inSet = false;
+    bool wanted = false;      ///< libcurl watches the socket
+    bool connection = false;  ///< a connection's, opened through the session: its closing is seen
+    std::uint64_t tag = 0;    ///< as the set holds it
+    std::uint32_t events = 0;
+};
+
+class Session;
+
 /// One multi handle of the session and libcurl's timer for it. Plain HTTP transfers (HTTP/1.1,
 /// loopback only) and TLS transfers (HTTP/2 where the server speaks it) go through lanes of
 /// their own, because they want different connection rules: over HTTP/2 a burst waits for a
 /// connection it can multiplex on and at most `tlsConnectionsPerHost` connections open to the
 /// host; over HTTP/1.1 either would only queue calls inside libcurl, where the wait counts
 /// against their timeout.
+/// The timer is armed only when libcurl wants to be called earlier than it fires: a later
+/// deadline waits for the timer to fire, which then arms it again, so a transfer's timeouts
+/// (set and dropped with each transfer) rarely cost a system call.
 struct Lane {
+    using Deadline = std::optional<std::chrono::steady_clock::time_point>;
+
+    Session* session = nullptr;
     CURLM* multi = nullptr;
     int timerFd = -1;
-    int epollFd = -1;            ///< the session's
     int index = 0;               ///< in the session's lanes; tags the lane's sockets in epoll
     bool timedOut = false;       ///< libcurl asked to be called again at once
+    Deadline due;                ///< when libcurl wants to be called; none: never
+    Deadline armed;              ///< when the timer fires; none: it does not
     bool capped = false;         ///< the per-host connection cap is on
     std::size_t keptConnections = 0;
 };
@@ -138,7 +161,7 @@ private:
             Lane& lane = lanes_[index];
             lane.multi = curl_multi_init();
             lane.timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-            lane.epollFd = epollFd_;
+            lane.session = this;
             lane.index = index;
             watch(lane.timerFd, tag(index == 0 ? Source::plainTimer : Source::tlsTimer, lane.timerFd));
             curl_multi_setopt(lane.multi, CURLMOPT_SOCKETFUNCTION, onSocket);
@@ -177,37 +200,97 @@ private:
 
     Lane& laneOf(const Transfer& transfer) { return lanes_[transfer.url->isTls() ? 1 : 0]; }
 
-    /// libcurl asks to watch `socket` for `what` (or no longer).
+    Watch& watchOf(curl_socket_t socket) {
+        const auto at = static_cast<std::size_t>(socket);
+        if (at >= watches_.size()) watches_.resize(std::max<std::size_t>(at + 1, 64));
+        return watches_[at];
+    }
+
+    void unwatch(curl_socket_t socket, Watch& watch) {
+        if (watch.inSet) epoll_ctl(epollFd_, EPOLL_CTL_DEL, socket, nullptr);
+        watch.inSet = false;
+    }
+
+    /// libcurl asks to watch `socket` for `what` (or no longer). Called with the lock held, as
+    /// every libcurl callback.
     static int onSocket(CURL*, curl_socket_t socket, int what, void* data, void*) {
         const Lane& lane = *static_cast<Lane*>(data);
-        const int epoll = lane.epollFd;
+        Session& session = *lane.session;
+        Watch& watch = session.watchOf(socket);
         if (what == CURL_POLL_REMOVE) {
-            epoll_ctl(epoll, EPOLL_CTL_DEL, socket, nullptr);
+            watch.wanted = false;
+            if (!watch.connection) session.unwatch(socket, watch);
             return 0;
         }
         epoll_event event{.events = 0,
                           .data = {.u64 = tag(lane.index == 0 ? Source::plainSocket : Source::tlsSocket, socket)}};
         if (what & CURL_POLL_IN) event.events |= EPOLLIN;
         if (what & CURL_POLL_OUT) event.events |= EPOLLOUT;
-        if (epoll_ctl(epoll, EPOLL_CTL_MOD, socket, &event) != 0) epoll_ctl(epoll, EPOLL_CTL_ADD, socket, &event);
+        watch.wanted = true;
+        if (watch.inSet && watch.tag == event.data.u64 && watch.events == event.events) return 0;
+        if (!watch.inSet || epoll_ctl(session.epollFd_, EPOLL_CTL_MOD, socket, &event) != 0)
+            epoll_ctl(session.epollFd_, EPOLL_CTL_ADD, socket, &event);
+        watch = {.inSet = true, .wanted = true, .connection = watch.connection, .tag = event.data.u64,
+                 .events = event.events};
         return 0;
+    }
+
+    /// libcurl opens a connection's socket; the tests' connect guard allows only 127.0.0.0/8
+    /// and ::1.
+    static curl_socket_t onOpen(void* data, curlsocktype, curl_sockaddr* address) {
+        if (static_cast<const Transfer*>(data)->guardConnections &&
+            !isLoopbackAddress(&address->addr, address->family)) {
+            ++refusedConnections();
+            return CURL_SOCKET_BAD;
+        }
+        const curl_socket_t socket = ::socket(address->family, address->socktype, address->protocol);
+        if (socket != CURL_SOCKET_BAD) shared().watchOf(socket) = {.connection = true};
+        return socket;
+    }
+
+    /// libcurl closes a connection's socket, which leaves the epoll set with it.
+    static int onClose(void* data, curl_socket_t socket) {
+        static_cast<Session*>(data)->watchOf(socket) = {};
+        return close(socket);
     }
 
     /// libcurl wants to be called back after `milliseconds` (-1: never; 0: as soon as it can,
     /// which the driver holding the lock does before it lets go).
     static int onTimer(CURLM*, long milliseconds, void* data) {
         Lane& lane = *static_cast<Lane*>(data);
-        if (milliseconds == 0) {
-            lane.timedOut = true;
+        if (milliseconds < 0) {
+            lane.due.reset();
             return 0;
         }
-        itimerspec when{};
-        if (milliseconds > 0) {
-            when.it_value.tv_sec = milliseconds / 1000;
-            when.it_value.tv_nsec = (milliseconds % 1000) * 1'000'000;
+        if (milliseconds == 0) {
+            lane.timedOut = true;
+            lane.due.reset();
+            return 0;
         }
-        timerfd_settime(lane.timerFd, 0, &when, nullptr);
+        lane.due = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        if (!lane.armed || *lane.due < *lane.armed) arm(lane, *lane.due);
         return 0;
+    }
+
+    static void arm(Lane& lane, std::chrono::steady_clock::time_point when) {
+        lane.armed = when;
+        const auto since = when.time_since_epoch();  // steady_clock is CLOCK_MONOTONIC
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
+        itimerspec value{};
+        value.it_value.tv_sec = seconds.count();
+        value.it_value.tv_nsec = std::chrono::duration_cast<std::chrono::nanoseconds>(since - seconds).count();
+        if (value.it_value.tv_sec == 0 && value.it_value.tv_nsec == 0) value.it_value.tv_nsec = 1;  // 0 disarms
+        timerfd_settime(lane.timerFd, TFD_TIMER_ABSTIME, &value, nullptr);
+    }
+
+    /// The lane's timer fired: libcurl's deadline has come, or it moved later meanwhile and the
+    /// timer waits for it. Called with the lock held.
+    void timerFired(Lane& lane) {
+        lane.armed.reset();
+        if (!lane.due) return;
+        if (*lane.due > std::chrono::steady_clock::now()) return arm(lane, *lane.due);
+        lane.due.reset();
+        drive(lane, CURL_SOCKET_TIMEOUT, 0);
     }
 
     /// The I/O thread: waits for a socket or a timer of libcurl's, then drives; stays out of the
@@ -250,10 +333,17 @@ private:
         const int timeout = static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, 1'000'000));
         std::array<epoll_event, 64> events;
         const int ready = epoll_wait(epollFd_, events.data(), static_cast<int>(events.size()), timeout);
+        const std::span happened(events.data(), static_cast<std::size_t>(std::max(ready, 0)));
+        if (std::ranges::any_of(happened, [](const epoll_event& event) {
+                return static_cast<Source>(event.data.u64 >> 32) == Source::queue;
+            })) {
+            std::uint64_t count = 0;  // the queue looks at its tasks when this returns
+            [[maybe_unused]] const auto got = read(posted, &count, sizeof count);
+        }
         std::lock_guard lock(mutex_);
         --pumpers_;
         lastPumped_ = std::chrono::steady_clock::now();
-        if (!stopping_) handle(std::span(events.data(), static_cast<std::size_t>(std::max(ready, 0))));
+        if (!stopping_) handle(happened);
     }
 
     void wake() const {
@@ -267,7 +357,7 @@ private:
             const auto source = static_cast<Source>(event.data.u64 >> 32);
             const int fd = static_cast<int>(event.data.u64 & 0xffffffff);
             switch (source) {
-                case Source::queue: break;  // the pumping thread looks at its queue
+                case Source::queue: break;  // for the pumping thread (`pump`)
                 case Source::wake: {
                     std::uint64_t count = 0;
                     [[maybe_unused]] const auto got = read(fd, &count, sizeof count);
@@ -276,12 +366,15 @@ private:
                 case Source::plainTimer:
                 case Source::tlsTimer: {
                     std::uint64_t expirations = 0;
-                    if (read(fd, &expirations, sizeof expirations) > 0)
-                        drive(lanes_[source == Source::tlsTimer ? 1 : 0], CURL_SOCKET_TIMEOUT, 0);
+                    if (read(fd, &expirations, sizeof expirations) > 0) timerFired(lanes_[source == Source::tlsTimer ? 1 : 0]);
                     break;
                 }
                 case Source::plainSocket:
                 case Source::tlsSocket: {
+                    if (Watch& watch = watchOf(fd); !watch.wanted) {
+                        unwatch(fd, watch);  // an idle connection's: libcurl looks at it when it next uses it
+                        break;
+                    }
                     int what = 0;
                     if (event.events & (EPOLLIN | EPOLLHUP)) what |= CURL_CSELECT_IN;
                     if (event.events & EPOLLOUT) what |= CURL_CSELECT_OUT;
@@ -330,8 +423,15 @@ private:
             transfer->done(fail(LumenoError::underlying(std::move(*malformed))));
             return nullptr;
         }
-        transfer->easy = pool_.empty() ? newEasyHandle() : pool_.back();
-        if (!pool_.empty()) pool_.pop_back();
+        if (pool_.empty()) {
+            transfer->easy = newEasyHandle();
+            curl_easy_setopt(transfer->easy, CURLOPT_OPENSOCKETFUNCTION, onOpen);
+            curl_easy_setopt(transfer->easy, CURLOPT_CLOSESOCKETFUNCTION, onClose);
+            curl_easy_setopt(transfer->easy, CURLOPT_CLOSESOCKETDATA, this);
+        } else {
+            transfer->easy = pool_.back();
+            pool_.pop_back();
+        }
         return &add(std::move(transfer));
     }
 
@@ -406,6 +506,7 @@ private:
     int queueFd_ = -1;         ///< the main queue's `posted`, once watched
     std::unordered_map<TransferId, std::unique_ptr<Transfer>> active_;
     std::vector<CURL*> pool_;  ///< easy handles of finished transfers, for the next ones
+    std::vector<Watch> watches_;  ///< by socket
 };
 
 }  // namespace

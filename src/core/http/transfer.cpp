@@ -1,22 +1,11 @@
 #include "core/http/transfer.hpp"
 
-#include <sys/socket.h>
-
 namespace lumeno::detail {
 namespace {
 
 using Failure = LumenoError::TransportFailure;
 
 constexpr int maxRedirects = 5;
-
-/// The connect guard of the tests: a socket only to 127.0.0.0/8 or ::1.
-curl_socket_t openLoopbackSocket(void*, curlsocktype, curl_sockaddr* address) {
-    if (!isLoopbackAddress(&address->addr, address->family)) {
-        ++refusedConnections();
-        return CURL_SOCKET_BAD;
-    }
-    return ::socket(address->family, address->socktype, address->protocol);
-}
 
 /// Runs a libcurl callback's work. Nothing may be thrown through libcurl's C frames: an
 /// exception aborts the transfer instead (a returned size other than `size` does that).
@@ -152,7 +141,7 @@ void configure(Transfer& t) {
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &t);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.timeouts.connect.count()));
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(t.timeouts.total.count()));
-    if (t.guardConnections) curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, openLoopbackSocket);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, &t);
 
     // Over TLS the transfer trusts the pinned roots alone, and waits for a connection it can
     // multiplex on (HTTP/2) rather than opening one of its own; over plain HTTP (1.1) that
@@ -174,9 +163,12 @@ void configure(Transfer& t) {
 
     curl_slist_free_all(t.headerList);
     t.headerList = nullptr;
-    const auto append = [&](const std::string& line) { t.headerList = curl_slist_append(t.headerList, line.c_str()); };
-    for (const auto& [name, value] : request.headers.fields())
-        append(value.empty() ? name + ";" : name + ": " + value);
+    const auto append = [&](const char* line) { t.headerList = curl_slist_append(t.headerList, line); };
+    thread_local std::string line;  // one buffer for every field: libcurl copies each
+    for (const auto& [name, value] : request.headers.fields()) {
+        line.assign(name).append(value.empty() ? ";" : ": ").append(value);
+        append(line.c_str());
+    }
     append("Expect:");  // no 100-continue round trip
     if (sendsBody && !request.headers.contains("Content-Type")) append("Content-Type:");
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t.headerList);

@@ -21,6 +21,14 @@ constexpr std::string_view methodName(HttpMethod method) {
     return "GET";
 }
 
+/// Whether `text` holds a line break or NUL, which would end a header field early and let the
+/// rest pass as fields of its own.
+constexpr bool breaksHeaderField(std::string_view text) {
+    for (const char c : text)
+        if (c == '\r' || c == '\n' || c == '\0') return true;
+    return false;
+}
+
 /// One request, ready to send: the whole URL (query included), headers and body.
 struct HttpRequest {
     HttpMethod method = HttpMethod::get;

@@ -32,7 +32,7 @@ constexpr std::string_view cities = "/cities";
 // own whatever it holds.
 
 template <std::size_t N>
-void piece(UrlPath& path, const char (&ours)[N]) { path.add(UrlPath(ours)); }
+void piece(UrlPath& path, const char (&ours)[N]) { path.addOurs(ours); }
 void piece(UrlPath& path, const UrlPath& built) { path.add(built); }
 void piece(UrlPath& path, const std::string& value) { path.addValue(value); }
 void piece(UrlPath& path, std::int64_t value) { path.addValue(value); }

@@ -14,10 +14,14 @@ std::string urlOf(const Target& target, const LumenoSettings& settings) {
     if (target.cursor) {
         url = *target.cursor;
     } else {
-        const auto gateway = target.signup && settings.usev2Signup ? v2Gateway(settings.tenant) : settings.tenant;
-        url = appendPath(appendPath(gateway, target.segment), target.path.text());
+        const std::string v2 = target.signup && settings.usev2Signup ? v2Gateway(settings.tenant) : std::string();
+        const std::string_view gateway = v2.empty() ? std::string_view(settings.tenant) : v2;
+        url.reserve(gateway.size() + target.segment.size() + target.path.text().size() + target.query->size() + 3);
+        url = gateway;
+        appendPath(url, target.segment);
+        appendPath(url, target.path.text());
     }
-    if (!target.query->empty()) url += '?' + *target.query;
+    if (!target.query->empty()) url.append(1, '?').append(*target.query);
     return url;
 }
 
@@ -43,11 +47,9 @@ bool hasDotSegment(std::string_view path) {
     return false;
 }
 
-/// A line break or NUL in a header value would end the field early and let the rest of the
-/// value pass as header fields of its own.
 const HttpHeaders::Field* unsafeField(const HttpHeaders& headers) {
     for (const auto& field : headers.fields())
-        if (field.second.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) return &field;
+        if (breaksHeaderField(field.second)) return &field;
     return nullptr;
 }
 

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -18,9 +19,14 @@ constexpr bool isUnreserved(unsigned char c) {
 }
 
 /// RFC 3986 segment characters: unreserved, sub-delimiters, ":" and "@".
-constexpr bool segmentAllows(unsigned char c) {
-    return isUnreserved(c) || std::string_view("!$&'()*+,;=:@").find(static_cast<char>(c)) != std::string_view::npos;
-}
+constexpr auto segmentCharacters = [] {
+    std::array<bool, 256> allowed{};
+    for (int c = 0; c < 256; ++c) allowed[c] = isUnreserved(static_cast<unsigned char>(c));
+    for (const char c : std::string_view("!$&'()*+,;=:@")) allowed[static_cast<unsigned char>(c)] = true;
+    return allowed;
+}();
+
+constexpr bool segmentAllows(unsigned char c) { return segmentCharacters[c]; }
 
 /// Path characters: the segment characters and "/".
 constexpr bool pathAllows(unsigned char c) { return segmentAllows(c) || c == '/'; }
@@ -29,10 +35,9 @@ constexpr bool pathAllows(unsigned char c) { return segmentAllows(c) || c == '/'
 constexpr bool queryAllows(unsigned char c) { return isUnreserved(c) || c == '/' || c == '?'; }
 
 template <class Allowed>
-std::string percentEncode(std::string_view text, Allowed allowed) {
+void percentEncode(std::string& out, std::string_view text, Allowed allowed) {
     static constexpr char hex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
+    out.reserve(out.size() + text.size());
     for (char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
         if (allowed(c)) {
@@ -43,6 +48,12 @@ std::string percentEncode(std::string_view text, Allowed allowed) {
             out += hex[c & 0x0F];
         }
     }
+}
+
+template <class Allowed>
+std::string percentEncoded(std::string_view text, Allowed allowed) {
+    std::string out;
+    percentEncode(out, text, allowed);
     return out;
 }
 
@@ -91,27 +102,27 @@ std::optional<std::string> appendComponents(std::string& query, const std::strin
         default:
             if (value.is_double() && !std::isfinite(value.get_double())) return key;
             if (!query.empty()) query += '&';
-            query += percentEncode(key, queryAllows);
+            percentEncode(query, key, queryAllows);
             query += '=';
-            query += percentEncode(scalarText(value), queryAllows);
+            percentEncode(query, scalarText(value), queryAllows);
             return std::nullopt;
     }
 }
 
 }  // namespace
 
-std::string appendPath(std::string_view base, std::string_view path) {
-    if (path.empty()) return std::string(base);
-    const bool baseSlash = base.ends_with('/');
+void appendPath(std::string& url, std::string_view path) {
+    if (path.empty()) return;
+    const bool urlSlash = url.ends_with('/');
     const bool pathSlash = path.starts_with('/');
-    std::string url(base);
-    if (baseSlash && pathSlash) url.pop_back();
-    else if (!baseSlash && !pathSlash) url += '/';
+    if (urlSlash && pathSlash) url.pop_back();
+    else if (!urlSlash && !pathSlash) url += '/';
     url += path;
-    return url;
 }
 
-std::string escapePath(std::string_view path) { return percentEncode(path, pathAllows); }
+std::string escapePath(std::string_view path) { return percentEncoded(path, pathAllows); }
+
+void UrlPath::addOurs(std::string_view ours) { percentEncode(text_, ours, pathAllows); }
 
 void UrlPath::add(const UrlPath& path) {
     text_ += path.text_;
@@ -120,7 +131,7 @@ void UrlPath::add(const UrlPath& path) {
 
 void UrlPath::addValue(std::string_view value) {
     emptyValue_ = emptyValue_ || value.empty();
-    text_ += percentEncode(value, segmentAllows);
+    percentEncode(text_, value, segmentAllows);
 }
 
 void UrlPath::addValue(std::int64_t value) { text_ += decimal(value); }

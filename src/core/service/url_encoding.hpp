@@ -12,8 +12,8 @@
 
 namespace lumeno::detail::service {
 
-/// `base` and `path` joined with exactly one "/"; `base` itself when `path` is empty.
-std::string appendPath(std::string_view base, std::string_view path);
+/// Adds `path` to `url` with exactly one "/" between them; nothing when `path` is empty.
+void appendPath(std::string& url, std::string_view path);
 
 /// Percent-encodes every byte a URL path cannot hold ("?", "#", "%", spaces, controls,
 /// non-ASCII, ...); "/" and the other path characters stay.
@@ -29,6 +29,8 @@ public:
     UrlPath(const char* ours) : text_(escapePath(ours)) {}
     UrlPath(const std::string& ours) : text_(escapePath(ours)) {}
 
+    /// Adds text of our own, escaped as a path ("/" separating segments).
+    void addOurs(std::string_view ours);
     /// Adds a path built the same way.
     void add(const UrlPath& path);
     /// Adds a value as one segment; an empty value would drop a segment, so it marks the path.
