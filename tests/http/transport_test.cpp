@@ -105,6 +105,36 @@ TEST_F(Transport, TwoHundredSequentialRequestsShareOneConnection) {
     EXPECT_EQ(server.connectionCount(), 1u);
 }
 
+TEST_F(Transport, AConnectionTheServerClosesWhileIdleIsLeftForANewOne) {
+    // A whole reply, after which the server closes the connection without saying so: each next
+    // call finds its connection gone and opens another, often on the same socket number.
+    server.on("GET", "/v1/countries/", Reply::cut("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n[]"));
+    for (int i = 0; i < 8; ++i) {
+        ASSERT_TRUE(test::sendAndWait(service::GetCountries{"t"})->result.value()) << i;
+        ASSERT_TRUE(test::waitFor([&] { return server.connectionCount() == static_cast<std::size_t>(i + 1); }));
+    }
+}
+
+TEST_F(Transport, EachCallTimesOutAtItsOwnDeadlineWhicheverStartedFirst) {
+    server.on("GET", "/v1/lookups/", Reply(200, "late").after(30s));
+    for (const bool shortFirst : {true, false}) {
+        SCOPED_TRACE(shortFirst ? "the shorter timeout first" : "the longer timeout first");
+        const auto start = [&](std::chrono::milliseconds total) {
+            setTransportTimeouts({.connect = 30s, .total = total});
+            return test::send(service::AllLookUps{"t"});
+        };
+        const auto first = start(shortFirst ? 300ms : 2s);
+        const auto second = start(shortFirst ? 2s : 300ms);
+        const auto& shorter = shortFirst ? first : second;
+        const auto& longer = shortFirst ? second : first;
+        ASSERT_TRUE(test::waitFor([&] { return shorter->done(); }));
+        EXPECT_FALSE(longer->done());
+        ASSERT_TRUE(test::waitFor([&] { return longer->done(); }));
+        for (const auto& call : {shorter, longer})
+            EXPECT_EQ((*call->result).error().transportFailure(), LumenoError::TransportFailure::timedOut);
+    }
+}
+
 TEST_F(Transport, ACallAwaitedOnTheMainQueueIsDrivenByTheWaitingThread) {
     server.on("GET", "/v1/countries/", Reply(200, "[]"));
     int drivenHere = 0;
