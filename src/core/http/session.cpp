@@ -518,7 +518,7 @@ TransferId startTransfer(HttpRequest request, std::string_view baseURL, Transfer
         request.parsedURL ? ParsedUrl::of(std::move(request.parsedURL), request.url) : ParsedUrl::parse(request.url);
     transfer->request = std::move(request);
     transfer->done = std::move(done);
-    transfer->roots = PinnedRoots::current();
+    if (transfer->url && transfer->url->isTls()) transfer->roots = PinnedRoots::current();  // built on first use
     {
         Settings& settings = Settings::shared();
         std::lock_guard lock(settings.mutex);

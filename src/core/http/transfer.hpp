@@ -28,7 +28,7 @@ struct Transfer {
     std::optional<ParsedUrl> url;  ///< the request's URL, parsed once; handed to libcurl as it is
     std::string pinnedHost;
     TransferDone done;
-    std::shared_ptr<const PinnedRoots> roots;  ///< kept while the transfer runs
+    std::shared_ptr<const PinnedRoots> roots;  ///< kept while the transfer runs; TLS transfers only
     TransportTimeouts timeouts;
     bool guardConnections = false;
 
