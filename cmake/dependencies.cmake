@@ -5,6 +5,8 @@ find_package(CURL REQUIRED)
 find_package(OpenSSL REQUIRED)  # the pinned roots' one certificate store, handed to libcurl's TLS
 find_package(ICU REQUIRED COMPONENTS uc i18n)
 find_package(PkgConfig REQUIRED)
+# libplist: its headers only, for the library, which loads it when it first decodes a property
+# list; the tests link it to write property lists of their own.
 pkg_check_modules(PLIST REQUIRED IMPORTED_TARGET libplist-2.0)
 
 # The pinned roots live in the library itself: their PEM files, as they are, become the text of a

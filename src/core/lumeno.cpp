@@ -11,6 +11,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "core/dynamic_library.hpp"
 #include "core/fatal.hpp"
 #include "core/shutdown.hpp"
 #include "lumeno/core/main_queue.hpp"
@@ -19,11 +20,26 @@ namespace lumeno {
 
 namespace {
 
+// libplist is loaded the first time a property list is decoded: a host that configures the
+// library in code never loads it.
+#define LUMENO_PLIST_FUNCTIONS(X)                                                                   \
+    X(plist_dict_get_item) X(plist_free) X(plist_from_memory) X(plist_get_bool_val)                 \
+    X(plist_get_node_type) X(plist_get_string_ptr) X(plist_get_uint_val)
+LUMENO_FUNCTION_TABLE(PlistFunctions, LUMENO_PLIST_FUNCTIONS);
+
+/// libplist's functions, the library loaded on the first call; throws `std::runtime_error`
+/// when it cannot be loaded.
+const PlistFunctions& libplist() {
+    static const auto loaded = detail::loadFunctions<PlistFunctions>("libplist-2.0.so.3");
+    if (!loaded) throw std::runtime_error("Cannot load libplist: " + loaded.error());
+    return *loaded;
+}
+
 /// Reads the keys of a property-list dictionary with the rules of a keyed decoder: an absent
 /// key reads as nullopt, a present key of another type is a type mismatch.
 class PlistDictionary {
 public:
-    explicit PlistDictionary(plist_t dict) : dict_(dict) {}
+    PlistDictionary(const PlistFunctions& lib, plist_t dict) : lib_(lib), dict_(dict) {}
 
     template <class T>
     std::optional<T> optional(const char* key) const {
@@ -31,20 +47,20 @@ public:
             plist_t node = item(key, PLIST_STRING, "String");
             if (node == nullptr) return std::nullopt;
             std::uint64_t length = 0;
-            const char* text = plist_get_string_ptr(node, &length);
+            const char* text = lib_.plist_get_string_ptr(node, &length);
             return std::string(text, length);
         } else if constexpr (std::is_same_v<T, bool>) {
             plist_t node = item(key, PLIST_BOOLEAN, "Bool");
             if (node == nullptr) return std::nullopt;
             std::uint8_t value = 0;
-            plist_get_bool_val(node, &value);
+            lib_.plist_get_bool_val(node, &value);
             return value != 0;
         } else {
             static_assert(std::is_same_v<T, std::int64_t>);
             plist_t node = item(key, PLIST_UINT, "Int");
             if (node == nullptr) return std::nullopt;
             std::uint64_t value = 0;
-            plist_get_uint_val(node, &value);
+            lib_.plist_get_uint_val(node, &value);
             // libplist keeps every integer in 64 bits; negative ones in two's complement.
             return static_cast<std::int64_t>(value);
         }
@@ -59,27 +75,29 @@ public:
 
 private:
     plist_t item(const char* key, plist_type type, std::string_view typeName) const {
-        plist_t node = plist_dict_get_item(dict_, key);
-        if (node != nullptr && plist_get_node_type(node) != type)
+        plist_t node = lib_.plist_dict_get_item(dict_, key);
+        if (node != nullptr && lib_.plist_get_node_type(node) != type)
             throw std::runtime_error("typeMismatch: \"" + std::string(key) + "\" expected " + std::string(typeName));
         return node;
     }
 
+    const PlistFunctions& lib_;
     plist_t dict_;
 };
 
 }  // namespace
 
 LumenoConfig LumenoConfig::decodePlist(std::string_view data) {
+    const PlistFunctions& lib = libplist();
     plist_t root = nullptr;
     if (data.size() <= std::numeric_limits<std::uint32_t>::max())
-        plist_from_memory(data.data(), static_cast<std::uint32_t>(data.size()), &root);
+        lib.plist_from_memory(data.data(), static_cast<std::uint32_t>(data.size()), &root);
     if (root == nullptr) throw std::runtime_error("Invalid plist");
-    const std::unique_ptr<void, decltype(&plist_free)> owner(root, &plist_free);
-    if (plist_get_node_type(root) != PLIST_DICT)
+    const std::unique_ptr<void, decltype(&plist_free)> owner(root, lib.plist_free);
+    if (lib.plist_get_node_type(root) != PLIST_DICT)
         throw std::runtime_error("typeMismatch: expected Dictionary at the top level");
 
-    const PlistDictionary dict(root);
+    const PlistDictionary dict(lib, root);
     return {
         .tenant = dict.required<std::string>("api_gateway"),
         .baseURL = dict.required<std::string>("base_url"),

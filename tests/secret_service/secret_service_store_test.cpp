@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <link.h>
 #include <poll.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -162,6 +164,27 @@ TEST_F(KeyringTest, ASessionStoredByLoginOutlivesTheProcess) {
          "user=(absent)\ntoken=(absent)\nsessionTypeKey=(absent)\nsessionTypePassword=(absent)\nexpiry=(absent)\n"},
     };
     for (const auto& c : cases) EXPECT_EQ(storedSessionInAnotherProcess(c.environment), c.printed) << c.environment;
+}
+
+TEST_F(SecretServiceStoreTest, WithoutLibsecretAProcessKeepsCredentialsInMemory) {
+    // libsecret is loaded when the first store connects: where it cannot be (here the child
+    // finds an empty file in its place, in a mount namespace of its own), the process carries on
+    // as when no service answers.
+    if (std::system("unshare --mount true 2>/dev/null") != 0)
+        GTEST_SKIP() << "no mount namespace to hide libsecret in";
+    ASSERT_TRUE(keychain.set(std::string_view("t1"), "token"));
+    void* loaded = dlopen("libsecret-1.so.0", RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_TRUE(loaded) << "the store connected without loading libsecret";
+    link_map* library = nullptr;
+    ASSERT_EQ(dlinfo(loaded, RTLD_DI_LINKMAP, &library), 0);
+    const std::string path = library->l_name;
+    dlclose(loaded);
+    const std::string hidden = "unshare --mount sh -c 'mount --bind /dev/null \"$0\" && exec \"$@\"' '" + path + "'";
+    EXPECT_EQ(storedSessionInAnotherProcess(hidden),
+              "lumeno: " + path + ": file too short\n"
+              "lumeno: no Secret Service answers on the session bus; credentials are kept in memory only\n"
+              "user=(absent)\ntoken=(absent)\nsessionTypeKey=(absent)\nsessionTypePassword=(absent)\nexpiry=(absent)\n");
+    EXPECT_EQ(keychain.string("token"), "t1");  // this process's store is untouched
 }
 
 TEST_F(SecretServiceStoreTest, ALockedCollectionReadsAsAbsentAndRefusesWrites) {

@@ -34,7 +34,8 @@ struct LUMENO_EXPORT LumenoConfig {
     std::optional<std::string> reCaptchaSiteKey;  ///< "recaptcha_site_key"
 
     /// Decodes a property list (XML or binary). Throws `std::runtime_error` with the
-    /// decoder's message when the data is no property list, or a key is missing or mistyped.
+    /// decoder's message when the data is no property list, or a key is missing or mistyped,
+    /// and with "Cannot load libplist: " and the loader's reason when libplist cannot be loaded.
     static LumenoConfig decodePlist(std::string_view data);
 };
 
