@@ -366,7 +366,8 @@ private:
                 case Source::plainTimer:
                 case Source::tlsTimer: {
                     std::uint64_t expirations = 0;
-                    if (read(fd, &expirations, sizeof expirations) > 0) timerFired(lanes_[source == Source::tlsTimer ? 1 : 0]);
+                    if (read(fd, &expirations, sizeof expirations) > 0)
+                        timerFired(lanes_[source == Source::tlsTimer ? 1 : 0]);
                     break;
                 }
                 case Source::plainSocket:
