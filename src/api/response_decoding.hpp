@@ -4,6 +4,7 @@
 
 #include <boost/json/monotonic_resource.hpp>
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -27,14 +28,34 @@ Result<const Response*> filterSuccessfulStatusCodes(const ProviderResult& outcom
 /// a missing key.
 JsonValue mapJSON(const Response& response, std::optional<std::string_view> keyPath, boost::json::storage_ptr storage);
 
+/// The memory of one reply's JSON, freed at once when the records have copied out what they
+/// keep. A small reply's JSON lives inside this object and allocates nothing; a larger one's
+/// starts with a block the size of the reply and grows by doubling.
+class ReplyMemory {
+public:
+    explicit ReplyMemory(std::size_t replySize)
+        : resource_(replySize <= kSmallReply ? boost::json::monotonic_resource(inline_, sizeof inline_)
+                                             : boost::json::monotonic_resource(replySize)) {}
+    ReplyMemory(const ReplyMemory&) = delete;
+    ReplyMemory& operator=(const ReplyMemory&) = delete;
+
+    [[nodiscard]] boost::json::storage_ptr storage() noexcept { return &resource_; }
+
+private:
+    // The JSON of a reply usually takes less than three times its size; what does not fit in
+    // the buffer goes on in blocks of its own.
+    static constexpr std::size_t kSmallReply = 1024;
+    alignas(std::max_align_t) unsigned char inline_[4 * kSmallReply];
+    boost::json::monotonic_resource resource_;
+};
+
 /// Decodes a successful reply's body as `T` with the given decoder; a failure becomes
-/// `objectMapping` with the mapping's error and the reply. The reply's JSON lives in one block of
-/// memory, freed at once when the records have copied out what they keep.
+/// `objectMapping` with the mapping's error and the reply.
 template <class T>
 Result<T> map(const Response& response, std::optional<std::string_view> keyPath, const Decoder& decoder) {
     try {
-        boost::json::monotonic_resource document(response.data.size());
-        return json::decodeValue<T>(mapJSON(response, keyPath, &document), decoder);
+        ReplyMemory document(response.data.size());
+        return json::decodeValue<T>(mapJSON(response, keyPath, document.storage()), decoder);
     } catch (const DecodingError& error) {
         return fail(LumenoError::objectMapping(error.what(), response));
     }

@@ -4,6 +4,8 @@
 #include <boost/json/value_stack.hpp>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace lumeno::detail {
@@ -11,6 +13,56 @@ namespace {
 
 using boost::json::string_view;
 using ErrorCode = boost::system::error_code;
+
+/// The double of a JSON number's text when its digits and its power of ten are both exact
+/// doubles: at most 15 significant digits and a power within 10^-22 to 10^22. One multiplication
+/// or division of the two then rounds as `std::from_chars` does. Nullopt for any other number.
+std::optional<double> exactDecimal(std::string_view text) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr int kMaxDigits = 15;
+    constexpr int kMaxPower = 22;
+    std::size_t at = 0;
+    const bool negative = text.starts_with('-');
+    if (negative) ++at;
+    const auto isDigit = [&] { return at < text.size() && text[at] >= '0' && text[at] <= '9'; };
+    std::uint64_t digits = 0;
+    int significant = 0;  // digits from the first that is not zero
+    int power = 0;
+    const auto take = [&] {
+        if (significant > 0 || text[at] != '0') {
+            if (++significant > kMaxDigits) return false;
+            digits = digits * 10 + static_cast<std::uint64_t>(text[at] - '0');
+        }
+        ++at;
+        return true;
+    };
+    while (isDigit())
+        if (!take()) return std::nullopt;
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        for (; isDigit(); --power)
+            if (!take()) return std::nullopt;
+    }
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        const bool down = at < text.size() && text[at] == '-';
+        if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
+        int exponent = 0;
+        for (; isDigit(); ++at) {
+            exponent = exponent * 10 + (text[at] - '0');
+            if (exponent > 1000) return std::nullopt;
+        }
+        power += down ? -exponent : exponent;
+    }
+    if (at != text.size()) return std::nullopt;
+    double value = static_cast<double>(digits);
+    if (digits != 0) {
+        if (power < -kMaxPower || power > kMaxPower) return std::nullopt;
+        value = power < 0 ? value / kPowers[-power] : value * kPowers[power];
+    }
+    return negative ? -value : value;
+}
 
 /// Builds the value as Boost.JSON's own parser does, but for the doubles.
 struct Handler {
@@ -21,6 +73,9 @@ struct Handler {
 
     boost::json::value_stack stack;
     std::string number;  ///< the text of the number being read, when it came in parts
+
+    /// The stack of unfinished values starts in `buffer`.
+    Handler(unsigned char* buffer, std::size_t size) : stack({}, buffer, size) {}
 
     bool on_document_begin(ErrorCode&) { return true; }
     bool on_document_end(ErrorCode&) { return true; }
@@ -41,6 +96,12 @@ struct Handler {
     bool on_comment(string_view, ErrorCode&) { return true; }
 
     bool on_double(double approximate, string_view s, ErrorCode& error) {
+        if (number.empty()) {
+            if (const auto exact = exactDecimal(s)) {
+                stack.push_double(*exact);
+                return true;
+            }
+        }
         number.append(s);
         double value = 0;
         const auto [end, result] = std::from_chars(number.data(), number.data() + number.size(), value);
@@ -62,7 +123,9 @@ struct Handler {
 JsonValue parseJson(std::string_view text, boost::system::error_code& error, boost::json::storage_ptr storage) {
     boost::json::parse_options options;
     options.max_depth = 64;
-    boost::json::basic_parser<Handler> parser(options);
+    // A small reply's unfinished values never leave this buffer.
+    unsigned char stackBuffer[1024];
+    boost::json::basic_parser<Handler> parser(options, stackBuffer, sizeof stackBuffer);
     parser.handler().stack.reset(std::move(storage));
     const std::size_t used = parser.write_some(false, text.data(), text.size(), error);
     if (!error && used < text.size()) error = boost::json::error::extra_data;
