@@ -20,42 +20,39 @@ using ErrorCode = boost::system::error_code;
 std::optional<double> exactDecimal(std::string_view text) {
     static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    constexpr int kMaxDigits = 15;
+    constexpr std::uint64_t kDigitsLimit = 1'000'000'000'000'000;  // 16 digits
     constexpr int kMaxPower = 22;
-    std::size_t at = 0;
-    const bool negative = text.starts_with('-');
-    if (negative) ++at;
-    const auto isDigit = [&] { return at < text.size() && text[at] >= '0' && text[at] <= '9'; };
-    std::uint64_t digits = 0;
-    int significant = 0;  // digits from the first that is not zero
+    // The parser has checked the text: [-] digits [. digits] [e|E [+|-] digits].
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    const bool negative = *at == '-';
+    at += negative;
+    std::uint64_t digits = 0;  // the significant digits, leading zeros left out
     int power = 0;
-    const auto take = [&] {
-        if (significant > 0 || text[at] != '0') {
-            if (++significant > kMaxDigits) return false;
-            digits = digits * 10 + static_cast<std::uint64_t>(text[at] - '0');
+    bool fraction = false;
+    for (; at != end; ++at) {
+        const char c = *at;
+        if (c >= '0' && c <= '9') {
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            if (digits >= kDigitsLimit) return std::nullopt;
+            power -= fraction;
+        } else if (c == '.') {
+            fraction = true;
+        } else {
+            break;
         }
-        ++at;
-        return true;
-    };
-    while (isDigit())
-        if (!take()) return std::nullopt;
-    if (at < text.size() && text[at] == '.') {
-        ++at;
-        for (; isDigit(); --power)
-            if (!take()) return std::nullopt;
     }
-    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+    if (at != end) {  // the exponent
         ++at;
-        const bool down = at < text.size() && text[at] == '-';
-        if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
+        const bool down = *at == '-';
+        at += *at == '-' || *at == '+';
         int exponent = 0;
-        for (; isDigit(); ++at) {
-            exponent = exponent * 10 + (text[at] - '0');
+        for (; at != end; ++at) {
+            exponent = exponent * 10 + (*at - '0');
             if (exponent > 1000) return std::nullopt;
         }
         power += down ? -exponent : exponent;
     }
-    if (at != text.size()) return std::nullopt;
     double value = static_cast<double>(digits);
     if (digits != 0) {
         if (power < -kMaxPower || power > kMaxPower) return std::nullopt;
