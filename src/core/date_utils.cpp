@@ -7,6 +7,7 @@
 #include <unicode/timezone.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <mutex>
@@ -365,18 +366,21 @@ std::string programTimeZoneId(const std::optional<std::string>& abbreviation) {
 
 std::shared_ptr<const DateUtils> DateUtils::shared() {
     static std::mutex mutex;
-    static bool fixed = false;
+    static std::atomic<bool> fixed = false;
     static std::optional<std::string> zone;  // of `current`
     static std::shared_ptr<const DateUtils> current;
+    // Once fixed, `current` no longer changes: it is read without the lock.
+    if (fixed.load(std::memory_order_acquire)) return current;
     const Lumeno& lumeno = Lumeno::shared();
     std::lock_guard lock(mutex);
-    if (fixed) return current;
-    fixed = lumeno.configurationRead();  // before the settings, which then hold the configuration
-    auto abbreviation = lumeno.settings()->programTimeZone;
-    if (!current || abbreviation != zone) {  // built again only when the zone changed
-        current = std::make_shared<const DateUtils>(abbreviation);
-        zone = std::move(abbreviation);
+    if (fixed.load(std::memory_order_relaxed)) return current;
+    const bool read = lumeno.configurationRead();  // before the settings, which then hold the configuration
+    const std::shared_ptr<const LumenoSettings> settings = lumeno.settings();
+    if (!current || settings->programTimeZone != zone) {  // built again only when the zone changed
+        current = std::make_shared<const DateUtils>(settings->programTimeZone);
+        zone = settings->programTimeZone;
     }
+    fixed.store(read, std::memory_order_release);
     return current;
 }
 
