@@ -5,6 +5,7 @@
 #include <boost/json/monotonic_resource.hpp>
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,11 @@ Result<const Response*> filterSuccessfulStatusCodes(const ProviderResult& outcom
 /// a missing key.
 JsonValue mapJSON(const Response& response, std::optional<std::string_view> keyPath, boost::json::storage_ptr storage);
 
+/// Parses a reply body as `mapJSON` does without a key path, but a top-level list is handed to
+/// `element` element by element as it is read (`parseJsonList`), and comes back empty.
+JsonValue mapJSONList(const Response& response, const std::function<void(const JsonValue&)>& element,
+                      boost::json::storage_ptr storage);
+
 /// The memory of one reply's JSON, freed at once when the records have copied out what they
 /// keep. A small reply's JSON lives inside this object and allocates nothing; a larger one's
 /// starts with a block the size of the reply and grows by doubling.
@@ -49,11 +55,37 @@ private:
     boost::json::monotonic_resource resource_;
 };
 
+/// Decodes a top-level list as `json::decodeValue<std::vector<T>>` decodes the whole list, each
+/// element as soon as it is parsed, while its JSON is fresh; the whole list's JSON is never held.
+/// The failure is the one the whole list would give: the reply's, when it is no JSON, else the
+/// first element's.
+template <class T>
+std::vector<T> decodeList(const Response& response, const Decoder& decoder) {
+    std::vector<T> out;
+    std::optional<DecodingError> failure;
+    const std::function<void(const JsonValue&)> element = [&](const JsonValue& json) {
+        if (failure) return;  // the list fails: what is left is only parsed
+        try {
+            out.emplace_back(json::Decoded<T>{json, decoder});
+        } catch (const DecodingError& error) {
+            failure = error;
+        }
+    };
+    ReplyMemory document(response.data.size());
+    const JsonValue json = mapJSONList(response, element, document.storage());
+    if (!json.is_array()) return json::decodeValue<std::vector<T>>(json, decoder);  // fails as no list
+    if (failure) throw *failure;
+    return out;
+}
+
 /// Decodes a successful reply's body as `T` with the given decoder; a failure becomes
 /// `objectMapping` with the mapping's error and the reply.
 template <class T>
 Result<T> map(const Response& response, std::optional<std::string_view> keyPath, const Decoder& decoder) {
     try {
+        if constexpr (json::IsVector<T>::value) {
+            if (!keyPath) return decodeList<typename T::value_type>(response, decoder);
+        }
         ReplyMemory document(response.data.size());
         return json::decodeValue<T>(mapJSON(response, keyPath, document.storage()), decoder);
     } catch (const DecodingError& error) {

@@ -1,10 +1,12 @@
 #include "core/json/parse.hpp"
 
 #include <boost/json/basic_parser_impl.hpp>
+#include <boost/json/monotonic_resource.hpp>
 #include <boost/json/value_stack.hpp>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -61,7 +63,8 @@ std::optional<double> exactDecimal(std::string_view text) {
     return negative ? -value : value;
 }
 
-/// Builds the value as Boost.JSON's own parser does, but for the doubles.
+/// Builds the value as Boost.JSON's own parser does, but for the doubles; or, given an element
+/// handler and a top-level list, each element of the list by itself.
 struct Handler {
     static constexpr std::size_t max_object_size = boost::json::object::max_size();
     static constexpr std::size_t max_array_size = boost::json::array::max_size();
@@ -70,25 +73,54 @@ struct Handler {
 
     boost::json::value_stack stack;
     std::string number;  ///< the text of the number being read, when it came in parts
+    const ListElement* element = nullptr;              ///< what takes a top-level list's elements
+    boost::json::monotonic_resource* elementMemory = nullptr;  ///< where one element lives
+    std::size_t depth = 0;   ///< the lists and objects open
+    bool inList = false;     ///< the top level is a list whose elements go to `element`
 
     /// The stack of unfinished values starts in `buffer`.
     Handler(unsigned char* buffer, std::size_t size) : stack({}, buffer, size) {}
 
+    /// A value is complete: when it is an element of the top-level list, it goes to `element`
+    /// and its memory is used again for the next one.
+    bool completed() {
+        if (inList && depth == 1) {
+            {
+                const JsonValue value = stack.release();
+                (*element)(value);
+            }
+            elementMemory->release();
+            stack.reset(elementMemory);
+        }
+        return true;
+    }
+
     bool on_document_begin(ErrorCode&) { return true; }
     bool on_document_end(ErrorCode&) { return true; }
-    bool on_object_begin(ErrorCode&) { return true; }
-    bool on_object_end(std::size_t n, ErrorCode&) { return stack.push_object(n), true; }
-    bool on_array_begin(ErrorCode&) { return true; }
-    bool on_array_end(std::size_t n, ErrorCode&) { return stack.push_array(n), true; }
+    bool on_object_begin(ErrorCode&) { return ++depth, true; }
+    bool on_object_end(std::size_t n, ErrorCode&) { return stack.push_object(n), --depth, completed(); }
+    bool on_array_begin(ErrorCode&) {
+        if (depth == 0 && element != nullptr) {
+            inList = true;
+            stack.reset(elementMemory);
+        }
+        return ++depth, true;
+    }
+    bool on_array_end(std::size_t n, ErrorCode&) {
+        if (--depth == 0 && inList) return true;  // the list itself is not built
+        return stack.push_array(n), completed();
+    }
     bool on_key_part(string_view s, std::size_t, ErrorCode&) { return stack.push_chars(s), true; }
     bool on_key(string_view s, std::size_t, ErrorCode&) { return stack.push_key(s), true; }
     bool on_string_part(string_view s, std::size_t, ErrorCode&) { return stack.push_chars(s), true; }
-    bool on_string(string_view s, std::size_t, ErrorCode&) { return stack.push_string(s), true; }
+    bool on_string(string_view s, std::size_t, ErrorCode&) { return stack.push_string(s), completed(); }
     bool on_number_part(string_view s, ErrorCode&) { return number.append(s), true; }
-    bool on_int64(std::int64_t i, string_view, ErrorCode&) { return number.clear(), stack.push_int64(i), true; }
-    bool on_uint64(std::uint64_t u, string_view, ErrorCode&) { return number.clear(), stack.push_uint64(u), true; }
-    bool on_bool(bool b, ErrorCode&) { return stack.push_bool(b), true; }
-    bool on_null(ErrorCode&) { return stack.push_null(), true; }
+    bool on_int64(std::int64_t i, string_view, ErrorCode&) { return number.clear(), stack.push_int64(i), completed(); }
+    bool on_uint64(std::uint64_t u, string_view, ErrorCode&) {
+        return number.clear(), stack.push_uint64(u), completed();
+    }
+    bool on_bool(bool b, ErrorCode&) { return stack.push_bool(b), completed(); }
+    bool on_null(ErrorCode&) { return stack.push_null(), completed(); }
     bool on_comment_part(string_view, ErrorCode&) { return true; }
     bool on_comment(string_view, ErrorCode&) { return true; }
 
@@ -96,7 +128,7 @@ struct Handler {
         if (number.empty()) {
             if (const auto exact = exactDecimal(s)) {
                 stack.push_double(*exact);
-                return true;
+                return completed();
             }
         }
         number.append(s);
@@ -111,23 +143,42 @@ struct Handler {
             return false;
         }
         stack.push_double(value);
-        return true;
+        return completed();
     }
 };
 
-}  // namespace
-
-JsonValue parseJson(std::string_view text, boost::system::error_code& error, boost::json::storage_ptr storage) {
+JsonValue parse(std::string_view text, boost::system::error_code& error, boost::json::storage_ptr storage,
+                const ListElement* element, boost::json::monotonic_resource* elementMemory) {
     boost::json::parse_options options;
     options.max_depth = 64;
     // A small reply's unfinished values never leave this buffer.
     unsigned char stackBuffer[1024];
     boost::json::basic_parser<Handler> parser(options, stackBuffer, sizeof stackBuffer);
-    parser.handler().stack.reset(std::move(storage));
+    Handler& handler = parser.handler();
+    handler.element = element;
+    handler.elementMemory = elementMemory;
+    handler.stack.reset(std::move(storage));
     const std::size_t used = parser.write_some(false, text.data(), text.size(), error);
     if (!error && used < text.size()) error = boost::json::error::extra_data;
     if (error) return nullptr;
-    return parser.handler().stack.release();
+    if (handler.inList) return boost::json::array();
+    return handler.stack.release();
+}
+
+}  // namespace
+
+JsonValue parseJson(std::string_view text, boost::system::error_code& error, boost::json::storage_ptr storage) {
+    return parse(text, error, std::move(storage), nullptr, nullptr);
+}
+
+JsonValue parseJsonList(std::string_view text, boost::system::error_code& error, const ListElement& element,
+                        boost::json::storage_ptr storage) {
+    // An element's memory: one buffer, used again for each element; a larger element's overflow
+    // is freed after it.
+    constexpr std::size_t kElementBuffer = 32 * 1024;
+    const std::unique_ptr<unsigned char[]> buffer(new unsigned char[kElementBuffer]);
+    boost::json::monotonic_resource elementMemory(buffer.get(), kElementBuffer);
+    return parse(text, error, std::move(storage), &element, &elementMemory);
 }
 
 }  // namespace lumeno::detail
