@@ -4,6 +4,7 @@
 
 #include <boost/json/monotonic_resource.hpp>
 
+#include <algorithm>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "core/http/provider.hpp"
+#include "core/json/parse.hpp"
 #include "core/json/readers.hpp"
 #include "lumeno/core/paginated_response.hpp"
 #include "lumeno/core/result.hpp"
@@ -31,7 +33,7 @@ JsonValue mapJSON(const Response& response, std::optional<std::string_view> keyP
 
 /// Parses a reply body as `mapJSON` does without a key path, but a top-level list is handed to
 /// `element` element by element as it is read (`parseJsonList`), and comes back empty.
-JsonValue mapJSONList(const Response& response, const std::function<void(const JsonValue&)>& element,
+JsonValue mapJSONList(const Response& response, const ListElement& element,
                       boost::json::storage_ptr storage);
 
 /// The memory of one reply's JSON, freed at once when the records have copied out what they
@@ -63,8 +65,14 @@ template <class T>
 std::vector<T> decodeList(const Response& response, const Decoder& decoder) {
     std::vector<T> out;
     std::optional<DecodingError> failure;
-    const std::function<void(const JsonValue&)> element = [&](const JsonValue& json) {
+    const ListElement element = [&](const JsonValue& json, std::size_t read) {
         if (failure) return;  // the list fails: what is left is only parsed
+        if (out.capacity() == 0 && read > 0) {
+            // The first element's share of the text tells how many are likely: room for them at
+            // once, though never for more records than the text has bytes per record.
+            const std::size_t size = response.data.size();
+            out.reserve(std::min(size / read, size / sizeof(T)) + 1);
+        }
         try {
             out.emplace_back(json::Decoded<T>{json, decoder});
         } catch (const DecodingError& error) {

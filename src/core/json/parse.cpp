@@ -19,7 +19,7 @@ using ErrorCode = boost::system::error_code;
 /// The double of a JSON number's text when its digits and its power of ten are both exact
 /// doubles: at most 15 significant digits and a power within 10^-22 to 10^22. One multiplication
 /// or division of the two then rounds as `std::from_chars` does. Nullopt for any other number.
-std::optional<double> exactDecimal(std::string_view text) {
+[[gnu::always_inline]] inline std::optional<double> exactDecimal(std::string_view text) {
     static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     constexpr std::uint64_t kDigitsLimit = 1'000'000'000'000'000;  // 16 digits
@@ -63,8 +63,9 @@ std::optional<double> exactDecimal(std::string_view text) {
     return negative ? -value : value;
 }
 
-/// Builds the value as Boost.JSON's own parser does, but for the doubles; or, given an element
-/// handler and a top-level list, each element of the list by itself.
+/// Builds the value as Boost.JSON's own parser does, but for the doubles; or, `forList` and
+/// given an element handler, each element of a top-level list by itself.
+template <bool forList>
 struct Handler {
     static constexpr std::size_t max_object_size = boost::json::object::max_size();
     static constexpr std::size_t max_array_size = boost::json::array::max_size();
@@ -75,6 +76,8 @@ struct Handler {
     std::string number;  ///< the text of the number being read, when it came in parts
     const ListElement* element = nullptr;              ///< what takes a top-level list's elements
     boost::json::monotonic_resource* elementMemory = nullptr;  ///< where one element lives
+    std::string_view text;   ///< the text parsed
+    std::size_t read = 0;    ///< the end of the last key, text or number read from `text` itself
     std::size_t depth = 0;   ///< the lists and objects open
     bool inList = false;     ///< the top level is a list whose elements go to `element`
 
@@ -84,10 +87,10 @@ struct Handler {
     /// A value is complete: when it is an element of the top-level list, it goes to `element`
     /// and its memory is used again for the next one.
     bool completed() {
-        if (inList && depth == 1) {
+        if (forList && inList && depth == 1) {
             {
                 const JsonValue value = stack.release();
-                (*element)(value);
+                (*element)(value, read);
             }
             elementMemory->release();
             stack.reset(elementMemory);
@@ -95,29 +98,39 @@ struct Handler {
         return true;
     }
 
+    /// Notes how far `s` reaches when it lies in the text (a key or text with escapes does not).
+    void note(string_view s) {
+        if (!forList) return;
+        const auto at = reinterpret_cast<std::uintptr_t>(s.data()) - reinterpret_cast<std::uintptr_t>(text.data());
+        if (at <= text.size() && s.size() <= text.size() - at) read = at + s.size();
+    }
+
     bool on_document_begin(ErrorCode&) { return true; }
     bool on_document_end(ErrorCode&) { return true; }
-    bool on_object_begin(ErrorCode&) { return ++depth, true; }
-    bool on_object_end(std::size_t n, ErrorCode&) { return stack.push_object(n), --depth, completed(); }
+    bool on_object_begin(ErrorCode&) { return depth += forList, true; }
+    bool on_object_end(std::size_t n, ErrorCode&) { return stack.push_object(n), depth -= forList, completed(); }
     bool on_array_begin(ErrorCode&) {
-        if (depth == 0 && element != nullptr) {
+        if (forList && depth == 0) {
             inList = true;
             stack.reset(elementMemory);
         }
-        return ++depth, true;
+        return depth += forList, true;
     }
     bool on_array_end(std::size_t n, ErrorCode&) {
-        if (--depth == 0 && inList) return true;  // the list itself is not built
+        depth -= forList;
+        if (forList && depth == 0) return true;  // the list itself is not built
         return stack.push_array(n), completed();
     }
     bool on_key_part(string_view s, std::size_t, ErrorCode&) { return stack.push_chars(s), true; }
-    bool on_key(string_view s, std::size_t, ErrorCode&) { return stack.push_key(s), true; }
+    bool on_key(string_view s, std::size_t, ErrorCode&) { return note(s), stack.push_key(s), true; }
     bool on_string_part(string_view s, std::size_t, ErrorCode&) { return stack.push_chars(s), true; }
-    bool on_string(string_view s, std::size_t, ErrorCode&) { return stack.push_string(s), completed(); }
+    bool on_string(string_view s, std::size_t, ErrorCode&) { return note(s), stack.push_string(s), completed(); }
     bool on_number_part(string_view s, ErrorCode&) { return number.append(s), true; }
-    bool on_int64(std::int64_t i, string_view, ErrorCode&) { return number.clear(), stack.push_int64(i), completed(); }
-    bool on_uint64(std::uint64_t u, string_view, ErrorCode&) {
-        return number.clear(), stack.push_uint64(u), completed();
+    bool on_int64(std::int64_t i, string_view s, ErrorCode&) {
+        return note(s), number.clear(), stack.push_int64(i), completed();
+    }
+    bool on_uint64(std::uint64_t u, string_view s, ErrorCode&) {
+        return note(s), number.clear(), stack.push_uint64(u), completed();
     }
     bool on_bool(bool b, ErrorCode&) { return stack.push_bool(b), completed(); }
     bool on_null(ErrorCode&) { return stack.push_null(), completed(); }
@@ -125,6 +138,7 @@ struct Handler {
     bool on_comment(string_view, ErrorCode&) { return true; }
 
     bool on_double(double approximate, string_view s, ErrorCode& error) {
+        note(s);
         if (number.empty()) {
             if (const auto exact = exactDecimal(s)) {
                 stack.push_double(*exact);
@@ -147,15 +161,17 @@ struct Handler {
     }
 };
 
+template <bool forList>
 JsonValue parse(std::string_view text, boost::system::error_code& error, boost::json::storage_ptr storage,
                 const ListElement* element, boost::json::monotonic_resource* elementMemory) {
     boost::json::parse_options options;
     options.max_depth = 64;
     // A small reply's unfinished values never leave this buffer.
     unsigned char stackBuffer[1024];
-    boost::json::basic_parser<Handler> parser(options, stackBuffer, sizeof stackBuffer);
-    Handler& handler = parser.handler();
+    boost::json::basic_parser<Handler<forList>> parser(options, stackBuffer, sizeof stackBuffer);
+    Handler<forList>& handler = parser.handler();
     handler.element = element;
+    handler.text = text;
     handler.elementMemory = elementMemory;
     handler.stack.reset(std::move(storage));
     const std::size_t used = parser.write_some(false, text.data(), text.size(), error);
@@ -168,7 +184,7 @@ JsonValue parse(std::string_view text, boost::system::error_code& error, boost::
 }  // namespace
 
 JsonValue parseJson(std::string_view text, boost::system::error_code& error, boost::json::storage_ptr storage) {
-    return parse(text, error, std::move(storage), nullptr, nullptr);
+    return parse<false>(text, error, std::move(storage), nullptr, nullptr);
 }
 
 JsonValue parseJsonList(std::string_view text, boost::system::error_code& error, const ListElement& element,
@@ -178,7 +194,7 @@ JsonValue parseJsonList(std::string_view text, boost::system::error_code& error,
     constexpr std::size_t kElementBuffer = 32 * 1024;
     const std::unique_ptr<unsigned char[]> buffer(new unsigned char[kElementBuffer]);
     boost::json::monotonic_resource elementMemory(buffer.get(), kElementBuffer);
-    return parse(text, error, std::move(storage), &element, &elementMemory);
+    return parse<true>(text, error, std::move(storage), &element, &elementMemory);
 }
 
 }  // namespace lumeno::detail
