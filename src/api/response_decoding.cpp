@@ -24,8 +24,7 @@ JsonValue parseBody(const Response& response, const Parse& parse) {
 
 }  // namespace
 
-JsonValue mapJSONList(const Response& response, const ListElement& element,
-                      boost::json::storage_ptr storage) {
+JsonValue mapJSONList(const Response& response, const ListElement& element, boost::json::storage_ptr storage) {
     return parseBody(response, [&](boost::system::error_code& ec) {
         return parseJsonList(response.data, ec, element, std::move(storage));
     });

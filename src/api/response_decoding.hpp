@@ -33,8 +33,7 @@ JsonValue mapJSON(const Response& response, std::optional<std::string_view> keyP
 
 /// Parses a reply body as `mapJSON` does without a key path, but a top-level list is handed to
 /// `element` element by element as it is read (`parseJsonList`), and comes back empty.
-JsonValue mapJSONList(const Response& response, const ListElement& element,
-                      boost::json::storage_ptr storage);
+JsonValue mapJSONList(const Response& response, const ListElement& element, boost::json::storage_ptr storage);
 
 /// The memory of one reply's JSON, freed at once when the records have copied out what they
 /// keep. A small reply's JSON lives inside this object and allocates nothing; a larger one's
@@ -74,7 +73,7 @@ std::vector<T> decodeList(const Response& response, const Decoder& decoder) {
             out.reserve(std::min(size / read, size / sizeof(T)) + 1);
         }
         try {
-            out.emplace_back(json::Decoded<T>{json, decoder});
+            json::appendDecoded(out, json, decoder);
         } catch (const DecodingError& error) {
             failure = error;
         }

@@ -55,7 +55,8 @@ template <class T> struct IsOptional<std::optional<T>> : std::true_type {};
 template <class T>
 T decodeValue(const JsonValue& json, const Decoder& decoder);
 
-/// A record still to decode: converting it decodes the record where the result goes.
+/// A value still to decode: converting it decodes the value where the result goes, so that a
+/// record is built in its place rather than moved there.
 template <class T>
 struct Decoded {
     const JsonValue& json;
@@ -63,6 +64,14 @@ struct Decoded {
 
     operator T() const { return decodeValue<T>(json, decoder); }
 };
+
+/// Decodes `json` as the next element of `list`; throws `DecodingError` on a mismatch.
+template <class T>
+void appendDecoded(std::vector<T>& list, const JsonValue& json, const Decoder& decoder) {
+    // A record is decoded straight into its place in the list, not moved there.
+    if constexpr (DecodableModel<T>) list.emplace_back(Decoded<T>{json, decoder});
+    else list.push_back(decodeValue<T>(json, decoder));
+}
 
 /// Decodes one value as `T`; throws `DecodingError` on a mismatch.
 template <class T>
@@ -107,14 +116,9 @@ T decodeValue(const JsonValue& json, const Decoder& decoder) {
     } else if constexpr (IsVector<T>::value) {
         if (!json.is_array()) throwMismatch("Array", json);
         const auto& array = json.get_array();
-        using Element = typename T::value_type;
         T out;
         out.reserve(array.size());
-        for (const auto& element : array) {
-            // A record is decoded straight into its place in the list, not moved there.
-            if constexpr (DecodableModel<Element>) out.emplace_back(Decoded<Element>{element, decoder});
-            else out.push_back(decodeValue<Element>(element, decoder));
-        }
+        for (const auto& element : array) appendDecoded(out, element, decoder);
         return out;
     } else {
         static_assert(DecodableModel<T>, "no JSON decoding for this type");
@@ -240,14 +244,7 @@ public:
         return decodeAt<T>(key, *value);
     }
 
-    /// Absent or null gives nullopt; a value of another type throws.
-    template <class T>
-    std::optional<T> strictOptional(std::string_view key, const JsonValue* value) const {
-        std::optional<T> out;
-        strictOptional(key, value, out);
-        return out;
-    }
-    /// The same, decoded into `out`, which is empty before.
+    /// Absent or null leaves `out`, which is empty before, empty; a value of another type throws.
     template <class T>
     void strictOptional(std::string_view key, const JsonValue* value, std::optional<T>& out) const {
         if (value == nullptr || value->is_null()) return;
