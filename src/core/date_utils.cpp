@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <stdexcept>
 
@@ -267,7 +268,16 @@ detail::IsoDateReader::IsoDateReader(std::string_view pattern, std::string_view 
 detail::IsoDateReader::~IsoDateReader() = default;
 
 const detail::IsoDateReader::Offsets& detail::IsoDateReader::offsets() const {
-    std::call_once(offsetsBuilt_, [this] { offsets_ = std::make_unique<const Offsets>(zoneId_); });
+    std::call_once(offsetsBuilt_, [this] {
+        // Built once per zone: the formats of one zone each have a reader, and a zone's
+        // transitions take a while to list.
+        static std::mutex mutex;
+        static std::map<std::string, std::shared_ptr<const Offsets>, std::less<>> zones;
+        std::lock_guard lock(mutex);
+        std::shared_ptr<const Offsets>& zone = zones[zoneId_];
+        if (!zone) zone = std::make_shared<const Offsets>(zoneId_);
+        offsets_ = zone;
+    });
     return *offsets_;
 }
 
