@@ -1,7 +1,8 @@
 // Decoding a reply: a 1 MB page of 760 member profiles and a 1 MB page of 300 realistic offers,
 // each decoded through the library from the reply's bytes to records
 // (`decodePaginatedResponse`: parse, one decoding context, every key by its rule, dates,
-// attribute maps, nested records), beside a plain Boost.JSON parse of the same bytes into a DOM.
+// attribute maps, nested records), beside a plain Boost.JSON parse of the same bytes into a DOM;
+// and a point balance of 115 bytes (`decodeResponse`), the size of most replies, 1000 at a time.
 // The two take turns, run by run, within each round; each figure prints the median and the
 // minimum over the rounds of both in MB/s of CPU time and the ratio library / plain (1.0 = the
 // records cost no more than a plain parse).
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "api/response_decoding.hpp"
+#include "lumeno/models/member/balances.hpp"
 #include "lumeno/models/member/member_details.hpp"
 #include "lumeno/models/offers/offer.hpp"
 #include "pages.hpp"
@@ -42,7 +44,7 @@ struct Figure {
 
 /// One round: the library and the plain parse take turns over `body`, one run each, for about
 /// half a second of CPU time, so that both meet the same load; adds each side's MB/s to `figure`.
-void round(Figure& figure, const std::string& body, bool libraryFirst, const std::function<void()>& library,
+void round(Figure& figure, std::size_t bytes, bool libraryFirst, const std::function<void()>& library,
            const std::function<void()>& plain) {
     double librarySeconds = 0, plainSeconds = 0;
     int runs = 0;
@@ -57,7 +59,7 @@ void round(Figure& figure, const std::string& body, bool libraryFirst, const std
         if (!libraryFirst) librarySeconds += timed(library);
         ++runs;
     } while (librarySeconds + plainSeconds < 0.5);
-    const double megabytes = static_cast<double>(body.size()) * runs / 1e6;
+    const double megabytes = static_cast<double>(bytes) * runs / 1e6;
     figure.library.push_back(megabytes / librarySeconds);
     figure.plain.push_back(megabytes / plainSeconds);
 }
@@ -72,6 +74,24 @@ template <class T>
 void libraryDecode(const detail::ProviderResult& reply, std::size_t count) {
     const auto page = detail::decodePaginatedResponse<T>(reply);
     if (!page || page->content.size() != count) std::abort();
+}
+
+/// A small reply is decoded this many times in one timed run.
+constexpr int kSmallBatch = 1000;
+
+void plainParseSmall(const std::string& body) {
+    for (int i = 0; i < kSmallBatch; ++i) {
+        boost::system::error_code ec;
+        const JsonValue dom = boost::json::parse(body, ec);
+        if (ec || !dom.is_object()) std::abort();
+    }
+}
+
+void libraryDecodeSmall(const detail::ProviderResult& reply) {
+    for (int i = 0; i < kSmallBatch; ++i) {
+        const auto balance = detail::decodeResponse<PendingPointBalance>(reply);
+        if (!balance || balance->pendingPoints != 200.25) std::abort();
+    }
 }
 
 double median(std::vector<double> values) {
@@ -96,14 +116,19 @@ int main(int argc, char** argv) {
     const std::string members = bench::membersPage();
     const detail::ProviderResult offersReply = Response{.statusCode = 200, .data = offers, .headers = {}, .url = ""};
     const detail::ProviderResult membersReply = Response{.statusCode = 200, .data = members, .headers = {}, .url = ""};
+    const std::string balance = bench::kPointBalance;
+    const detail::ProviderResult balanceReply = Response{.statusCode = 200, .data = balance, .headers = {}, .url = ""};
 
-    Figure offersFigure, membersFigure;
+    Figure offersFigure, membersFigure, balanceFigure;
     for (int each = 0; each < rounds; ++each) {
         round(
-            membersFigure, members, each % 2 == 0,
+            membersFigure, members.size(), each % 2 == 0,
             [&] { libraryDecode<MemberDetails>(membersReply, bench::kMembers); }, [&] { plainParse(members); });
-        round(offersFigure, offers, each % 2 == 0, [&] { libraryDecode<Offer>(offersReply, bench::kOffers); },
+        round(offersFigure, offers.size(), each % 2 == 0, [&] { libraryDecode<Offer>(offersReply, bench::kOffers); },
               [&] { plainParse(offers); });
+        round(
+            balanceFigure, balance.size() * kSmallBatch, each % 2 == 0, [&] { libraryDecodeSmall(balanceReply); },
+            [&] { plainParseSmall(balance); });
     }
 
     std::printf("%d rounds, library decoding and a plain Boost.JSON parse alternating; ratio = library median / "
@@ -116,5 +141,7 @@ int main(int argc, char** argv) {
     print(name, membersFigure);
     std::snprintf(name, sizeof name, "decode %d offers (%.2f MB)", bench::kOffers, offers.size() / 1e6);
     print(name, offersFigure);
+    std::snprintf(name, sizeof name, "decode a point balance (%zu B)", balance.size());
+    print(name, balanceFigure);
     return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-// The pages the decoding benchmarks read: realistic offers and member profiles, as JSON text.
+// The replies the decoding benchmarks read: pages of realistic offers and member profiles, and a
+// small reply, as JSON text.
 
 #include <boost/json.hpp>
 
@@ -67,5 +68,9 @@ inline std::string membersPage() {
     }
     return boost::json::serialize(members);
 }
+
+/// A point balance, as the balance call returns it: a reply of the size most replies have.
+inline constexpr const char* kPointBalance =
+    R"({"member_id":"M1","loyalty_account_id":"12","total_points":1200.5,"available_points":1000.25,"pending_points":200.25})";
 
 }  // namespace lumeno::bench

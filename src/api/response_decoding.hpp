@@ -4,11 +4,15 @@
 
 #include <boost/json/monotonic_resource.hpp>
 
+#include <algorithm>
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "core/http/provider.hpp"
+#include "core/json/parse.hpp"
 #include "core/json/readers.hpp"
 #include "lumeno/core/paginated_response.hpp"
 #include "lumeno/core/result.hpp"
@@ -27,14 +31,70 @@ Result<const Response*> filterSuccessfulStatusCodes(const ProviderResult& outcom
 /// a missing key.
 JsonValue mapJSON(const Response& response, std::optional<std::string_view> keyPath, boost::json::storage_ptr storage);
 
+/// Parses a reply body as `mapJSON` does without a key path, but a top-level list is handed to
+/// `element` element by element as it is read (`parseJsonList`), and comes back empty.
+JsonValue mapJSONList(const Response& response, const ListElement& element, boost::json::storage_ptr storage);
+
+/// The memory of one reply's JSON, freed at once when the records have copied out what they
+/// keep. A small reply's JSON lives inside this object and allocates nothing; a larger one's
+/// starts with a block the size of the reply and grows by doubling.
+class ReplyMemory {
+public:
+    explicit ReplyMemory(std::size_t replySize)
+        : resource_(replySize <= kSmallReply ? boost::json::monotonic_resource(inline_, sizeof inline_)
+                                             : boost::json::monotonic_resource(replySize)) {}
+    ReplyMemory(const ReplyMemory&) = delete;
+    ReplyMemory& operator=(const ReplyMemory&) = delete;
+
+    [[nodiscard]] boost::json::storage_ptr storage() noexcept { return &resource_; }
+
+private:
+    // The JSON of a reply usually takes less than three times its size; what does not fit in
+    // the buffer goes on in blocks of its own.
+    static constexpr std::size_t kSmallReply = 1024;
+    alignas(std::max_align_t) unsigned char inline_[4 * kSmallReply];
+    boost::json::monotonic_resource resource_;
+};
+
+/// Decodes a top-level list as `json::decodeValue<std::vector<T>>` decodes the whole list, each
+/// element as soon as it is parsed, while its JSON is fresh; the whole list's JSON is never held.
+/// The failure is the one the whole list would give: the reply's, when it is no JSON, else the
+/// first element's.
+template <class T>
+std::vector<T> decodeList(const Response& response, const Decoder& decoder) {
+    std::vector<T> out;
+    std::optional<DecodingError> failure;
+    const ListElement element = [&](const JsonValue& json, std::size_t read) {
+        if (failure) return;  // the list fails: what is left is only parsed
+        if (out.capacity() == 0 && read > 0) {
+            // The first element's share of the text tells how many are likely: room for them at
+            // once, though never for more records than the text has bytes per record.
+            const std::size_t size = response.data.size();
+            out.reserve(std::min(size / read, size / sizeof(T)) + 1);
+        }
+        try {
+            json::appendDecoded(out, json, decoder);
+        } catch (const DecodingError& error) {
+            failure = error;
+        }
+    };
+    ReplyMemory document(response.data.size());
+    const JsonValue json = mapJSONList(response, element, document.storage());
+    if (!json.is_array()) return json::decodeValue<std::vector<T>>(json, decoder);  // fails as no list
+    if (failure) throw *failure;
+    return out;
+}
+
 /// Decodes a successful reply's body as `T` with the given decoder; a failure becomes
-/// `objectMapping` with the mapping's error and the reply. The reply's JSON lives in one block of
-/// memory, freed at once when the records have copied out what they keep.
+/// `objectMapping` with the mapping's error and the reply.
 template <class T>
 Result<T> map(const Response& response, std::optional<std::string_view> keyPath, const Decoder& decoder) {
     try {
-        boost::json::monotonic_resource document(response.data.size());
-        return json::decodeValue<T>(mapJSON(response, keyPath, &document), decoder);
+        if constexpr (json::IsVector<T>::value) {
+            if (!keyPath) return decodeList<typename T::value_type>(response, decoder);
+        }
+        ReplyMemory document(response.data.size());
+        return json::decodeValue<T>(mapJSON(response, keyPath, document.storage()), decoder);
     } catch (const DecodingError& error) {
         return fail(LumenoError::objectMapping(error.what(), response));
     }

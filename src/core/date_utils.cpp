@@ -7,8 +7,10 @@
 #include <unicode/timezone.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <stdexcept>
 
@@ -266,7 +268,16 @@ detail::IsoDateReader::IsoDateReader(std::string_view pattern, std::string_view 
 detail::IsoDateReader::~IsoDateReader() = default;
 
 const detail::IsoDateReader::Offsets& detail::IsoDateReader::offsets() const {
-    std::call_once(offsetsBuilt_, [this] { offsets_ = std::make_unique<const Offsets>(zoneId_); });
+    std::call_once(offsetsBuilt_, [this] {
+        // Built once per zone: the formats of one zone each have a reader, and a zone's
+        // transitions take a while to list.
+        static std::mutex mutex;
+        static std::map<std::string, std::shared_ptr<const Offsets>, std::less<>> zones;
+        std::lock_guard lock(mutex);
+        std::shared_ptr<const Offsets>& zone = zones[zoneId_];
+        if (!zone) zone = std::make_shared<const Offsets>(zoneId_);
+        offsets_ = zone;
+    });
     return *offsets_;
 }
 
@@ -365,18 +376,21 @@ std::string programTimeZoneId(const std::optional<std::string>& abbreviation) {
 
 std::shared_ptr<const DateUtils> DateUtils::shared() {
     static std::mutex mutex;
-    static bool fixed = false;
+    static std::atomic<bool> fixed = false;
     static std::optional<std::string> zone;  // of `current`
     static std::shared_ptr<const DateUtils> current;
+    // Once fixed, `current` no longer changes: it is read without the lock.
+    if (fixed.load(std::memory_order_acquire)) return current;
     const Lumeno& lumeno = Lumeno::shared();
     std::lock_guard lock(mutex);
-    if (fixed) return current;
-    fixed = lumeno.configurationRead();  // before the settings, which then hold the configuration
-    auto abbreviation = lumeno.settings()->programTimeZone;
-    if (!current || abbreviation != zone) {  // built again only when the zone changed
-        current = std::make_shared<const DateUtils>(abbreviation);
-        zone = std::move(abbreviation);
+    if (fixed.load(std::memory_order_relaxed)) return current;
+    const bool read = lumeno.configurationRead();  // before the settings, which then hold the configuration
+    const std::shared_ptr<const LumenoSettings> settings = lumeno.settings();
+    if (!current || settings->programTimeZone != zone) {  // built again only when the zone changed
+        current = std::make_shared<const DateUtils>(settings->programTimeZone);
+        zone = settings->programTimeZone;
     }
+    fixed.store(read, std::memory_order_release);
     return current;
 }
 

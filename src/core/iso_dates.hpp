@@ -46,13 +46,14 @@ public:
 
 private:
     struct Offsets;
-    /// The zone's offsets, built on the first text without a zone.
+    /// The zone's offsets, found on the first text without a zone; every reader of the zone in
+    /// the process shares one table.
     [[nodiscard]] const Offsets& offsets() const;
 
     std::uint8_t parts_ = 0;  // the parts of the pattern (0: a pattern the reader does not know)
     std::string zoneId_;
     mutable std::once_flag offsetsBuilt_;
-    mutable std::unique_ptr<const Offsets> offsets_;
+    mutable std::shared_ptr<const Offsets> offsets_;
 };
 
 /// What the formatter's ICU pattern alone reads of `text`, without its ISO-8601 reader: how the

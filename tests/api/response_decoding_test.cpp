@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "api/response_decoding.hpp"
+#include "core/json/parse.hpp"
 
 namespace {
 
@@ -82,6 +86,62 @@ TEST(DecodeResponse, EachReplyStartsFromAFreshContext) {
     auto bare = lumeno::detail::decodeResponse<Probe>(reply(200, R"({"id":3})"), std::nullopt,
                                                        lumeno::detail::Context::none);
     EXPECT_EQ(bare->seenTransferId, std::nullopt);
+}
+
+TEST(DecodeResponse, AListDecodedWhileParsedGivesWhatTheWholeListGives) {
+    // Each element is decoded as soon as it is parsed; the outcome is that of parsing the whole
+    // reply, then decoding the whole list: a reply that is no JSON fails as such even after a
+    // broken element, and a broken element's failure is the list's.
+    const std::string deep = std::string(70, '[') + std::string(70, ']');
+    const std::string cases[] = {
+        R"([{"id":1},{"id":2},{"id":3}])", R"([])", R"( [ {"id":1} ] )", R"([{"id":1},{"id":"2"},{"id":3}])",
+        R"([{"id":1},{"id":"2"},{"id":3},])", R"([{"id":1},{"id":"2"}] x)", R"([{"id":1},{"id":"2"})",
+        R"([{"id":1},7,{"id":3}])", R"([{"id":1},null])", R"([{"id":1},[{"id":2}]])", R"({"id":1})", R"(7)",
+        R"("text")", R"([{"id":1},{"id":1e400}])", R"([{"id":"x"},{"id":1e400}])", "[{\"id\":1}," + deep + "]",
+        R"([{"id":1,"id":"dup"}])", R"([{"id":"dup","id":2}])", R"([{"id":1}] [])", R"([{"id":1.5}])",
+        R"([{"n":[1,2,{"m":"x"}],"id":4},{"id":5}])"};
+    for (const std::string& body : cases) {
+        // The whole list: parsed, then decoded.
+        std::optional<std::string> expectedFailure;
+        std::vector<std::int64_t> expectedIds;
+        std::vector<std::optional<std::string>> expectedSeen;
+        boost::system::error_code ec;
+        const lumeno::JsonValue whole = lumeno::detail::parseJson(body, ec);
+        if (ec) {
+            expectedFailure = "The reply is not valid JSON: " + ec.message() + ".";
+        } else {
+            try {
+                for (const Probe& probe :
+                     lumeno::json::decodeValue<std::vector<Probe>>(whole, lumeno::Decoder::withFreshContext())) {
+                    expectedIds.push_back(probe.id);
+                    expectedSeen.push_back(probe.seenTransferId);
+                }
+            } catch (const lumeno::DecodingError& error) {
+                expectedFailure = error.what();
+            }
+        }
+        const auto result = lumeno::detail::decodeResponse<std::vector<Probe>>(reply(200, body));
+        ASSERT_EQ(result.has_value(), !expectedFailure) << body;
+        if (expectedFailure) {
+            EXPECT_EQ(result.error().kind(), lumeno::LumenoError::Kind::objectMapping) << body;
+            EXPECT_EQ(result.error().detail(), *expectedFailure) << body;
+            continue;
+        }
+        std::vector<std::int64_t> ids;
+        std::vector<std::optional<std::string>> seen;
+        for (const Probe& probe : *result) {
+            ids.push_back(probe.id);
+            seen.push_back(probe.seenTransferId);
+        }
+        EXPECT_EQ(ids, expectedIds) << body;
+        EXPECT_EQ(seen, expectedSeen) << body;
+    }
+    // Lists of other values than records, and a list under a key, take the same way.
+    EXPECT_EQ(lumeno::detail::decodeResponse<std::vector<std::int64_t>>(reply(200, "[1,2.0,1e1]")),
+              (std::vector<std::int64_t>{1, 2, 10}));
+    EXPECT_FALSE(lumeno::detail::decodeResponse<std::vector<std::int64_t>>(reply(200, "[1,2.5]")));
+    EXPECT_EQ(lumeno::detail::decodeResponse<std::vector<std::string>>(reply(200, R"({"l":["a","b"]})"), "l"),
+              (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(DecodePaginatedResponse, CursorsAndContext) {

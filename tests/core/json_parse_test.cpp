@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "api/response_decoding.hpp"
 #include "core/json/parse.hpp"
@@ -28,6 +30,38 @@ TEST(ParseJson, DoublesAreCorrectlyRounded) {
         double expected = 0;
         std::from_chars(text, text + std::char_traits<char>::length(text), expected);
         EXPECT_EQ(parsed(std::string("[") + text + "]").as_array()[0].as_double(), expected) << text;
+    }
+}
+
+TEST(ParseJson, EveryDecimalReadsAsFromChars) {
+    // Short decimals take a quicker reading than long ones: both must give from_chars's double,
+    // sign of zero included, on each side of the limits of that reading.
+    std::vector<std::string> texts = {"0.0",     "-0.0",     "0e0",   "-0e-5",  "0.5",     "1e22",  "1e23",
+                                      "-1e-22",  "1e-23",    "1.0E+2", "2.5e-0", "100e20", "100e21", "0.000001e-17",
+                                      "123456789012345.0", "1234567890123456.0", "999999999999999e22",
+                                      "999999999999999e-22", "9007199254740993.0", "0.1", "0.3", "4.35",
+                                      "1.7976931348623157e308", "5e-324", "0.0000000000000000015e-1"};
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i) {
+        std::string text = random() % 2 ? "-" : "";
+        const int digits = 1 + static_cast<int>(random() % 18);
+        const int point = static_cast<int>(random() % static_cast<unsigned>(digits));
+        for (int d = 0; d < digits; ++d) {
+            if (d == point && d > 0) text += '.';
+            // JSON has no leading zero before another digit.
+            text += static_cast<char>((d == 0 && point != 1 ? '1' : '0') + random() % (d == 0 && point != 1 ? 9 : 10));
+        }
+        if (text.find('.') == std::string::npos || random() % 2)
+            text += "e" + std::to_string(static_cast<int>(random() % 61) - 30);
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        const JsonValue value = parsed("[" + text + "]").as_array()[0];
+        if (!value.is_double()) continue;  // an integer without a fraction or exponent
+        EXPECT_EQ(value.as_double(), expected) << text;
+        EXPECT_EQ(std::signbit(value.as_double()), std::signbit(expected)) << text;
     }
 }
 

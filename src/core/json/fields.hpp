@@ -161,11 +161,11 @@ private:
 
     /// The place of `key` among the keys, given one when it is new.
     constexpr std::size_t place(std::string_view key) {
-        const std::uint32_t hash = keyHash(key);
-        std::size_t slot = hash & (kSlots - 1);
+        const KeyWords words(key);
+        std::size_t slot = words.hash(key.size()) & (kSlots - 1);
         for (; index_[slot].place != KeySlot::kEmpty; slot = (slot + 1) & (kSlots - 1))
             if (index_[slot].key == key) return index_[slot].place;
-        index_[slot] = {key, hash, keyCount_};
+        index_[slot] = {key, words, keyCount_};
         return keyCount_++;
     }
 
@@ -175,11 +175,14 @@ private:
         M& field = out.*key.member;
         if constexpr (json::IsOptional<M>::value) {
             using V = typename M::value_type;
+            // A value is decoded in the member's place; the member is empty unless one is.
+            field.reset();
             switch (key.rule) {
                 case Rule::strict:
-                    field = key.filled ? M(in.strict<V>(key.key, value, V{})) : in.strictOptional<V>(key.key, value);
+                    if (key.filled) field = in.strict<V>(key.key, value, V{});
+                    else in.strictOptional(key.key, value, field);
                     break;
-                case Rule::lenient: field = in.lenient<V>(value); break;
+                case Rule::lenient: in.lenient(value, field); break;
                 case Rule::required: field = in.required<V>(key.key, value); break;
             }
         } else {

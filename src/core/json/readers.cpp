@@ -89,12 +89,12 @@ std::optional<float> toFloat(const JsonValue& json) noexcept {
 namespace {
 
 /// The slot of `key` in `index`, or null.
-const KeySlot* slotOf(std::span<const KeySlot> index, std::string_view key) {
+[[gnu::always_inline]] inline const KeySlot* slotOf(std::span<const KeySlot> index, std::string_view key) {
     if (index.empty()) return nullptr;
-    const std::uint32_t hash = keyHash(key);
+    const KeyWords words(key);
     const std::size_t mask = index.size() - 1;
-    for (std::size_t at = hash & mask; index[at].place != KeySlot::kEmpty; at = (at + 1) & mask)
-        if (index[at].hash == hash && index[at].key == key) return &index[at];
+    for (std::size_t at = words.hash(key.size()) & mask; index[at].place != KeySlot::kEmpty; at = (at + 1) & mask)
+        if (index[at].holds(key, words)) return &index[at];
     return nullptr;
 }
 
@@ -108,6 +108,10 @@ KeyedReader::KeyedReader(const JsonValue& json, const Decoder& decoder, std::spa
       found_(found) {
     for (const auto& member : object_)
         if (const KeySlot* slot = slotOf(index_, member.key())) found_[slot->place] = &member.value();
+}
+
+void KeyedReader::throwAt(std::string_view key, const DecodingError& error) {
+    throw DecodingError("Key \"" + std::string(key) + "\": " + error.what());
 }
 
 const JsonValue* KeyedReader::find(std::string_view key) const {

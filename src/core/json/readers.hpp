@@ -52,6 +52,27 @@ template <class T> struct IsVector<std::vector<T>> : std::true_type {};
 template <class T> struct IsOptional : std::false_type {};
 template <class T> struct IsOptional<std::optional<T>> : std::true_type {};
 
+template <class T>
+T decodeValue(const JsonValue& json, const Decoder& decoder);
+
+/// A value still to decode: converting it decodes the value where the result goes, so that a
+/// record is built in its place rather than moved there.
+template <class T>
+struct Decoded {
+    const JsonValue& json;
+    const Decoder& decoder;
+
+    operator T() const { return decodeValue<T>(json, decoder); }
+};
+
+/// Decodes `json` as the next element of `list`; throws `DecodingError` on a mismatch.
+template <class T>
+void appendDecoded(std::vector<T>& list, const JsonValue& json, const Decoder& decoder) {
+    // A record is decoded straight into its place in the list, not moved there.
+    if constexpr (DecodableModel<T>) list.emplace_back(Decoded<T>{json, decoder});
+    else list.push_back(decodeValue<T>(json, decoder));
+}
+
 /// Decodes one value as `T`; throws `DecodingError` on a mismatch.
 template <class T>
 T decodeValue(const JsonValue& json, const Decoder& decoder) {
@@ -97,7 +118,7 @@ T decodeValue(const JsonValue& json, const Decoder& decoder) {
         const auto& array = json.get_array();
         T out;
         out.reserve(array.size());
-        for (const auto& element : array) out.push_back(decodeValue<typename T::value_type>(element, decoder));
+        for (const auto& element : array) appendDecoded(out, element, decoder);
         return out;
     } else {
         static_assert(DecodableModel<T>, "no JSON decoding for this type");
@@ -135,42 +156,62 @@ JsonValue encodeValue(const T& value) {
 }  // namespace json
 
 /// Up to 8 bytes of `text` from `at`, as one number, the first byte lowest (the tables' keys are
-/// hashed while compiling, the objects' keys while running: both read the same number).
+/// read while compiling, the objects' keys while running: both read the same number).
 constexpr std::uint64_t eightBytes(std::string_view text, std::size_t at) {
     std::uint64_t bytes = 0;
     const std::size_t count = std::min<std::size_t>(8, text.size() - at);
     if consteval {
         for (std::size_t i = 0; i < count; ++i) bytes |= std::uint64_t(static_cast<unsigned char>(text[at + i])) << (8 * i);
     } else {
-        if (count == 8) {
-            // A fixed-size copy is one load; most keys take this path for both ends.
-            std::memcpy(&bytes, text.data() + at, 8);
-            if constexpr (std::endian::native == std::endian::big) bytes = std::byteswap(bytes);
-        } else {
-            for (std::size_t i = 0; i < count; ++i)
-                bytes |= std::uint64_t(static_cast<unsigned char>(text[at + i])) << (8 * i);
-        }
+        // Fixed-size copies are single loads; most keys take the first path for both ends. A
+        // shorter run is read as two overlapping loads, whose shared bytes agree.
+        const char* from = text.data() + at;
+        const auto load = [from]<class Word>(Word, std::size_t offset) {
+            Word word;
+            std::memcpy(&word, from + offset, sizeof word);
+            if constexpr (std::endian::native == std::endian::big) word = std::byteswap(word);
+            return std::uint64_t{word} << (8 * offset);
+        };
+        if (count == 8) bytes = load(std::uint64_t{}, 0);
+        else if (count >= 4) bytes = load(std::uint32_t{}, 0) | load(std::uint32_t{}, count - 4);
+        else if (count >= 2) bytes = load(std::uint16_t{}, 0) | load(std::uint16_t{}, count - 2);
+        else if (count == 1) bytes = static_cast<unsigned char>(*from);
     }
     return bytes;
 }
 
-/// A quick hash of a key, from its length and its first and last 8 bytes, for matching an
-/// object's keys against a table's (equal hashes are told apart by the keys themselves).
-constexpr std::uint32_t keyHash(std::string_view key) {
-    const std::uint64_t head = eightBytes(key, 0);
-    const std::uint64_t tail = key.size() > 8 ? eightBytes(key, key.size() - 8) : 0;
-    const std::uint64_t mixed = (head ^ (tail << 29 | tail >> 35) ^ key.size()) * 0x9E3779B97F4A7C15u;
-    return static_cast<std::uint32_t>(mixed >> 32);
-}
+/// A key's first and last 8 bytes (`eightBytes`; the last are 0 for a key of at most 8 bytes).
+/// Two keys of the same length and at most 16 bytes are equal when their words are.
+struct KeyWords {
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
 
-/// A slot of a record's key index: a key, its hash and its place among the table's keys, or
+    constexpr KeyWords() = default;
+    constexpr explicit KeyWords(std::string_view key)
+        : head(eightBytes(key, 0)), tail(key.size() > 8 ? eightBytes(key, key.size() - 8) : 0) {}
+
+    /// A quick hash of the key of these words and `size` bytes, for a table of the keys.
+    [[nodiscard]] constexpr std::uint32_t hash(std::size_t size) const {
+        const std::uint64_t mixed = (head ^ (tail << 29 | tail >> 35) ^ size) * 0x9E3779B97F4A7C15u;
+        return static_cast<std::uint32_t>(mixed >> 32);
+    }
+};
+
+/// A slot of a record's key index: a key, its words and its place among the table's keys, or
 /// `kEmpty` as its place when the slot holds no key.
 struct KeySlot {
     static constexpr std::size_t kEmpty = ~std::size_t{0};
 
     std::string_view key;
-    std::uint32_t hash;
+    KeyWords words;
     std::size_t place;
+
+    /// Whether this slot holds `other`, whose words are `otherWords`.
+    [[nodiscard]] bool holds(std::string_view other, const KeyWords& otherWords) const {
+        // The words cover the first and last 8 bytes; a longer key compares its middle too.
+        return other.size() == key.size() && otherWords.head == words.head && otherWords.tail == words.tail &&
+               (other.size() <= 16 || std::memcmp(other.data() + 8, key.data() + 8, other.size() - 16) == 0);
+    }
 };
 
 /// Reads the keys of one JSON object with the per-key rules of the records.
@@ -203,11 +244,15 @@ public:
         return decodeAt<T>(key, *value);
     }
 
-    /// Absent or null gives nullopt; a value of another type throws.
+    /// Absent or null leaves `out`, which is empty before, empty; a value of another type throws.
     template <class T>
-    std::optional<T> strictOptional(std::string_view key, const JsonValue* value) const {
-        if (value == nullptr || value->is_null()) return std::nullopt;
-        return decodeAt<T>(key, *value);
+    void strictOptional(std::string_view key, const JsonValue* value, std::optional<T>& out) const {
+        if (value == nullptr || value->is_null()) return;
+        try {
+            out.emplace(json::Decoded<T>{*value, decoder_});
+        } catch (const DecodingError& error) {
+            throwAt(key, error);
+        }
     }
 
     /// Absent, null or a value that does not decode gives nullopt.
@@ -217,11 +262,18 @@ public:
     }
     template <class T>
     std::optional<T> lenient(const JsonValue* value) const {
-        if (value == nullptr || value->is_null()) return std::nullopt;
+        std::optional<T> out;
+        lenient(value, out);
+        return out;
+    }
+    /// The same, decoded into `out`, which is empty before.
+    template <class T>
+    void lenient(const JsonValue* value, std::optional<T>& out) const {
+        if (value == nullptr || value->is_null()) return;
         try {
-            return json::decodeValue<T>(*value, decoder_);
+            out.emplace(json::Decoded<T>{*value, decoder_});
         } catch (const DecodingError&) {
-            return std::nullopt;
+            out.reset();
         }
     }
 
@@ -244,9 +296,11 @@ private:
         try {
             return json::decodeValue<T>(value, decoder_);
         } catch (const DecodingError& error) {
-            throw DecodingError("Key \"" + std::string(key) + "\": " + error.what());
+            throwAt(key, error);
         }
     }
+    /// Throws `error` as the failure of the value under `key`.
+    [[noreturn]] static void throwAt(std::string_view key, const DecodingError& error);
 
     const JsonObject& object_;
     const Decoder& decoder_;

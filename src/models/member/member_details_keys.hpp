@@ -39,7 +39,7 @@ inline constexpr auto memberDetailsKeys = fields<MD>(
     lenient("token", &MD::token), lenient("expires_in", &MD::expiresIn),
     strict("favorite_sponsors", &MD::favoriteSponsors),
     // The attribute map goes back out as one flat object of its keys and value texts.
-    Step<MD>{.read = [](const KeyedReader& in, MD& out) { out.extraData = in.lenient<ExtraData>("extra_data"); },
+    Step<MD>{.read = [](const KeyedReader& in, MD& out) { in.lenient(in.find("extra_data"), out.extraData); },
              .write = [](const MD& member, JsonObject& out, Absent) {
                  if (!member.extraData) return;
                  JsonObject& attributes = out["extra_data"].emplace_object();

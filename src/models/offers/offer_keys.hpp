@@ -21,8 +21,8 @@ inline constexpr auto offerKeys = fields<O>(
                 // A broken "primary_sponsor_data" gives no sponsor; only an absent or null one
                 // lets "primary_sponsor" stand in.
                 const JsonValue* data = in.find("primary_sponsor_data");
-                out.primarySponsorData =
-                    in.lenient<Sponsor>(data != nullptr && !data->is_null() ? "primary_sponsor_data" : "primary_sponsor");
+                in.lenient(data != nullptr && !data->is_null() ? data : in.find("primary_sponsor"),
+                           out.primarySponsorData);
             },
             .key = "primary_sponsor_data",
             .mismatch = mismatchFor<Sponsor>()},
