@@ -42,6 +42,7 @@
 #include "lumeno/api/lumeno_request.hpp"
 #include "lumeno/core/lumeno.hpp"
 #include "lumeno/core/main_queue.hpp"
+#include "pages.hpp"
 
 extern char** environ;
 
@@ -50,8 +51,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr std::string_view replyBody =
-    R"({"member_id":"M1","loyalty_account_id":"12","total_points":1200.5,"available_points":1000.25,"pending_points":200.25})";
+constexpr std::string_view replyBody = bench::kPointBalance;
 constexpr std::string_view heldPrefix = "/hold";  // requests under this path wait for `release`
 
 /// One epoll thread answering every request with `replyBody`, keeping connections open.

@@ -1,7 +1,7 @@
 #pragma once
 
-// The replies the decoding benchmarks read: pages of realistic offers and member profiles, and a
-// small reply, as JSON text.
+// The replies the benchmarks read: pages of realistic offers and member profiles, and a small
+// reply (also what the call benchmark's server answers), as JSON text.
 
 #include <boost/json.hpp>
 
