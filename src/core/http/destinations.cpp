@@ -21,46 +21,14 @@ bool isLoopback(const std::string& host) {
            inet_pton(AF_INET6, host.substr(1, host.size() - 2).c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
 }
 
-/// The start of `url` that alone decides its origin, when it is plain: a scheme of lower-case
-/// letters, "://", a host and port of letters, digits, "." and "-" (no user-info, escapes or
-/// brackets), and the "/" that ends them. URLs that start alike have the same origin.
-std::optional<std::string_view> plainOriginText(std::string_view url) {
-    const auto separator = url.find("://");
-    if (separator == std::string_view::npos || separator == 0) return std::nullopt;
-    const auto slash = url.find('/', separator + 3);
-    if (slash == std::string_view::npos || slash == separator + 3) return std::nullopt;
-    const auto scheme = url.substr(0, separator), authority = url.substr(separator + 3, slash - separator - 3);
-    if (!std::ranges::all_of(scheme, [](char c) { return c >= 'a' && c <= 'z'; }) ||
-        !std::ranges::all_of(authority, [](char c) {
-            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-                   c == '-' || c == ':';
-        }))
-        return std::nullopt;
-    return url.substr(0, slash + 1);
-}
-
 }  // namespace
 
 std::optional<ParsedUrl> ParsedUrl::parse(const std::string& url) { return of(parseURL(url), url); }
 
 std::optional<ParsedUrl> ParsedUrl::of(UrlHandle parsed, std::string_view text) {
     if (!parsed) return std::nullopt;
-    // Calls go to one gateway: its origin is read from libcurl once, not for every call.
-    static std::mutex mutex;
-    static std::string lastText;
-    static Origin lastOrigin;
-    const auto plain = plainOriginText(text);
-    if (plain) {
-        std::lock_guard lock(mutex);
-        if (lastText == *plain) return ParsedUrl{std::move(parsed), lastOrigin};
-    }
-    auto origin = originOf(parsed.get());
+    auto origin = originOf(parsed.get(), text);
     if (!origin) return std::nullopt;
-    if (plain) {
-        std::lock_guard lock(mutex);
-        lastText = *plain;
-        lastOrigin = *origin;
-    }
     return ParsedUrl{std::move(parsed), std::move(*origin)};
 }
 

@@ -1,6 +1,7 @@
 #include "core/service/origin.hpp"
 
 #include <algorithm>
+#include <mutex>
 
 namespace lumeno::detail {
 
@@ -25,6 +26,46 @@ std::optional<Origin> originOf(CURLU* parsed) {
     auto port = part(CURLUPART_PORT, CURLU_DEFAULT_PORT);
     if (!scheme || !host || host->empty() || !port) return std::nullopt;
     return Origin{std::move(*scheme), std::move(*host), std::move(*port)};
+}
+
+namespace {
+
+/// The start of `url` that alone decides its origin, when it is plain: a scheme of lower-case
+/// letters, "://", a host and port of letters, digits, "." and "-" (no user-info, escapes or
+/// brackets), and the "/" that ends them. URLs that start alike have the same origin.
+std::optional<std::string_view> plainOriginText(std::string_view url) {
+    const auto separator = url.find("://");
+    if (separator == std::string_view::npos || separator == 0) return std::nullopt;
+    const auto slash = url.find('/', separator + 3);
+    if (slash == std::string_view::npos || slash == separator + 3) return std::nullopt;
+    const auto scheme = url.substr(0, separator), authority = url.substr(separator + 3, slash - separator - 3);
+    if (!std::ranges::all_of(scheme, [](char c) { return c >= 'a' && c <= 'z'; }) ||
+        !std::ranges::all_of(authority, [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+                   c == '-' || c == ':';
+        }))
+        return std::nullopt;
+    return url.substr(0, slash + 1);
+}
+
+}  // namespace
+
+std::optional<Origin> originOf(CURLU* parsed, std::string_view text) {
+    static std::mutex mutex;
+    static std::string lastText;
+    static Origin lastOrigin;
+    const auto plain = plainOriginText(text);
+    if (plain) {
+        std::lock_guard lock(mutex);
+        if (lastText == *plain) return lastOrigin;
+    }
+    auto origin = originOf(parsed);
+    if (origin && plain) {
+        std::lock_guard lock(mutex);
+        lastText = *plain;
+        lastOrigin = *origin;
+    }
+    return origin;
 }
 
 std::optional<Origin> originOf(const std::string& url) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace lumeno::detail {
 
@@ -33,5 +34,8 @@ struct Origin {
 std::optional<Origin> originOf(const std::string& url);
 /// The same, of a URL libcurl has parsed.
 std::optional<Origin> originOf(CURLU* parsed);
+/// The same, of `text` as libcurl parsed it into `parsed`. Calls go to one gateway: the origin
+/// of a plain scheme-and-authority text is read from libcurl once and kept.
+std::optional<Origin> originOf(CURLU* parsed, std::string_view text);
 
 }  // namespace lumeno::detail

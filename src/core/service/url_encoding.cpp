@@ -159,8 +159,8 @@ std::string v2Gateway(std::string_view gateway) {
 UrlHandle validURL(const std::string& url) {
     if (url.find('\0') != std::string::npos) return nullptr;
     auto parsed = parseURL(url);
-    if (!parsed) return nullptr;
-    char* host = nullptr;
+    if (!parsed || originOf(parsed.get(), url)) return parsed;
+    char* host = nullptr;  // no origin: user-info, or no host
     const bool hasHost = curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK && host && *host;
     curl_free(host);
     if (!hasHost) return nullptr;
