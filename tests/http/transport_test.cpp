@@ -42,6 +42,7 @@ TEST_F(Transport, SendsTheWholeRequestAndDeliversEveryReplyOnTheMainQueue) {
         EXPECT_EQ(reply.statusCode, status);
         EXPECT_EQ(reply.data, body);
         EXPECT_EQ(reply.headers.find("X-Seen"), "yes");
+        EXPECT_EQ(reply.url, server.url("/v1/members/login/"));
 
         delivery->handle->cancel();  // too late: changes nothing
         test::settle();
@@ -277,6 +278,8 @@ TEST_F(Transport, FollowsRedirectsOnlyWithinTheRules) {
         const Response* reply = result ? &*result : result.error().response();
         ASSERT_NE(reply, nullptr);
         EXPECT_EQ(reply->statusCode, c.delivered);
+        // The reply names the URL it answers: the redirect's own, or the target it led to.
+        EXPECT_TRUE(reply->url.ends_with(c.delivered == 200 ? "/target" : "/v1/members/login/")) << reply->url;
         if (c.requests == 1) {
             EXPECT_EQ(result.error().transportFailure(), LumenoError::TransportFailure::destinationRefused);
         }

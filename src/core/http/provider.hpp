@@ -17,7 +17,7 @@ using ProviderResult = Result<Response>;
 using ProviderCompletion = std::move_only_function<void(ProviderResult)>;
 
 /// Lets a request go on, possibly later and from another thread.
-using Proceed = std::function<void(HttpRequest)>;
+using Proceed = std::move_only_function<void(HttpRequest)>;
 
 /// Looks at a request, built under `settings`, before it leaves; calls `proceed` exactly once
 /// with the request to send.

@@ -19,7 +19,6 @@
 #include <mutex>
 #include <span>
 #include <thread>
-#include <unordered_map>
 #include <vector>
 
 #include "core/http/transfer.hpp"
@@ -122,13 +121,12 @@ public:
 
     void cancel(TransferId id) {
         std::lock_guard lock(mutex_);
-        if (const auto found = active_.find(id); found != active_.end()) {
-            Lane& lane = laneOf(*found->second);
-            curl_multi_remove_handle(lane.multi, found->second->easy);
-            release(std::move(found->second));
-            active_.erase(found);
-            finishDue();
-        }
+        const auto found = std::ranges::find(active_, id, [](const auto& transfer) { return transfer->id; });
+        if (found == active_.end()) return;
+        auto owned = untrack(**found);
+        curl_multi_remove_handle(laneOf(*owned).multi, owned->easy);
+        release(std::move(owned));
+        finishDue();
     }
 
     /// Stops the I/O thread for good and drops every transfer without running its `done`.
@@ -143,7 +141,7 @@ public:
         if (thread_.joinable()) thread_.join();
         setQueueWaiter(nullptr);
         std::lock_guard lock(mutex_);
-        for (auto& [id, transfer] : active_) {
+        for (auto& transfer : active_) {
             curl_multi_remove_handle(laneOf(*transfer).multi, transfer->easy);
             release(std::move(transfer));
         }
@@ -441,10 +439,21 @@ private:
         configure(*transfer);
         Lane& lane = laneOf(*transfer);
         curl_multi_add_handle(lane.multi, transfer->easy);
-        const TransferId id = transfer->id;
-        active_.emplace(id, std::move(transfer));
+        transfer->slot = active_.size();
+        active_.push_back(std::move(transfer));
         keepConnectionsFor(lane);
         return lane;
+    }
+
+    /// Takes a transfer out of those in flight; the last one takes its place.
+    std::unique_ptr<Transfer> untrack(Transfer& transfer) {
+        auto owned = std::move(active_[transfer.slot]);
+        if (transfer.slot + 1 != active_.size()) {
+            active_[transfer.slot] = std::move(active_.back());
+            active_[transfer.slot]->slot = transfer.slot;
+        }
+        active_.pop_back();
+        return owned;
     }
 
     /// Gives the transfer's easy handle back to the pool, or lets it go when the pool is full;
@@ -481,9 +490,7 @@ private:
                               curl_easy_getinfo(easy, CURLINFO_HTTP_VERSION, &version) == CURLE_OK &&
                               version != CURL_HTTP_VERSION_2_0 && version != 0)
             capTlsConnections(false);
-        const auto found = active_.find(transfer->id);
-        auto owned = std::move(found->second);
-        active_.erase(found);
+        auto owned = untrack(*transfer);
         auto result = outcome(*owned, code);
         if (!result) {  // a redirect the session follows, on the same easy handle
             add(std::move(owned));
@@ -505,7 +512,7 @@ private:
     bool ioWaiting_ = false;   ///< the I/O thread is in epoll_wait
     std::condition_variable parked_;  ///< the I/O thread waits here while others drive
     int queueFd_ = -1;         ///< the main queue's `posted`, once watched
-    std::unordered_map<TransferId, std::unique_ptr<Transfer>> active_;
+    std::vector<std::unique_ptr<Transfer>> active_;  ///< in flight; each knows its place (`slot`)
     std::vector<CURL*> pool_;  ///< easy handles of finished transfers, for the next ones
     std::vector<Watch> watches_;  ///< by socket
 };

@@ -130,7 +130,6 @@ void configure(Transfer& t) {
     CURL* easy = t.easy;
     const HttpRequest& request = t.request;
     t.response = Response{};
-    t.response.url = request.url;
     t.headersEnded = false;
     t.error[0] = '\0';
 
@@ -181,6 +180,7 @@ Result<Response> failed(Transfer& transfer, std::string message, Failure failure
 }
 
 std::optional<Result<Response>> outcome(Transfer& t, CURLcode code) {
+    t.response.url = std::move(t.request.url);  // a redirect followed sets the next one
     long status = 0;
     curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &status);
     t.response.statusCode = static_cast<int>(status);
