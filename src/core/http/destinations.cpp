@@ -23,12 +23,15 @@ bool isLoopback(const std::string& host) {
 
 }  // namespace
 
-std::optional<ParsedUrl> ParsedUrl::parse(const std::string& url) { return of(parseURL(url), url); }
-
-std::optional<ParsedUrl> ParsedUrl::of(UrlHandle parsed, std::string_view text) {
+std::optional<ParsedUrl> ParsedUrl::parse(const std::string& url) {
+    auto parsed = parseURL(url);
     if (!parsed) return std::nullopt;
-    auto origin = originOf(parsed.get(), text);
-    if (!origin) return std::nullopt;
+    auto origin = originOf(parsed.get(), url);
+    return of(std::move(parsed), std::move(origin));
+}
+
+std::optional<ParsedUrl> ParsedUrl::of(UrlHandle parsed, std::optional<Origin> origin) {
+    if (!parsed || !origin) return std::nullopt;
     return ParsedUrl{std::move(parsed), std::move(*origin)};
 }
 

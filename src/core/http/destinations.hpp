@@ -22,8 +22,8 @@ struct ParsedUrl {
 
     /// The URL parsed, or nullopt when it is none, has no host or carries user-info.
     static std::optional<ParsedUrl> parse(const std::string& url);
-    /// The same, of `text` parsed already into `parsed`.
-    static std::optional<ParsedUrl> of(UrlHandle parsed, std::string_view text);
+    /// The same, of a URL parsed already, with the origin read then.
+    static std::optional<ParsedUrl> of(UrlHandle parsed, std::optional<Origin> origin);
     [[nodiscard]] bool isTls() const { return origin.scheme == "https"; }
 };
 

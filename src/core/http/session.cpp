@@ -522,8 +522,8 @@ private:
 TransferId startTransfer(HttpRequest request, std::string_view baseURL, TransferDone done) {
     auto transfer = std::make_unique<Transfer>();
     transfer->pinnedHost = pinnedHostOf(baseURL);
-    transfer->url =
-        request.parsedURL ? ParsedUrl::of(std::move(request.parsedURL), request.url) : ParsedUrl::parse(request.url);
+    transfer->url = request.parsedURL ? ParsedUrl::of(std::move(request.parsedURL), std::move(request.origin))
+                                      : ParsedUrl::parse(request.url);
     transfer->request = std::move(request);
     transfer->done = std::move(done);
     if (transfer->url && transfer->url->isTls()) transfer->roots = PinnedRoots::current();  // built on first use

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,8 @@ struct HttpRequest {
     /// `url` as libcurl parsed it when the request was built, so that the session sends it
     /// without parsing it again; null: the session parses `url`.
     UrlHandle parsedURL{};
+    /// The origin of `parsedURL`, read with it; none when it has none (it carries user-info).
+    std::optional<Origin> origin{};
 };
 
 }  // namespace lumeno::detail

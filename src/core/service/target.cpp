@@ -63,14 +63,10 @@ Result<HttpRequest> makeRequest(Target target, const LumenoSettings& settings) {
     if (hasDotSegment(path)) return fail(LumenoError::requestMapping("path segment \".\" or \"..\": " + path));
     HttpRequest request{.method = target.method, .url = urlOf(target, settings),
                         .headers = headersOf(target, settings), .body = std::move(*target.body)};
-    request.parsedURL = validURL(request.url);
-    if (!request.parsedURL) return fail(LumenoError::requestMapping(request.url));
+    if (!parseURLOf(request)) return fail(LumenoError::requestMapping(request.url));
     // A cursor comes from a reply: it is followed, with the member's token, only on the gateway's origin.
-    if (target.cursor) {
-        const auto origin = originOf(request.parsedURL.get());
-        if (!origin || origin != originOf(settings.tenant))
-            return fail(LumenoError::requestMapping("cursor outside the gateway's origin: " + request.url));
-    }
+    if (target.cursor && (!request.origin || request.origin != originOf(settings.tenant)))
+        return fail(LumenoError::requestMapping("cursor outside the gateway's origin: " + request.url));
     if (const auto* field = unsafeField(request.headers))
         return fail(LumenoError::requestMapping("header value with a line break or NUL byte: " + field->first));
     return request;

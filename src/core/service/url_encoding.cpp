@@ -156,15 +156,16 @@ std::string v2Gateway(std::string_view gateway) {
     return url;
 }
 
-UrlHandle validURL(const std::string& url) {
-    if (url.find('\0') != std::string::npos) return nullptr;
-    auto parsed = parseURL(url);
-    if (!parsed || originOf(parsed.get(), url)) return parsed;
+bool parseURLOf(HttpRequest& request) {
+    if (request.url.find('\0') != std::string::npos) return false;
+    request.parsedURL = parseURL(request.url);
+    if (!request.parsedURL) return false;
+    request.origin = originOf(request.parsedURL.get(), request.url);
+    if (request.origin) return true;
     char* host = nullptr;  // no origin: user-info, or no host
-    const bool hasHost = curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK && host && *host;
+    const bool hasHost = curl_url_get(request.parsedURL.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK && host && *host;
     curl_free(host);
-    if (!hasHost) return nullptr;
-    return parsed;
+    return hasHost;
 }
 
 }  // namespace lumeno::detail::service

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/service/origin.hpp"
+#include "core/service/http_request.hpp"
 #include "lumeno/core/json/json.hpp"
 #include "lumeno/core/result.hpp"
 
@@ -58,8 +58,8 @@ Result<std::string> urlQuery(const JsonObject& parameters);
 /// segments ("v10", "v1beta") stay as they are.
 std::string v2Gateway(std::string_view gateway);
 
-/// The text as libcurl's URL parser reads it, when it takes it for a URL with a scheme and a
-/// host; null otherwise.
-UrlHandle validURL(const std::string& url);
+/// Parses the request's URL as libcurl's URL parser reads it, into `parsedURL` and `origin`;
+/// false when libcurl takes it for no URL with a scheme and a host.
+bool parseURLOf(HttpRequest& request);
 
 }  // namespace lumeno::detail::service
