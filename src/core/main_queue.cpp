@@ -4,8 +4,10 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -74,10 +76,10 @@ void MainQueue::State::wakeWaiter() const {
 
 namespace detail {
 
-void setQueueWaiter(QueueWaiter waiter) {
+void setQueueWaiter(const QueueWaiter* waiter) {
     MainQueue::State& s = *MainQueue::shared().state_;
     std::unique_lock lock(s.mutex);
-    s.waiter = waiter ? std::make_shared<const QueueWaiter>(std::move(waiter)) : nullptr;
+    s.waiter = waiter ? std::make_shared<const QueueWaiter>(*waiter) : nullptr;
     s.wakeWaiter();
     s.changed.wait(lock, [&] { return s.waiting == std::thread::id() || s.waiting == std::this_thread::get_id(); });
 }
@@ -106,13 +108,31 @@ std::size_t MainQueue::runPending() {
 bool MainQueue::runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     State& s = *state_;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
+    // The waiter this thread last waited in, until it is told the thread left the loop (when it
+    // returns, however, or before it blocks elsewhere).
+    struct Leaving {
+        std::shared_ptr<const detail::QueueWaiter> waiter;
+        void operator()() {
+            if (waiter) std::exchange(waiter, nullptr)->leave();
+        }
+        ~Leaving() { (*this)(); }
+    } leave;
     std::unique_lock lock(s.mutex);
+    // Tells the waiter, if need be, before the thread blocks other than in it.
+    const auto leaveBeforeBlocking = [&] {
+        if (!leave.waiter) return false;
+        lock.unlock();
+        leave();
+        lock.lock();
+        return true;  // things may have changed meanwhile: look again
+    };
     while (true) {
         const std::uint64_t handedOver = s.handOvers;  // taken before `done()`: no hand-over goes unseen
         lock.unlock();
         if (done()) return true;
         lock.lock();
         if (s.executor) {
+            if (leaveBeforeBlocking()) continue;
             // The executor runs the tasks; look at `done()` again after its next one.
             if (!s.changed.wait_until(lock, deadline, [&] { return s.handOvers != handedOver || !s.executor; }))
                 break;
@@ -120,16 +140,17 @@ bool MainQueue::runUntil(const std::function<bool()>& done, std::chrono::millise
         }
         if (s.tasks.empty() && s.waiter && s.waiting == std::thread::id()) {
             // Drive the transfers while waiting, instead of waiting for the I/O thread to.
-            const auto waiter = s.waiter;
+            leave.waiter = s.waiter;
             s.waiting = std::this_thread::get_id();
             lock.unlock();
-            (*waiter)(s.posted, deadline);  // it reads `posted` when it sees it readable
+            leave.waiter->wait(s.posted, deadline);  // it reads `posted` when it sees it readable
             lock.lock();
             s.waiting = {};
             s.changed.notify_all();
             if (s.tasks.empty() && std::chrono::steady_clock::now() >= deadline) break;
             continue;
         }
+        if (s.tasks.empty() && leaveBeforeBlocking()) continue;
         if (!s.changed.wait_until(lock, deadline, [&] { return s.executor || !s.tasks.empty(); })) break;
         if (s.executor) continue;
         Task task = std::move(s.tasks.front());

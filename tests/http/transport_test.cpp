@@ -159,6 +159,46 @@ TEST_F(Transport, ACallAwaitedOnTheMainQueueIsDrivenByTheWaitingThread) {
     EXPECT_GE(drivenHere, 10);
 }
 
+TEST_F(Transport, ACallStartedByACompletionGoesOutHoweverTheWaitingThreadGoesOn) {
+    // A call started by a completion that the waiting thread runs is sent with the thread's
+    // next wait; it must also go out when there is none.
+    server.on("GET", "/v1/countries/", Reply(200, "[]"));
+    const auto get = [&](std::function<void(const Result<Response>&)> then) {
+        HttpRequest request{.method = HttpMethod::get, .url = server.url("/v1/countries/"), .headers = {}, .body = {}};
+        startTransfer(std::move(request), Lumeno::shared().settings()->baseURL, [then](Result<Response> result) {
+            MainQueue::shared().post([then, result = std::move(result)] { then(result); });
+        });
+    };
+    const auto serverSaw = [&](std::size_t requests) {
+        for (int i = 0; i < 500 && server.requestCount() < requests; ++i) std::this_thread::sleep_for(10ms);
+        return server.requestCount() >= requests;
+    };
+    enum class After { stopsWaiting, runsOn, waitsInTheCompletion };
+    for (const After after : {After::stopsWaiting, After::runsOn, After::waitsInTheCompletion}) {
+        SCOPED_TRACE(static_cast<int>(after));
+        const std::size_t before = server.requestCount();
+        bool firstDone = false, secondSent = false;
+        std::optional<Result<Response>> second;
+        get([&](const Result<Response>& result) {
+            EXPECT_TRUE(result.has_value());
+            get([&](const Result<Response>& result) { second = result; });
+            if (after == After::runsOn) secondSent = serverSaw(before + 2);  // the thread does not wait meanwhile
+            if (after == After::waitsInTheCompletion) {
+                EXPECT_TRUE(test::waitFor([&] { return second.has_value(); }));
+            }
+            firstDone = true;
+        });
+        ASSERT_TRUE(test::waitFor([&] { return firstDone; }));
+        if (after == After::stopsWaiting) {
+            EXPECT_TRUE(serverSaw(before + 2));
+        } else if (after == After::runsOn) {
+            EXPECT_TRUE(secondSent);
+        }
+        ASSERT_TRUE(test::waitFor([&] { return second.has_value(); }));
+        EXPECT_TRUE(second->has_value());
+    }
+}
+
 TEST_F(Transport, ABurstOverHttp2SharesOneConnection) {
     auto nghttpd = test::Nghttpd::start("/v1/countries/", R"([{"code":"US"}])");
     if (!nghttpd) GTEST_SKIP() << "nghttpd (package nghttp2-server) is not installed";

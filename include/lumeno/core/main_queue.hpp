@@ -12,7 +12,8 @@ class MainQueue;
 namespace detail {
 /// How a thread pumping the main queue waits when it finds no task; set by the library's network
 /// session, never by a host.
-LUMENO_EXPORT void setQueueWaiter(std::function<void(int, std::chrono::steady_clock::time_point)> waiter);
+struct QueueWaiter;
+LUMENO_EXPORT void setQueueWaiter(const QueueWaiter* waiter);
 }  // namespace detail
 
 /// The host's main queue. Every completion and every reply handler of the library runs here,
@@ -60,7 +61,7 @@ public:
     void setExecutor(Executor executor);
 
 private:
-    friend void detail::setQueueWaiter(std::function<void(int, std::chrono::steady_clock::time_point)>);
+    friend void detail::setQueueWaiter(const detail::QueueWaiter*);
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -84,6 +84,16 @@ struct Lane {
 
 constexpr long tlsConnectionsPerHost = 10;
 
+/// A thread pumping the main queue, back from a wait in the session to run the tasks it found:
+/// the transfers those tasks start are added at once and sent together when the thread waits
+/// again or leaves the queue's loop, as a plain multi loop sends in one round what it added
+/// after the last (the server then takes a burst of requests in one wake-up, not one each).
+struct Pumping {
+    bool between = false;  ///< between two waits
+    bool putOff = false;   ///< a transfer waits to be sent
+};
+thread_local Pumping pumping;
+
 /// The easy handles kept for later transfers; those of a larger burst are let go.
 constexpr std::size_t pooledHandles = 64;
 
@@ -115,7 +125,13 @@ public:
             return id;
         }
         Lane* lane = begin(std::move(transfer));
-        if (lane) drive(*lane, CURL_SOCKET_TIMEOUT, 0);
+        if (!lane) return id;
+        if (pumping.between) {
+            lane->timedOut = true;  // sent by `finishDue` on the thread's next wait, or when it leaves
+            pumping.putOff = true;
+        } else {
+            drive(*lane, CURL_SOCKET_TIMEOUT, 0);
+        }
         return id;
     }
 
@@ -176,7 +192,9 @@ private:
             return;
         }
         thread_ = std::thread([this] { run(); });
-        setQueueWaiter([this](int posted, auto until) { pump(posted, until); });
+        const QueueWaiter waiter{.wait = [this](int posted, auto until) { pump(posted, until); },
+                                 .leave = [this] { sendPutOff(); }};
+        setQueueWaiter(&waiter);
     }
 
     ~Session() {
@@ -302,6 +320,7 @@ private:
                 while (!stopping_ && (pumpers_ > 0 || std::chrono::steady_clock::now() - lastPumped_ < pumpGrace))
                     parked_.wait_for(lock, pumpGrace);
                 if (stopping_) return;
+                finishDue();  // sends what a thread pumping the main queue put off, if it runs a long task
                 ioWaiting_ = true;
             }
             const int ready = epoll_wait(epollFd_, events.data(), static_cast<int>(events.size()), -1);
@@ -320,6 +339,10 @@ private:
         {
             std::lock_guard lock(mutex_);
             if (stopping_) return;
+            if (sendPutOffLocked()) {  // some ended at once: their completions are queued
+                pumping.between = true;
+                return;
+            }
             ++pumpers_;
             if (queueFd_ != posted) {
                 queueFd_ = posted;
@@ -342,6 +365,25 @@ private:
         --pumpers_;
         lastPumped_ = std::chrono::steady_clock::now();
         if (!stopping_) handle(happened);
+        pumping.between = true;
+    }
+
+    /// The queue waiter's `leave`: the thread no longer pumps; what it put off goes now.
+    void sendPutOff() {
+        pumping.between = false;
+        if (!pumping.putOff) return;
+        std::lock_guard lock(mutex_);
+        if (!stopping_) sendPutOffLocked();
+    }
+
+    /// Sends the transfers this thread put off, if any; true when some ended at once (a refused
+    /// connection, say). Called with the lock held.
+    bool sendPutOffLocked() {
+        pumping.between = false;
+        if (!std::exchange(pumping.putOff, false)) return false;
+        const std::uint64_t before = finished_;
+        finishDue();
+        return finished_ != before;
     }
 
     void wake() const {
@@ -491,6 +533,7 @@ private:
                               version != CURL_HTTP_VERSION_2_0 && version != 0)
             capTlsConnections(false);
         auto owned = untrack(*transfer);
+        ++finished_;
         auto result = outcome(*owned, code);
         if (!result) {  // a redirect the session follows, on the same easy handle
             add(std::move(owned));
@@ -513,6 +556,7 @@ private:
     std::condition_variable parked_;  ///< the I/O thread waits here while others drive
     int queueFd_ = -1;         ///< the main queue's `posted`, once watched
     std::vector<std::unique_ptr<Transfer>> active_;  ///< in flight; each knows its place (`slot`)
+    std::uint64_t finished_ = 0;  ///< transfers libcurl finished so far
     std::vector<CURL*> pool_;  ///< easy handles of finished transfers, for the next ones
     std::vector<Watch> watches_;  ///< by socket
 };

@@ -19,7 +19,9 @@
 //     (core/queue_waiter.hpp). It waits in epoll_wait on the sockets libcurl watches, libcurl's
 //     timers and the queue's own wake-up, and drives what comes, as a plain multi loop would, so
 //     a call started and awaited on one thread needs no other and callers never contend with
-//     another driver. One thread pumps this way at a time.
+//     another driver. One thread pumps this way at a time. The transfers that the tasks it runs
+//     between two waits start are added at once and sent together when it waits again or
+//     leaves the queue's loop (the I/O thread sends them if a task runs long).
 //   - The I/O thread (started with the session) drives whenever no pumping thread does (a host
 //     that hands tasks to its own loop through `setExecutor`, or runs `runPending` from it, or
 //     runs completions for long); while a thread drives in its wait, and for 5 ms after, it
