@@ -1,5 +1,8 @@
 #include "core/http/transfer.hpp"
 
+#include <initializer_list>
+#include <string_view>
+
 namespace lumeno::detail {
 namespace {
 
@@ -160,17 +163,28 @@ void configure(Transfer& t) {
     const bool custom = request.method != HttpMethod::get && request.method != HttpMethod::post;
     curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, custom ? methodName(request.method).data() : nullptr);
 
-    curl_slist_free_all(t.headerList);
-    t.headerList = nullptr;
-    const auto append = [&](const char* line) { t.headerList = curl_slist_append(t.headerList, line); };
-    thread_local std::string line;  // one buffer for every field: libcurl copies each
-    for (const auto& [name, value] : request.headers.fields()) {
-        line.assign(name).append(value.empty() ? ";" : ": ").append(value);
-        append(line.c_str());
-    }
-    append("Expect:");  // no 100-continue round trip
-    if (sendsBody && !request.headers.contains("Content-Type")) append("Content-Type:");
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t.headerList);
+    // Every line is written into one buffer sized first, so that neither it nor the list moves
+    // while the list's nodes are pointed at its lines.
+    const auto& fields = request.headers.fields();
+    std::size_t size = sizeof "Expect:" + sizeof "Content-Type:";
+    for (const auto& [name, value] : fields) size += name.size() + value.size() + 3;
+    std::string& lines = t.headerLines;
+    std::vector<curl_slist>& list = t.headerList;
+    lines.clear();
+    lines.reserve(size);
+    list.clear();
+    list.reserve(fields.size() + 2);
+    const auto add = [&](std::initializer_list<std::string_view> parts) {
+        char* line = lines.data() + lines.size();
+        for (const std::string_view part : parts) lines.append(part);
+        lines.push_back('\0');
+        curl_slist& node = list.emplace_back(curl_slist{.data = line, .next = nullptr});
+        if (list.size() > 1) list[list.size() - 2].next = &node;
+    };
+    for (const auto& [name, value] : fields) add({name, value.empty() ? ";" : ": ", value});
+    add({"Expect:"});  // no 100-continue round trip
+    if (sendsBody && !request.headers.contains("Content-Type")) add({"Content-Type:"});
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t.headerList.data());
 }
 
 Result<Response> failed(Transfer& transfer, std::string message, Failure failure) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/http/destinations.hpp"
 #include "core/http/pinned_roots.hpp"
@@ -34,7 +35,10 @@ struct Transfer {
     bool guardConnections = false;
 
     CURL* easy = nullptr;  ///< lent by the session's pool while the transfer runs
-    curl_slist* headerList = nullptr;
+    /// The request's header lines as libcurl reads them: a list whose nodes point into one
+    /// buffer of NUL-ended lines, both kept here (libcurl only reads the list).
+    std::string headerLines;
+    std::vector<curl_slist> headerList;
     Response response;
     bool headersEnded = false;  ///< the current reply's header block reached its empty line
     std::optional<Abort> abort;
@@ -44,7 +48,6 @@ struct Transfer {
     Transfer() = default;
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
-    ~Transfer() { curl_slist_free_all(headerList); }
 };
 
 /// A new easy handle with the options that never change.
