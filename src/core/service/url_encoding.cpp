@@ -37,7 +37,6 @@ constexpr bool queryAllows(unsigned char c) { return isUnreserved(c) || c == '/'
 template <class Allowed>
 void percentEncode(std::string& out, std::string_view text, Allowed allowed) {
     static constexpr char hex[] = "0123456789ABCDEF";
-    out.reserve(out.size() + text.size());
     for (char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
         if (allowed(c)) {
