@@ -2,7 +2,6 @@
 
 #include <mutex>
 #include <optional>
-#include <utility>
 
 #include "core/http/network_logger.hpp"
 #include "core/http/session.hpp"
@@ -74,13 +73,11 @@ public:
 private:
     /// Runs once, for the outcome that won. The outcome of a request that left is logged on
     /// the main queue, never on the I/O thread, where the log sink must not run.
-    /// The task holds the call alone (small enough for the task to keep in place); the call
-    /// holds the outcome meanwhile.
     void deliver(ProviderResult result) {
-        outcome_.emplace(std::move(result));
-        MainQueue::shared().post([self = shared_from_this()] {
-            if (self->sent_) logOutcome(self->sent_->method, self->sent_->url, *self->outcome_);
-            std::exchange(self->completion_, nullptr)(*std::move(self->outcome_));
+        MainQueue::shared().post([completion = std::move(completion_), result = std::move(result),
+                                  sent = std::move(sent_)]() mutable {
+            if (sent) logOutcome(sent->method, sent->url, result);
+            completion(std::move(result));
         });
     }
 
@@ -90,7 +87,6 @@ private:
     std::optional<TransferId> transfer_;
     std::optional<SentRequest> sent_;
     ProviderCompletion completion_;
-    std::optional<ProviderResult> outcome_;  ///< set once, by `deliver`
     std::shared_ptr<const LumenoSettings> settings_;
 };
 
