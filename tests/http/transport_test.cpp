@@ -100,6 +100,20 @@ TEST_F(Transport, LogsOnlyWhenAskedAndWithoutSecrets) {
     for (const auto& entry : entries) EXPECT_EQ(entry.find("s3cret"), std::string::npos) << entry;
 }
 
+TEST_F(Transport, ReadsTheReplysHeaderFieldsAsSent) {
+    // Values lose the blanks around them and keep what is inside; an interim reply's fields
+    // are not the reply's.
+    server.on("GET", "/v1/countries/",
+              Reply::cut("HTTP/1.1 100 Continue\r\nX-Interim: 1\r\n\r\n"
+                         "HTTP/1.1 200 OK\r\nX-Padded: \t a b \t\r\nX-Tight:v\r\nX-Empty:\r\nX-Colons: a: b:c\r\n"
+                         "Content-Length: 2\r\n\r\n[]"));
+    const auto reply = test::transfer(server.url("/v1/countries/"));
+    ASSERT_TRUE(reply.has_value()) << reply.error().message();
+    const std::vector<HttpHeaders::Field> expected{
+        {"X-Padded", "a b"}, {"X-Tight", "v"}, {"X-Empty", ""}, {"X-Colons", "a: b:c"}, {"Content-Length", "2"}};
+    EXPECT_EQ(reply->headers.fields(), expected);
+}
+
 TEST_F(Transport, TwoHundredSequentialRequestsShareOneConnection) {
     for (int i = 0; i < 200; ++i) ASSERT_TRUE(test::sendAndWait(service::GetCountries{"t"})->result.value());
     EXPECT_EQ(server.requestCount(), 200u);

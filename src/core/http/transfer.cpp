@@ -48,10 +48,12 @@ void admitBody(Transfer& transfer) {
     else if (length > 0) transfer.response.data.reserve(static_cast<std::size_t>(length));
 }
 
+/// `text` without the spaces, tabs and line ends around it.
 std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return text;
 }
 
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) noexcept {
