@@ -23,18 +23,6 @@ bool isLoopback(const std::string& host) {
 
 }  // namespace
 
-std::optional<ParsedUrl> ParsedUrl::parse(const std::string& url) {
-    auto parsed = parseURL(url);
-    if (!parsed) return std::nullopt;
-    auto origin = originOf(parsed.get(), url);
-    return of(std::move(parsed), std::move(origin));
-}
-
-std::optional<ParsedUrl> ParsedUrl::of(UrlHandle parsed, std::optional<Origin> origin) {
-    if (!parsed || !origin) return std::nullopt;
-    return ParsedUrl{std::move(parsed), std::move(*origin)};
-}
-
 std::optional<std::string> refusal(const std::optional<ParsedUrl>& url, std::string_view text,
                                    const std::string& pinnedHost) {
     if (!url) return "Not a valid URL, or one with user-info: " + std::string(text);

@@ -15,18 +15,6 @@
 
 namespace lumeno::detail {
 
-/// A URL parsed by libcurl, with its origin, which the destination rules read.
-struct ParsedUrl {
-    UrlHandle handle;
-    Origin origin;
-
-    /// The URL parsed, or nullopt when it is none, has no host or carries user-info.
-    static std::optional<ParsedUrl> parse(const std::string& url);
-    /// The same, of a URL parsed already, with the origin read then.
-    static std::optional<ParsedUrl> of(UrlHandle parsed, std::optional<Origin> origin);
-    [[nodiscard]] bool isTls() const { return origin.scheme == "https"; }
-};
-
 /// Why the session will not send to `url`, or nullopt when it may.
 std::optional<std::string> refusal(const std::optional<ParsedUrl>& url, std::string_view text,
                                    const std::string& pinnedHost);

@@ -214,7 +214,7 @@ private:
         epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &event);
     }
 
-    Lane& laneOf(const Transfer& transfer) { return lanes_[transfer.url->isTls() ? 1 : 0]; }
+    Lane& laneOf(const Transfer& transfer) { return lanes_[transfer.request.parsed->isTls() ? 1 : 0]; }
 
     Watch& watchOf(curl_socket_t socket) {
         const auto at = static_cast<std::size_t>(socket);
@@ -456,7 +456,7 @@ private:
     /// Adds a transfer to its lane, or fails it when it may not be sent; returns the lane.
     /// Called with the lock held.
     Lane* begin(std::unique_ptr<Transfer> transfer) {
-        if (auto refused = refusal(transfer->url, transfer->request.url, transfer->pinnedHost)) {
+        if (auto refused = refusal(transfer->request.parsed, transfer->request.url, transfer->pinnedHost)) {
             transfer->done(fail(LumenoError::underlying(std::move(*refused), std::nullopt, Failure::destinationRefused)));
             return nullptr;
         }
@@ -566,11 +566,11 @@ private:
 TransferId startTransfer(HttpRequest request, std::string_view baseURL, TransferDone done) {
     auto transfer = std::make_unique<Transfer>();
     transfer->pinnedHost = pinnedHostOf(baseURL);
-    transfer->url = request.parsedURL ? ParsedUrl::of(std::move(request.parsedURL), std::move(request.origin))
-                                      : ParsedUrl::parse(request.url);
+    if (!request.parsed) request.parsed = ParsedUrl::parse(request.url);
     transfer->request = std::move(request);
     transfer->done = std::move(done);
-    if (transfer->url && transfer->url->isTls()) transfer->roots = PinnedRoots::current();  // built on first use
+    if (const auto& parsed = transfer->request.parsed; parsed && parsed->isTls())
+        transfer->roots = PinnedRoots::current();  // built on first use
     {
         Settings& settings = Settings::shared();
         std::lock_guard lock(settings.mutex);

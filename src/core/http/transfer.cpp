@@ -138,7 +138,7 @@ void configure(Transfer& t) {
     t.headersEnded = false;
     t.error[0] = '\0';
 
-    curl_easy_setopt(easy, CURLOPT_CURLU, t.url->handle.get());
+    curl_easy_setopt(easy, CURLOPT_CURLU, t.request.parsed->handle.get());
     curl_easy_setopt(easy, CURLOPT_PRIVATE, &t);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, t.error);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &t);
@@ -150,7 +150,7 @@ void configure(Transfer& t) {
     // Over TLS the transfer trusts the pinned roots alone, and waits for a connection it can
     // multiplex on (HTTP/2) rather than opening one of its own; over plain HTTP (1.1) that
     // would only wait for the first reply.
-    const bool tls = t.url->isTls();
+    const bool tls = t.request.parsed->isTls();
     if (tls) t.roots->applyTo(easy);
     curl_easy_setopt(easy, CURLOPT_PIPEWAIT, tls ? 1L : 0L);
 
@@ -216,11 +216,11 @@ std::optional<Result<Response>> outcome(Transfer& t, CURLcode code) {
         return failed(t, "Too many redirects: more than " + std::to_string(maxRedirects), Failure::tooManyRedirects);
     const std::string target = location;
     auto next = ParsedUrl::parse(target);
-    if (auto refused = redirectRefusal(*t.url, next, target, t.pinnedHost))
+    if (auto refused = redirectRefusal(*t.request.parsed, next, target, t.pinnedHost))
         return failed(t, std::move(*refused), Failure::destinationRefused);
     ++t.redirects;
     t.request = redirected(std::move(t.request), status, target);
-    t.url = std::move(next);
+    t.request.parsed = std::move(next);
     return std::nullopt;
 }
 

@@ -27,7 +27,6 @@ struct Transfer {
     TransferId id = 0;
     std::size_t slot = 0;  ///< its place among the session's transfers in flight
     HttpRequest request;
-    std::optional<ParsedUrl> url;  ///< the request's URL, parsed once; handed to libcurl as it is
     std::string pinnedHost;
     TransferDone done;
     std::shared_ptr<const PinnedRoots> roots;  ///< kept while the transfer runs; TLS transfers only

@@ -36,11 +36,10 @@ struct HttpRequest {
     std::string url;
     HttpHeaders headers;
     std::string body;  ///< empty: no body
-    /// `url` as libcurl parsed it when the request was built, so that the session sends it
-    /// without parsing it again; null: the session parses `url`.
-    UrlHandle parsedURL{};
-    /// The origin of `parsedURL`, read with it; none when it has none (it carries user-info).
-    std::optional<Origin> origin{};
+    /// `url` as libcurl parsed it when the request was built, with its origin, so that the
+    /// session sends it without parsing it again; none: the session parses `url` (and refuses
+    /// it when it has no origin: it carries user-info).
+    std::optional<ParsedUrl> parsed{};
 };
 
 }  // namespace lumeno::detail

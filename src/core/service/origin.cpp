@@ -74,4 +74,13 @@ std::optional<Origin> originOf(const std::string& url) {
     return originOf(parsed.get());
 }
 
+
+std::optional<ParsedUrl> ParsedUrl::parse(const std::string& url) {
+    auto handle = parseURL(url);
+    if (!handle) return std::nullopt;
+    auto origin = originOf(handle.get(), url);
+    if (!origin) return std::nullopt;
+    return ParsedUrl{std::move(handle), std::move(*origin)};
+}
+
 }  // namespace lumeno::detail

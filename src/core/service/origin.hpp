@@ -38,4 +38,14 @@ std::optional<Origin> originOf(CURLU* parsed);
 /// of a plain scheme-and-authority text is read from libcurl once and kept.
 std::optional<Origin> originOf(CURLU* parsed, std::string_view text);
 
+/// A URL parsed by libcurl, with its origin, which the destination rules read.
+struct ParsedUrl {
+    UrlHandle handle;
+    Origin origin;
+
+    /// The URL parsed, or nullopt when it is none, has no host or carries user-info.
+    static std::optional<ParsedUrl> parse(const std::string& url);
+    [[nodiscard]] bool isTls() const { return origin.scheme == "https"; }
+};
+
 }  // namespace lumeno::detail

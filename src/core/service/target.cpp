@@ -65,7 +65,7 @@ Result<HttpRequest> makeRequest(Target target, const LumenoSettings& settings) {
                         .headers = headersOf(target, settings), .body = std::move(*target.body)};
     if (!parseURLOf(request)) return fail(LumenoError::requestMapping(request.url));
     // A cursor comes from a reply: it is followed, with the member's token, only on the gateway's origin.
-    if (target.cursor && (!request.origin || request.origin != originOf(settings.tenant)))
+    if (target.cursor && (!request.parsed || request.parsed->origin != originOf(settings.tenant)))
         return fail(LumenoError::requestMapping("cursor outside the gateway's origin: " + request.url));
     if (const auto* field = unsafeField(request.headers))
         return fail(LumenoError::requestMapping("header value with a line break or NUL byte: " + field->first));

@@ -157,12 +157,14 @@ std::string v2Gateway(std::string_view gateway) {
 
 bool parseURLOf(HttpRequest& request) {
     if (request.url.find('\0') != std::string::npos) return false;
-    request.parsedURL = parseURL(request.url);
-    if (!request.parsedURL) return false;
-    request.origin = originOf(request.parsedURL.get(), request.url);
-    if (request.origin) return true;
+    auto handle = parseURL(request.url);
+    if (!handle) return false;
+    if (auto origin = originOf(handle.get(), request.url)) {
+        request.parsed = ParsedUrl{std::move(handle), std::move(*origin)};
+        return true;
+    }
     char* host = nullptr;  // no origin: user-info, or no host
-    const bool hasHost = curl_url_get(request.parsedURL.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK && host && *host;
+    const bool hasHost = curl_url_get(handle.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK && host && *host;
     curl_free(host);
     return hasHost;
 }

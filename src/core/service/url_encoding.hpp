@@ -58,7 +58,7 @@ Result<std::string> urlQuery(const JsonObject& parameters);
 /// segments ("v10", "v1beta") stay as they are.
 std::string v2Gateway(std::string_view gateway);
 
-/// Parses the request's URL as libcurl's URL parser reads it, into `parsedURL` and `origin`;
+/// Parses the request's URL as libcurl's URL parser reads it, into `parsed` when it has an origin;
 /// false when libcurl takes it for no URL with a scheme and a host.
 bool parseURLOf(HttpRequest& request);
 
