@@ -74,7 +74,6 @@ std::optional<Origin> originOf(const std::string& url) {
     return originOf(parsed.get());
 }
 
-
 std::optional<ParsedUrl> ParsedUrl::parse(const std::string& url) {
     auto handle = parseURL(url);
     if (!handle) return std::nullopt;
