@@ -26,7 +26,7 @@ public:
         : completion_(std::move(completion)), settings_(std::move(settings)) {}
 
     /// Hands the request, as the hook let it go, to the session.
-    void send(HttpRequest request) {
+    void send(HttpRequest&& request) {
         {
             std::lock_guard lock(mutex_);
             if (finished_) return;  // cancelled while the hook held it
@@ -99,7 +99,7 @@ std::shared_ptr<Cancellable> Provider::request(const LumenoService& service, Pro
     auto request = endpoint(service, *settings);
     if (!request) return refuse(std::move(request.error()), std::move(completion));
     auto call = std::make_shared<Call>(std::move(completion), settings);
-    hook_(std::move(*request), *settings, [call](HttpRequest ready) { call->send(std::move(ready)); });
+    hook_(std::move(*request), *settings, [call](HttpRequest&& ready) { call->send(std::move(ready)); });
     return call;
 }
 

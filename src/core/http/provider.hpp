@@ -17,11 +17,11 @@ using ProviderResult = Result<Response>;
 using ProviderCompletion = std::move_only_function<void(ProviderResult)>;
 
 /// Lets a request go on, possibly later and from another thread.
-using Proceed = std::move_only_function<void(HttpRequest)>;
+using Proceed = std::move_only_function<void(HttpRequest&&)>;
 
 /// Looks at a request, built under `settings`, before it leaves; calls `proceed` exactly once
 /// with the request to send.
-using RequestHook = std::function<void(HttpRequest request, const LumenoSettings& settings, Proceed proceed)>;
+using RequestHook = std::function<void(HttpRequest&& request, const LumenoSettings& settings, Proceed proceed)>;
 
 /// Sends service cases through the one pinned session and delivers each outcome on the main queue.
 class Provider {

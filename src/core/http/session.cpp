@@ -563,8 +563,8 @@ private:
 
 }  // namespace
 
-TransferId startTransfer(HttpRequest request, std::string_view baseURL, TransferDone done) {
-    auto transfer = std::make_unique<Transfer>();
+TransferId startTransfer(HttpRequest&& request, std::string_view baseURL, TransferDone done) {
+    auto transfer = std::make_unique_for_overwrite<Transfer>();  // what needs a value has one
     transfer->pinnedHost = pinnedHostOf(baseURL);
     if (!request.parsed) request.parsed = ParsedUrl::parse(request.url);
     transfer->request = std::move(request);

@@ -42,7 +42,7 @@ struct Transfer {
     bool headersEnded = false;  ///< the current reply's header block reached its empty line
     std::optional<Abort> abort;
     int redirects = 0;
-    char error[CURL_ERROR_SIZE] = {};
+    char error[CURL_ERROR_SIZE];  ///< emptied when the transfer is set up
 
     Transfer() = default;
     Transfer(const Transfer&) = delete;
