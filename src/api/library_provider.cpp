@@ -105,8 +105,9 @@ void reloggedIn(const StoredLogin& login, const ProviderResult& result) {
 
 /// The request hook: renews an expired password session before the request leaves.
 void refreshCompletion(HttpRequest&& request, const LumenoSettings& settings, Proceed proceed) {
-    const auto scheme = authorizationScheme(request);
-    if (!settings.tokenRefreshMandatory || (scheme != "JWT" && scheme != "Bearer")) return proceed(std::move(request));
+    if (!settings.tokenRefreshMandatory) return proceed(std::move(request));
+    if (const auto scheme = authorizationScheme(request); scheme != "JWT" && scheme != "Bearer")
+        return proceed(std::move(request));
 
     Renewal& renewal = Renewal::shared();
     ExpiredSession session;
