@@ -19,6 +19,7 @@
 #include <mutex>
 #include <span>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/http/transfer.hpp"
@@ -36,6 +37,11 @@ struct Settings {
     std::mutex mutex;
     TransportTimeouts timeouts;
     std::atomic<bool> guardConnections{false};
+
+    std::pair<TransportTimeouts, bool> current() {
+        std::lock_guard lock(mutex);
+        return {timeouts, guardConnections};
+    }
 
     static Settings& shared() {
         static Settings settings;
@@ -94,8 +100,9 @@ struct Pumping {
 };
 thread_local Pumping pumping;
 
-/// The easy handles kept for later transfers; those of a larger burst are let go.
-constexpr std::size_t pooledHandles = 64;
+/// The transfer records (with their easy handles) kept for later transfers; those of a larger
+/// burst are let go.
+constexpr std::size_t keptRecords = 64;
 
 /// What an epoll event is about: a socket of lane 0 or 1, a lane's timer, the wake-up of the
 /// I/O thread, or a task posted to the main queue.
@@ -116,14 +123,29 @@ public:
         return session;
     }
 
-    TransferId start(std::unique_ptr<Transfer> transfer) {
-        const TransferId id = transfer->id = nextId_++;
+    TransferId start(HttpRequest&& request, std::string_view baseURL, TransferDone done) {
+        // What the transfer takes from its caller and the settings, read before the lock.
+        std::string pinnedHost = pinnedHostOf(baseURL);
+        if (!request.parsed) request.parsed = ParsedUrl::parse(request.url);
+        std::shared_ptr<const PinnedRoots> roots;
+        if (request.parsed && request.parsed->isTls()) roots = PinnedRoots::current();  // built on first use
+        const auto [timeouts, guardConnections] = Settings::shared().current();
+        const TransferId id = nextId_++;
+
         std::unique_lock lock(mutex_);
         if (stopping_) {
             lock.unlock();
-            transfer->done(fail(LumenoError::underlying("The library has shut down.", std::nullopt, Failure::cancelled)));
+            done(fail(LumenoError::underlying("The library has shut down.", std::nullopt, Failure::cancelled)));
             return id;
         }
+        auto transfer = record();
+        transfer->id = id;
+        transfer->request = std::move(request);
+        transfer->pinnedHost = std::move(pinnedHost);
+        transfer->done = std::move(done);
+        transfer->roots = std::move(roots);
+        transfer->timeouts = timeouts;
+        transfer->guardConnections = guardConnections;
         Lane* lane = begin(std::move(transfer));
         if (!lane) return id;
         if (pumping.between) {
@@ -199,7 +221,7 @@ private:
 
     ~Session() {
         shutdown();
-        for (CURL* easy : pool_) curl_easy_cleanup(easy);
+        for (const auto& transfer : kept_) curl_easy_cleanup(transfer->easy);
         for (Lane& lane : lanes_) {
             curl_multi_cleanup(lane.multi);
             close(lane.timerFd);
@@ -464,16 +486,22 @@ private:
             transfer->done(fail(LumenoError::underlying(std::move(*malformed))));
             return nullptr;
         }
-        if (pool_.empty()) {
-            transfer->easy = newEasyHandle();
-            curl_easy_setopt(transfer->easy, CURLOPT_OPENSOCKETFUNCTION, onOpen);
-            curl_easy_setopt(transfer->easy, CURLOPT_CLOSESOCKETFUNCTION, onClose);
-            curl_easy_setopt(transfer->easy, CURLOPT_CLOSESOCKETDATA, this);
-        } else {
-            transfer->easy = pool_.back();
-            pool_.pop_back();
-        }
         return &add(std::move(transfer));
+    }
+
+    /// A kept transfer record, or a new one with its easy handle. Called with the lock held.
+    std::unique_ptr<Transfer> record() {
+        if (!kept_.empty()) {
+            auto transfer = std::move(kept_.back());
+            kept_.pop_back();
+            return transfer;
+        }
+        auto transfer = std::make_unique_for_overwrite<Transfer>();  // what needs a value has one
+        transfer->easy = newEasyHandle(*transfer);
+        curl_easy_setopt(transfer->easy, CURLOPT_OPENSOCKETFUNCTION, onOpen);
+        curl_easy_setopt(transfer->easy, CURLOPT_CLOSESOCKETFUNCTION, onClose);
+        curl_easy_setopt(transfer->easy, CURLOPT_CLOSESOCKETDATA, this);
+        return transfer;
     }
 
     /// Sets up a transfer for its current request and adds it to its lane.
@@ -498,14 +526,20 @@ private:
         return owned;
     }
 
-    /// Gives the transfer's easy handle back to the pool, or lets it go when the pool is full;
-    /// its connections stay with the multi either way.
+    /// Keeps the record of a transfer that ended for a later one, or lets it go when enough
+    /// are kept; its connections stay with the multi either way. Nothing of the call stays: its
+    /// request, reply, completion and roots go, and libcurl lets go of its header lines and URL.
     void release(std::unique_ptr<Transfer> transfer) {
-        if (pool_.size() == pooledHandles) return curl_easy_cleanup(transfer->easy);
-        // Nothing of the transfer's stays referred to: its headers and URL go with it.
+        if (kept_.size() == keptRecords) return curl_easy_cleanup(transfer->easy);
         curl_easy_setopt(transfer->easy, CURLOPT_HTTPHEADER, nullptr);
         curl_easy_setopt(transfer->easy, CURLOPT_CURLU, nullptr);
-        pool_.push_back(transfer->easy);
+        transfer->request = {};
+        transfer->done = nullptr;
+        transfer->roots.reset();
+        transfer->response = {};
+        transfer->abort.reset();
+        transfer->redirects = 0;
+        kept_.push_back(std::move(transfer));
     }
 
     /// Lets a lane keep as many idle connections as calls have been in flight at once, so a
@@ -557,27 +591,14 @@ private:
     int queueFd_ = -1;         ///< the main queue's `posted`, once watched
     std::vector<std::unique_ptr<Transfer>> active_;  ///< in flight; each knows its place (`slot`)
     std::uint64_t finished_ = 0;  ///< transfers libcurl finished so far
-    std::vector<CURL*> pool_;  ///< easy handles of finished transfers, for the next ones
+    std::vector<std::unique_ptr<Transfer>> kept_;  ///< records of ended transfers, for the next ones
     std::vector<Watch> watches_;  ///< by socket
 };
 
 }  // namespace
 
 TransferId startTransfer(HttpRequest&& request, std::string_view baseURL, TransferDone done) {
-    auto transfer = std::make_unique_for_overwrite<Transfer>();  // what needs a value has one
-    transfer->pinnedHost = pinnedHostOf(baseURL);
-    if (!request.parsed) request.parsed = ParsedUrl::parse(request.url);
-    transfer->request = std::move(request);
-    transfer->done = std::move(done);
-    if (const auto& parsed = transfer->request.parsed; parsed && parsed->isTls())
-        transfer->roots = PinnedRoots::current();  // built on first use
-    {
-        Settings& settings = Settings::shared();
-        std::lock_guard lock(settings.mutex);
-        transfer->timeouts = settings.timeouts;
-        transfer->guardConnections = settings.guardConnections;
-    }
-    return Session::shared().start(std::move(transfer));
+    return Session::shared().start(std::move(request), baseURL, std::move(done));
 }
 
 void cancelTransfer(TransferId id) { Session::shared().cancel(id); }

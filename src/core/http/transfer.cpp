@@ -113,8 +113,14 @@ std::atomic<std::size_t>& refusedConnections() {
     return refused;
 }
 
-CURL* newEasyHandle() {
+CURL* newEasyHandle(Transfer& transfer) {
     CURL* easy = curl_easy_init();
+    // The handle stays with this transfer record, whatever calls it carries.
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, &transfer);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.error);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, &transfer);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_PROXY, "");  // straight to the server, whatever the environment says
@@ -139,13 +145,8 @@ void configure(Transfer& t) {
     t.error[0] = '\0';
 
     curl_easy_setopt(easy, CURLOPT_CURLU, t.request.parsed->handle.get());
-    curl_easy_setopt(easy, CURLOPT_PRIVATE, &t);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, t.error);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &t);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &t);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.timeouts.connect.count()));
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(t.timeouts.total.count()));
-    curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, &t);
 
     // Over TLS the transfer trusts the pinned roots alone, and waits for a connection it can
     // multiplex on (HTTP/2) rather than opening one of its own; over plain HTTP (1.1) that

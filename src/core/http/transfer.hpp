@@ -33,7 +33,7 @@ struct Transfer {
     TransportTimeouts timeouts;
     bool guardConnections = false;
 
-    CURL* easy = nullptr;  ///< lent by the session's pool while the transfer runs
+    CURL* easy = nullptr;  ///< this record's; kept with it while the session keeps it for later transfers
     /// The request's header lines as libcurl reads them: a list whose nodes point into one
     /// buffer of NUL-ended lines, both kept here (libcurl only reads the list).
     std::string headerLines;
@@ -49,8 +49,8 @@ struct Transfer {
     Transfer& operator=(const Transfer&) = delete;
 };
 
-/// A new easy handle with the options that never change.
-CURL* newEasyHandle();
+/// A new easy handle for `transfer`, with the options that never change.
+CURL* newEasyHandle(Transfer& transfer);
 
 /// Sets up `transfer.easy` for the transfer's current request.
 void configure(Transfer& transfer);
