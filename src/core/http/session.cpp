@@ -478,15 +478,15 @@ private:
     /// Adds a transfer to its lane, or fails it when it may not be sent; returns the lane.
     /// Called with the lock held.
     Lane* begin(std::unique_ptr<Transfer> transfer) {
-        if (auto refused = refusal(transfer->request.parsed, transfer->request.url, transfer->pinnedHost)) {
-            transfer->done(fail(LumenoError::underlying(std::move(*refused), std::nullopt, Failure::destinationRefused)));
-            return nullptr;
-        }
-        if (auto malformed = malformedHeader(transfer->request.headers)) {
-            transfer->done(fail(LumenoError::underlying(std::move(*malformed))));
-            return nullptr;
-        }
-        return &add(std::move(transfer));
+        std::optional<LumenoError> failure;
+        if (auto refused = refusal(transfer->request.parsed, transfer->request.url, transfer->pinnedHost))
+            failure = LumenoError::underlying(std::move(*refused), std::nullopt, Failure::destinationRefused);
+        else if (auto malformed = malformedHeader(transfer->request.headers))
+            failure = LumenoError::underlying(std::move(*malformed));
+        if (!failure) return &add(std::move(transfer));
+        transfer->done(fail(std::move(*failure)));
+        release(std::move(transfer));  // with its easy handle, unused
+        return nullptr;
     }
 
     /// A kept transfer record, or a new one with its easy handle. Called with the lock held.
