@@ -144,14 +144,14 @@ void configure(Transfer& t) {
     t.headersEnded = false;
     t.error[0] = '\0';
 
-    curl_easy_setopt(easy, CURLOPT_CURLU, t.request.parsed->handle.get());
+    curl_easy_setopt(easy, CURLOPT_CURLU, request.parsed->handle.get());
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.timeouts.connect.count()));
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(t.timeouts.total.count()));
 
     // Over TLS the transfer trusts the pinned roots alone, and waits for a connection it can
     // multiplex on (HTTP/2) rather than opening one of its own; over plain HTTP (1.1) that
     // would only wait for the first reply.
-    const bool tls = t.request.parsed->isTls();
+    const bool tls = request.parsed->isTls();
     if (tls) t.roots->applyTo(easy);
     curl_easy_setopt(easy, CURLOPT_PIPEWAIT, tls ? 1L : 0L);
 
@@ -187,7 +187,7 @@ void configure(Transfer& t) {
     for (const auto& [name, value] : fields) add({name, value.empty() ? ";" : ": ", value});
     add({"Expect:"});  // no 100-continue round trip
     if (sendsBody && !request.headers.contains("Content-Type")) add({"Content-Type:"});
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t.headerList.data());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, list.data());
 }
 
 Result<Response> failed(Transfer& transfer, std::string message, Failure failure) {
