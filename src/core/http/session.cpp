@@ -133,9 +133,16 @@ public:
         const TransferId id = nextId_++;
 
         std::unique_lock lock(mutex_);
-        if (stopping_) {
+        std::optional<LumenoError> failure;
+        if (stopping_)
+            failure = LumenoError::underlying("The library has shut down.", std::nullopt, Failure::cancelled);
+        else if (auto refused = refusal(request.parsed, request.url, pinnedHost))
+            failure = LumenoError::underlying(std::move(*refused), std::nullopt, Failure::destinationRefused);
+        else if (auto malformed = malformedHeader(request.headers))
+            failure = LumenoError::underlying(std::move(*malformed));
+        if (failure) {
             lock.unlock();
-            done(fail(LumenoError::underlying("The library has shut down.", std::nullopt, Failure::cancelled)));
+            done(fail(std::move(*failure)));
             return id;
         }
         auto transfer = record();
@@ -146,13 +153,12 @@ public:
         transfer->roots = std::move(roots);
         transfer->timeouts = timeouts;
         transfer->guardConnections = guardConnections;
-        Lane* lane = begin(std::move(transfer));
-        if (!lane) return id;
+        Lane& lane = add(std::move(transfer));
         if (pumping.between) {
-            lane->timedOut = true;  // sent by `finishDue` on the thread's next wait, or when it leaves
+            lane.timedOut = true;  // sent by `finishDue` on the thread's next wait, or when it leaves
             pumping.putOff = true;
         } else {
-            drive(*lane, CURL_SOCKET_TIMEOUT, 0);
+            drive(lane, CURL_SOCKET_TIMEOUT, 0);
         }
         return id;
     }
@@ -361,7 +367,7 @@ private:
         {
             std::lock_guard lock(mutex_);
             if (stopping_) return;
-            if (sendPutOffLocked()) {  // some ended at once: their completions are queued
+            if (sendPutOffLocked()) {  // the queue looks at what they did before this thread waits
                 pumping.between = true;
                 return;
             }
@@ -398,14 +404,12 @@ private:
         if (!stopping_) sendPutOffLocked();
     }
 
-    /// Sends the transfers this thread put off, if any; true when some ended at once (a refused
-    /// connection, say). Called with the lock held.
+    /// Sends the transfers this thread put off; false when there were none. Called with the
+    /// lock held.
     bool sendPutOffLocked() {
-        pumping.between = false;
         if (!std::exchange(pumping.putOff, false)) return false;
-        const std::uint64_t before = finished_;
         finishDue();
-        return finished_ != before;
+        return true;
     }
 
     void wake() const {
@@ -473,20 +477,6 @@ private:
                     if (message->msg == CURLMSG_DONE) completed(lane, message->easy_handle, message->data.result);
             }
         } while (due());  // a redirect followed asks to start at once
-    }
-
-    /// Adds a transfer to its lane, or fails it when it may not be sent; returns the lane.
-    /// Called with the lock held.
-    Lane* begin(std::unique_ptr<Transfer> transfer) {
-        std::optional<LumenoError> failure;
-        if (auto refused = refusal(transfer->request.parsed, transfer->request.url, transfer->pinnedHost))
-            failure = LumenoError::underlying(std::move(*refused), std::nullopt, Failure::destinationRefused);
-        else if (auto malformed = malformedHeader(transfer->request.headers))
-            failure = LumenoError::underlying(std::move(*malformed));
-        if (!failure) return &add(std::move(transfer));
-        transfer->done(fail(std::move(*failure)));
-        release(std::move(transfer));  // with its easy handle, unused
-        return nullptr;
     }
 
     /// A kept transfer record, or a new one with its easy handle. Called with the lock held.
@@ -567,7 +557,6 @@ private:
                               version != CURL_HTTP_VERSION_2_0 && version != 0)
             capTlsConnections(false);
         auto owned = untrack(*transfer);
-        ++finished_;
         auto result = outcome(*owned, code);
         if (!result) {  // a redirect the session follows, on the same easy handle
             add(std::move(owned));
@@ -590,7 +579,6 @@ private:
     std::condition_variable parked_;  ///< the I/O thread waits here while others drive
     int queueFd_ = -1;         ///< the main queue's `posted`, once watched
     std::vector<std::unique_ptr<Transfer>> active_;  ///< in flight; each knows its place (`slot`)
-    std::uint64_t finished_ = 0;  ///< transfers libcurl finished so far
     std::vector<std::unique_ptr<Transfer>> kept_;  ///< records of ended transfers, for the next ones
     std::vector<Watch> watches_;  ///< by socket
 };
