@@ -3,6 +3,7 @@ find_package(Threads REQUIRED)
 find_package(Boost 1.81 REQUIRED COMPONENTS json)
 find_package(CURL REQUIRED)
 find_package(OpenSSL REQUIRED)  # the pinned roots' one certificate store, handed to libcurl's TLS
+# ICU: its headers only, for the library, which loads it when it first needs it; the tests link it.
 find_package(ICU REQUIRED COMPONENTS uc i18n)
 find_package(PkgConfig REQUIRED)
 # libplist: its headers only, for the library, which loads it when it first decodes a property

@@ -1,10 +1,6 @@
 #include "lumeno/core/date_utils.hpp"
 
-#include <unicode/basictz.h>
-#include <unicode/smpdtfmt.h>
-#include <unicode/tztrans.h>
-#include <unicode/uchar.h>
-#include <unicode/timezone.h>
+#include <unicode/utf16.h>
 
 #include <algorithm>
 #include <atomic>
@@ -14,6 +10,7 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "core/icu.hpp"
 #include "core/iso_dates.hpp"
 #include "lumeno/core/lumeno.hpp"
 
@@ -81,15 +78,8 @@ constexpr std::pair<std::string_view, std::string_view> kZoneAbbreviations[] = {
 };
 static_assert(std::ranges::is_sorted(kZoneAbbreviations, {}, &std::pair<std::string_view, std::string_view>::first));
 
-std::string utf8(const icu::UnicodeString& text) {
-    std::string out;
-    text.toUTF8String(out);
-    return out;
-}
-
-icu::UnicodeString unicode(std::string_view text) {
-    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-}
+using detail::icu;
+using detail::utf16;
 
 // ICU keeps instants as milliseconds since 1970 in a double; `Date` counts nanoseconds in 64
 // bits, about 292 years either side of 1970. Instants beyond that have no `Date`.
@@ -105,15 +95,25 @@ constexpr std::size_t kMaxDateText = 256;
 constexpr std::int32_t kMaxDigitRun = 9;
 
 /// The longest run of code points that `inRun` takes, fed each one in order.
-std::int32_t longestRun(const icu::UnicodeString& text, auto inRun) {
+std::int32_t longestRun(std::u16string_view text, auto inRun) {
     std::int32_t longest = 0;
     std::int32_t run = 0;
-    for (std::int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) {
-        run = inRun(text.char32At(i)) ? run + 1 : 0;
+    const auto length = static_cast<std::int32_t>(text.size());
+    for (std::int32_t i = 0; i < length;) {
+        UChar32 c = 0;
+        U16_NEXT(text.data(), i, length, c);  // an unpaired surrogate is a code point of its own
+        run = inRun(c) ? run + 1 : 0;
         longest = std::max(longest, run);
     }
     return longest;
 }
+
+struct CloseCalendar {
+    void operator()(UCalendar* calendar) const { icu().ucal_close(calendar); }
+};
+struct CloseFormat {
+    void operator()(UDateFormat* format) const { icu().udat_close(format); }
+};
 
 std::optional<Date> dateFromMillis(UDate millis) {
     if (!std::isfinite(millis) || std::fabs(millis) > kDateLimitMillis) return std::nullopt;
@@ -228,15 +228,18 @@ struct detail::IsoDateReader::Offsets {
     std::vector<std::int64_t> offsets;
 
     explicit Offsets(const std::string& zoneId) {
-        const std::unique_ptr<const icu::TimeZone> zone(icu::TimeZone::createTimeZone(unicode(zoneId)));
-        const auto* rules = dynamic_cast<const icu::BasicTimeZone*>(zone.get());
-        if (!rules) return;  // no offsets: every text without a zone is left to ICU
+        const detail::IcuFunctions& functions = icu();
+        const std::u16string zone = utf16(zoneId);
+        UErrorCode status = U_ZERO_ERROR;
+        // A calendar in the zone, for its offset at an instant and its next change of offset.
+        const std::unique_ptr<UCalendar, CloseCalendar> calendar(functions.ucal_open(
+            zone.data(), static_cast<std::int32_t>(zone.size()), "", UCAL_GREGORIAN, &status));
+        if (U_FAILURE(status)) return;  // no offsets: every text without a zone is left to ICU
         UDate at = static_cast<UDate>(kFirst);
-        icu::TimeZoneTransition transition;
         do {
-            UErrorCode status = U_ZERO_ERROR;
-            std::int32_t raw = 0, dst = 0;
-            zone->getOffset(at, false, raw, dst, status);
+            functions.ucal_setMillis(calendar.get(), at, &status);
+            const std::int32_t raw = functions.ucal_get(calendar.get(), UCAL_ZONE_OFFSET, &status);
+            const std::int32_t dst = functions.ucal_get(calendar.get(), UCAL_DST_OFFSET, &status);
             if (U_FAILURE(status)) {
                 starts.clear();
                 offsets.clear();
@@ -244,7 +247,8 @@ struct detail::IsoDateReader::Offsets {
             }
             starts.push_back(static_cast<std::int64_t>(at));
             offsets.push_back(std::int64_t{raw} + dst);
-        } while (rules->getNextTransition(at, false, transition) && (at = transition.getTime()) < kLast);
+        } while (functions.ucal_getTimeZoneTransitionDate(calendar.get(), UCAL_TZ_TRANSITION_NEXT, &at, &status) &&
+                 at < kLast);
         starts.push_back(kLast);
     }
 
@@ -299,7 +303,7 @@ struct DateFormatter::Impl {
 
     detail::IsoDateReader reader;
     std::mutex mutex;
-    std::unique_ptr<icu::SimpleDateFormat> format;
+    std::unique_ptr<UDateFormat, CloseFormat> format;
     std::int32_t maxDigitRun = kMaxDigitRun;
 };
 
@@ -307,14 +311,17 @@ DateFormatter::DateFormatter(std::string pattern, std::string locale, std::strin
     : pattern_(std::move(pattern)),
       timeZone_(std::move(timeZone)),
       impl_(std::make_shared<Impl>(pattern_, locale, timeZone_)) {
+    const detail::IcuFunctions& functions = icu();
+    const std::u16string unicodePattern = utf16(pattern_), zone = utf16(timeZone_);
     UErrorCode status = U_ZERO_ERROR;
-    const icu::Locale icuLocale = locale.empty() ? icu::Locale::getRoot() : icu::Locale(locale.c_str());
-    impl_->format = std::make_unique<icu::SimpleDateFormat>(unicode(pattern_), icuLocale, status);
+    // An empty locale is ICU's root locale.
+    impl_->format.reset(functions.udat_open(UDAT_PATTERN, UDAT_PATTERN, locale.c_str(), zone.data(),
+                                            static_cast<std::int32_t>(zone.size()), unicodePattern.data(),
+                                            static_cast<std::int32_t>(unicodePattern.size()), &status));
     if (U_FAILURE(status)) throw std::runtime_error("No date formatter for the pattern \"" + pattern_ + "\"");
-    impl_->format->adoptTimeZone(icu::TimeZone::createTimeZone(unicode(timeZone_)));
-    impl_->format->setLenient(false);
+    functions.udat_setLenient(impl_->format.get(), false);
     // Abutting fields ("yyyyMMdd") are pattern letters outside quotes, one digit each.
-    const std::int32_t fieldRun = longestRun(unicode(pattern_), [quoted = false](UChar32 c) mutable {
+    const std::int32_t fieldRun = longestRun(unicodePattern, [quoted = false](UChar32 c) mutable {
         if (c == '\'') quoted = !quoted;
         return !quoted && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
     });
@@ -333,28 +340,32 @@ std::optional<Date> DateFormatter::date(std::string_view text) const {
 std::optional<Date> detail::icuDate(const DateFormatter& format, std::string_view text) {
     DateFormatter::Impl& impl = *format.impl_;
     if (text.size() > kMaxDateText) return std::nullopt;
-    const icu::UnicodeString input = unicode(text);
+    const detail::IcuFunctions& functions = icu();
+    const std::u16string input = utf16(text);
     // Digits of every script count: ICU reads them all as numbers.
-    if (longestRun(input, [](UChar32 c) { return u_isdigit(c); }) > impl.maxDigitRun) return std::nullopt;
-    icu::ParsePosition position(0);
+    if (longestRun(input, [&](UChar32 c) { return functions.u_isdigit(c) != 0; }) > impl.maxDigitRun)
+        return std::nullopt;
+    // A failed parse sets the status and leaves `position` where it failed; a parse that stops
+    // before the end read only part of the text.
+    std::int32_t position = 0;
+    UErrorCode status = U_ZERO_ERROR;
     UDate millis;
     {
         std::lock_guard lock(impl.mutex);
-        millis = impl.format->parse(input, position);
+        millis = functions.udat_parse(impl.format.get(), input.data(), static_cast<std::int32_t>(input.size()),
+                                      &position, &status);
     }
-    if (position.getErrorIndex() >= 0 || position.getIndex() != input.length()) return std::nullopt;
+    if (U_FAILURE(status) || position != static_cast<std::int32_t>(input.size())) return std::nullopt;
     return dateFromMillis(millis);
 }
 
 std::string DateFormatter::string(Date date) const {
     const auto millis =
         static_cast<UDate>(std::chrono::floor<std::chrono::milliseconds>(date.time_since_epoch()).count());
-    icu::UnicodeString out;
-    {
-        std::lock_guard lock(impl_->mutex);
-        impl_->format->format(millis, out);
-    }
-    return utf8(out);
+    std::lock_guard lock(impl_->mutex);
+    return detail::utf8(detail::writtenText(64, [&](UChar* out, std::int32_t room, UErrorCode* status) {
+        return icu().udat_format(impl_->format.get(), millis, out, room, nullptr, status);
+    }));
 }
 
 std::optional<std::string> timeZoneForAbbreviation(std::string_view abbreviation) {
@@ -368,10 +379,9 @@ std::optional<std::string> timeZoneForAbbreviation(std::string_view abbreviation
 std::string programTimeZoneId(const std::optional<std::string>& abbreviation) {
     if (!abbreviation) return "UTC";
     if (auto zone = timeZoneForAbbreviation(*abbreviation)) return *zone;
-    const std::unique_ptr<icu::TimeZone> host(icu::TimeZone::createDefault());
-    icu::UnicodeString id;
-    host->getID(id);
-    return utf8(id);
+    return detail::utf8(detail::writtenText(64, [](UChar* out, std::int32_t room, UErrorCode* status) {
+        return icu().ucal_getDefaultTimeZone(out, room, status);
+    }));
 }
 
 std::shared_ptr<const DateUtils> DateUtils::shared() {

@@ -54,7 +54,9 @@ std::expected<Table, std::string> loadFunctions(const char* soname) {
 }  // namespace lumeno::detail
 
 #define LUMENO_FUNCTION_MEMBER(name) decltype(&::name) name = nullptr;
-#define LUMENO_RESOLVE_FUNCTION(name) &&library.resolve(name, #name)
+// The name as the library exports it: a macro (ICU's versioned names) is expanded first.
+#define LUMENO_EXPORTED_NAME(name) #name
+#define LUMENO_RESOLVE_FUNCTION(name) &&library.resolve(name, LUMENO_EXPORTED_NAME(name))
 
 /// Declares `struct Table` with a pointer to each function that `FUNCTIONS(X)` names as
 /// `X(function)`, typed as the function is declared, and named as it is.

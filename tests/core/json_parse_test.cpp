@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unicode/ustring.h>
 
 #include <charconv>
 #include <cmath>
@@ -8,6 +9,7 @@
 
 #include "api/response_decoding.hpp"
 #include "core/json/parse.hpp"
+#include "core/json/writable.hpp"
 
 using lumeno::JsonValue;
 using lumeno::detail::parseJson;
@@ -94,4 +96,30 @@ TEST(ParseJson, RepliesAndErrorBodiesGoThroughIt) {
     EXPECT_EQ(lumeno::detail::decodeResponse<JsonValue>(reply).error().kind(), Kind::objectMapping);
     const lumeno::Response refusal{400, R"({"error":{"code":"x","data":{"n":1e400}}})", {}, "https://api.test/x"};
     EXPECT_EQ(lumeno::LumenoError::fromStatusCode(refusal).kind(), Kind::lumenoErrorMapping);
+}
+
+// Texts go out only as well-formed UTF-8. The check is the library's own; ICU's conversion is
+// the reference: every sequence of two bytes, and three and four with each lead and second byte.
+TEST(WritableJson, TakesTheUtf8ThatIcuTakes) {
+    const auto icuTakes = [](const std::string& text) {
+        UErrorCode status = U_ZERO_ERROR;
+        int32_t length = 0;
+        u_strFromUTF8(nullptr, 0, &length, text.data(), static_cast<int32_t>(text.size()), &status);
+        return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
+    };
+    const auto writable = [](const std::string& text) { return !lumeno::json::unwritable(JsonValue(text)); };
+    std::vector<std::string> texts = {"", std::string("a\0b", 3), "\xEF\xBF\xBF", "\xF4\x8F\xBF\xBF", "a\xE2\x82"};
+    for (int first = 0; first < 256; ++first)
+        for (int second = 0; second < 256; ++second) {
+            const std::string pair{static_cast<char>(first), static_cast<char>(second)};
+            texts.push_back(pair);
+            for (const char last : {'\x7F', '\x80', '\xBF', '\xC0'}) {
+                texts.push_back(pair + last);
+                texts.push_back(pair + '\x80' + last);
+            }
+        }
+    int mismatches = 0;
+    for (const std::string& text : texts)
+        if (writable(text) != icuTakes(text) && ++mismatches <= 5) ADD_FAILURE() << "differs on " << JsonValue(text);
+    EXPECT_EQ(mismatches, 0);
 }

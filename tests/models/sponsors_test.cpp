@@ -68,6 +68,7 @@ TEST(SponsorLocations, SearchNames) {
     const std::pair<const char*, const char*> cases[] = {
         {"Cafe Central Mall", "cafecentralmall"}, {"", ""}, {"ÉCOLE Ça", "écoleça"},
         {"ΟΔΟΣ ΑΘΗΝΑΣ", "οδοσαθηνας"},  // spaces go first: only the last sigma ends a word (ς)
+        {"İSTANBUL", "i\u0307stanbul"},  // longer in lowercase than as given
     };
     for (const auto& [name, expected] : cases)
         EXPECT_EQ(SponsorLocation::decode(JsonObject{{"sponsor_name", name}}, Decoder{}).sponsorNameLowercased, expected);

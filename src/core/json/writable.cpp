@@ -1,6 +1,3 @@
-#include <unicode/ustring.h>
-
-#include <climits>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -11,16 +8,38 @@ namespace lumeno::json {
 
 namespace {
 
+/// The continuation bytes a lead byte takes, and the range the first of them falls in (the
+/// rest take 0x80-0xBF); `more` is 0 for a byte that leads nothing.
+struct Lead {
+    int more;
+    unsigned char low, high;
+};
+
+constexpr Lead leadOf(unsigned char byte) {
+    if (byte >= 0xC2 && byte <= 0xDF) return {1, 0x80, 0xBF};
+    if (byte == 0xE0) return {2, 0xA0, 0xBF};  // not an overlong form
+    if (byte == 0xED) return {2, 0x80, 0x9F};  // not a surrogate
+    if (byte >= 0xE1 && byte <= 0xEF) return {2, 0x80, 0xBF};
+    if (byte == 0xF0) return {3, 0x90, 0xBF};  // not an overlong form
+    if (byte >= 0xF1 && byte <= 0xF3) return {3, 0x80, 0xBF};
+    if (byte == 0xF4) return {3, 0x80, 0x8F};  // nothing past U+10FFFF
+    return {0, 0, 0};
+}
+
+/// Whether `text` is well-formed UTF-8 (NUL included).
 bool validUtf8(std::string_view text) {
-    // ICU measures texts in 32 bits; no request carries a text of 2 GiB.
-    if (text.size() > static_cast<std::size_t>(INT32_MAX)) return false;
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t length = 0;
-    // Measuring the UTF-16 length reports an ill-formed sequence (overlong forms and encoded
-    // surrogates included) as U_INVALID_CHAR_FOUND; a well-formed text only overflows the
-    // empty buffer.
-    u_strFromUTF8(nullptr, 0, &length, text.data(), static_cast<int32_t>(text.size()), &status);
-    return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned char first = byte(at++);
+        if (first < 0x80) continue;
+        const Lead lead = leadOf(first);
+        const auto more = static_cast<std::size_t>(lead.more);
+        if (more == 0 || text.size() - at < more || byte(at) < lead.low || byte(at) > lead.high) return false;
+        for (std::size_t i = 1; i < more; ++i)
+            if ((byte(at + i) & 0xC0) != 0x80) return false;
+        at += more;
+    }
+    return true;
 }
 
 }  // namespace
