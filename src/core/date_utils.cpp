@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 #include <stdexcept>
+#include <vector>
 
 #include "core/icu.hpp"
 #include "core/iso_dates.hpp"
@@ -95,17 +96,26 @@ constexpr std::size_t kMaxDateText = 256;
 constexpr std::int32_t kMaxDigitRun = 9;
 
 /// The longest run of code points that `inRun` takes, fed each one in order.
-std::int32_t longestRun(std::u16string_view text, auto inRun) {
+std::int32_t longestRun(const auto& elements, auto inRun) {
     std::int32_t longest = 0;
     std::int32_t run = 0;
-    const auto length = static_cast<std::int32_t>(text.size());
-    for (std::int32_t i = 0; i < length;) {
-        UChar32 c = 0;
-        U16_NEXT(text.data(), i, length, c);  // an unpaired surrogate is a code point of its own
-        run = inRun(c) ? run + 1 : 0;
+    for (const auto element : elements) {
+        run = inRun(element) ? run + 1 : 0;
         longest = std::max(longest, run);
     }
     return longest;
+}
+
+/// The code points of `text`; an unpaired surrogate is one of its own.
+std::vector<UChar32> codePoints(std::u16string_view text) {
+    std::vector<UChar32> out;
+    const auto length = static_cast<std::int32_t>(text.size());
+    for (std::int32_t i = 0; i < length;) {
+        UChar32 c = 0;
+        U16_NEXT(text.data(), i, length, c);
+        out.push_back(c);
+    }
+    return out;
 }
 
 struct CloseCalendar {
@@ -228,6 +238,11 @@ struct detail::IsoDateReader::Offsets {
     std::vector<std::int64_t> offsets;
 
     explicit Offsets(const std::string& zoneId) {
+        if (zoneId == "UTC") {  // the programme's zone unless it names one: no change of offset
+            starts = {kFirst, kLast};
+            offsets = {0};
+            return;
+        }
         const detail::IcuFunctions& functions = icu();
         const std::u16string zone = utf16(zoneId);
         UErrorCode status = U_ZERO_ERROR;
@@ -299,29 +314,44 @@ detail::IsoVerdict detail::IsoDateReader::read(std::string_view text) const {
 
 struct DateFormatter::Impl {
     Impl(std::string_view pattern, std::string_view locale, std::string timeZone)
-        : reader(pattern, locale, std::move(timeZone)) {}
+        : reader(pattern, locale, std::move(timeZone)), locale(locale) {}
+
+    /// ICU's formatter, opened now if it is not yet; under `mutex`.
+    UDateFormat* format(const DateFormatter& owner) {
+        if (format_) return format_.get();
+        const detail::IcuFunctions& functions = icu();
+        const std::u16string pattern = utf16(owner.pattern()), zone = utf16(owner.timeZone());
+        UErrorCode status = U_ZERO_ERROR;
+        // An empty locale is ICU's root locale.
+        format_.reset(functions.udat_open(UDAT_PATTERN, UDAT_PATTERN, locale.c_str(), zone.data(),
+                                          static_cast<std::int32_t>(zone.size()), pattern.data(),
+                                          static_cast<std::int32_t>(pattern.size()), &status));
+        if (U_FAILURE(status))
+            throw std::runtime_error("No date formatter for the pattern \"" + owner.pattern() + "\"");
+        functions.udat_setLenient(format_.get(), false);
+        return format_.get();
+    }
 
     detail::IsoDateReader reader;
+    std::string locale;
     std::mutex mutex;
-    std::unique_ptr<UDateFormat, CloseFormat> format;
     std::int32_t maxDigitRun = kMaxDigitRun;
+
+private:
+    std::unique_ptr<UDateFormat, CloseFormat> format_;
 };
 
 DateFormatter::DateFormatter(std::string pattern, std::string locale, std::string timeZone)
     : pattern_(std::move(pattern)),
       timeZone_(std::move(timeZone)),
       impl_(std::make_shared<Impl>(pattern_, locale, timeZone_)) {
-    const detail::IcuFunctions& functions = icu();
-    const std::u16string unicodePattern = utf16(pattern_), zone = utf16(timeZone_);
-    UErrorCode status = U_ZERO_ERROR;
-    // An empty locale is ICU's root locale.
-    impl_->format.reset(functions.udat_open(UDAT_PATTERN, UDAT_PATTERN, locale.c_str(), zone.data(),
-                                            static_cast<std::int32_t>(zone.size()), unicodePattern.data(),
-                                            static_cast<std::int32_t>(unicodePattern.size()), &status));
-    if (U_FAILURE(status)) throw std::runtime_error("No date formatter for the pattern \"" + pattern_ + "\"");
-    functions.udat_setLenient(impl_->format.get(), false);
-    // Abutting fields ("yyyyMMdd") are pattern letters outside quotes, one digit each.
-    const std::int32_t fieldRun = longestRun(unicodePattern, [quoted = false](UChar32 c) mutable {
+    // The ISO-8601 patterns, which ICU always takes, open ICU's formatter when it is first
+    // needed: a process that reads only the texts the ISO-8601 reader decides never loads ICU.
+    // Any other pattern is handed to ICU at once.
+    if (!impl_->reader.knowsPattern()) impl_->format(*this);
+    // Abutting fields ("yyyyMMdd") are pattern letters outside quotes, one digit each (pattern
+    // letters are ASCII: the bytes of any other character are no letters either).
+    const std::int32_t fieldRun = longestRun(pattern_, [quoted = false](char c) mutable {
         if (c == '\'') quoted = !quoted;
         return !quoted && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
     });
@@ -343,7 +373,7 @@ std::optional<Date> detail::icuDate(const DateFormatter& format, std::string_vie
     const detail::IcuFunctions& functions = icu();
     const std::u16string input = utf16(text);
     // Digits of every script count: ICU reads them all as numbers.
-    if (longestRun(input, [&](UChar32 c) { return functions.u_isdigit(c) != 0; }) > impl.maxDigitRun)
+    if (longestRun(codePoints(input), [&](UChar32 c) { return functions.u_isdigit(c) != 0; }) > impl.maxDigitRun)
         return std::nullopt;
     // A failed parse sets the status and leaves `position` where it failed; a parse that stops
     // before the end read only part of the text.
@@ -352,7 +382,7 @@ std::optional<Date> detail::icuDate(const DateFormatter& format, std::string_vie
     UDate millis;
     {
         std::lock_guard lock(impl.mutex);
-        millis = functions.udat_parse(impl.format.get(), input.data(), static_cast<std::int32_t>(input.size()),
+        millis = functions.udat_parse(impl.format(format), input.data(), static_cast<std::int32_t>(input.size()),
                                       &position, &status);
     }
     if (U_FAILURE(status) || position != static_cast<std::int32_t>(input.size())) return std::nullopt;
@@ -364,7 +394,7 @@ std::string DateFormatter::string(Date date) const {
         static_cast<UDate>(std::chrono::floor<std::chrono::milliseconds>(date.time_since_epoch()).count());
     std::lock_guard lock(impl_->mutex);
     return detail::utf8(detail::writtenText(64, [&](UChar* out, std::int32_t room, UErrorCode* status) {
-        return icu().udat_format(impl_->format.get(), millis, out, room, nullptr, status);
+        return icu().udat_format(impl_->format(*this), millis, out, room, nullptr, status);
     }));
 }
 

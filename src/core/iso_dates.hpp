@@ -43,6 +43,8 @@ public:
     IsoDateReader& operator=(const IsoDateReader&) = delete;
 
     [[nodiscard]] IsoVerdict read(std::string_view text) const;
+    /// Whether the pattern is one of the platform's ISO-8601 patterns (with "en_US_POSIX").
+    [[nodiscard]] bool knowsPattern() const noexcept { return parts_ != 0; }
 
 private:
     struct Offsets;
