@@ -17,28 +17,28 @@ const IcuFunctions& icu() {
     return *loaded;
 }
 
-std::u16string utf16(std::string_view text) {
-    if (text.size() > static_cast<std::size_t>(INT32_MAX)) throw std::length_error("A text too long for ICU");
-    // A UTF-8 sequence never becomes more UTF-16 units than it has bytes.
-    std::u16string out(text.size(), u'\0');
+namespace {
+
+/// `text` in the other encoding through ICU's `convert`, each sequence that has no code point
+/// written as U+FFFD, in room for `most` units for each unit of `text` (which is never short).
+template <class Out, class In, class Convert>
+Out converted(In text, std::size_t most, Convert convert) {
+    if (text.size() > static_cast<std::size_t>(INT32_MAX) / most) throw std::length_error("A text too long for ICU");
+    Out out(text.size() * most, {});
     std::int32_t length = 0;
     UErrorCode status = U_ZERO_ERROR;
-    icu().u_strFromUTF8WithSub(out.data(), static_cast<std::int32_t>(out.size()), &length, text.data(),
-                               static_cast<std::int32_t>(text.size()), 0xFFFD, nullptr, &status);
+    convert(out.data(), static_cast<std::int32_t>(out.size()), &length, text.data(),
+            static_cast<std::int32_t>(text.size()), 0xFFFD, nullptr, &status);
     out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
     return out;
 }
 
-std::string utf8(std::u16string_view text) {
-    // A UTF-16 unit never becomes more than three bytes (a pair of them, four).
-    if (text.size() > static_cast<std::size_t>(INT32_MAX / 3)) throw std::length_error("A text too long for ICU");
-    std::string out(text.size() * 3, '\0');
-    std::int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    icu().u_strToUTF8WithSub(out.data(), static_cast<std::int32_t>(out.size()), &length, text.data(),
-                             static_cast<std::int32_t>(text.size()), 0xFFFD, nullptr, &status);
-    out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
-    return out;
-}
+}  // namespace
+
+// A UTF-8 sequence never becomes more UTF-16 units than it has bytes; a UTF-16 unit never
+// becomes more than three bytes (a pair of them, four).
+std::u16string utf16(std::string_view text) { return converted<std::u16string>(text, 1, icu().u_strFromUTF8WithSub); }
+
+std::string utf8(std::u16string_view text) { return converted<std::string>(text, 3, icu().u_strToUTF8WithSub); }
 
 }  // namespace lumeno::detail
