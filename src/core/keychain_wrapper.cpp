@@ -5,7 +5,7 @@
 #include <vector>
 
 #ifdef LUMENO_WITH_LIBSECRET
-#include <iostream>
+#include <cstdio>
 
 #include "core/secret_service_store.hpp"
 #endif
@@ -82,8 +82,7 @@ Changes pendingChanges(SecretStore& store, std::string_view service) {
 std::shared_ptr<SecretStore> defaultStore() {
 #ifdef LUMENO_WITH_LIBSECRET
     if (auto store = detail::SecretServiceStore::connect()) return store;
-    std::cerr << "lumeno: no Secret Service answers on the session bus; credentials are kept in memory only"
-              << std::endl;
+    std::fputs("lumeno: no Secret Service answers on the session bus; credentials are kept in memory only\n", stderr);
 #endif
     return std::make_shared<InMemorySecretStore>();
 }

@@ -3,9 +3,9 @@
 #include <plist/plist.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 #include <limits>
 #include <memory>
@@ -130,7 +130,7 @@ void Lumeno::initialize(std::string_view file) {
     std::ifstream in;
     if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
     if (!in.is_open()) {
-        std::cerr << "No configuration property list at " << path.string() << "\n";
+        std::fprintf(stderr, "No configuration property list at %s\n", path.c_str());
         detail::fatal("Configuration plist missing");
     }
     const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -4,7 +4,7 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <iostream>
+#include <cstdio>
 #include <thread>
 #include <utility>
 
@@ -29,7 +29,7 @@ LUMENO_FUNCTION_TABLE(SecretFunctions, LUMENO_SECRET_FUNCTIONS);
 const SecretFunctions* loadLibsecret() {
     static const auto loaded = [] {
         auto functions = loadFunctions<SecretFunctions>("libsecret-1.so.0");
-        if (!functions) std::cerr << "lumeno: " << functions.error() << std::endl;
+        if (!functions) std::fprintf(stderr, "lumeno: %s\n", functions.error().c_str());
         return functions;
     }();
     return loaded ? &*loaded : nullptr;
