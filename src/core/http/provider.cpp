@@ -30,7 +30,7 @@ public:
         {
             std::lock_guard lock(mutex_);
             if (finished_) return;  // cancelled while the hook held it
-            if (settings_->apiLogsEnabled) sent_ = SentRequest{request.method, request.url};
+            if (settings_->apiLogsEnabled) sent_ = std::make_unique<SentRequest>(request.method, request.url);
         }
         if (settings_->apiLogsEnabled) logRequest(request);
         // Outside the lock: after a shutdown the session fails the transfer on this thread.
@@ -53,14 +53,14 @@ public:
 
     void cancel() override {
         if (hasShutDown()) return;  // the shutdown dropped this call: its completion never runs
-        std::optional<TransferId> transfer;
+        TransferId transfer = noTransfer;
         {
             std::lock_guard lock(mutex_);
             if (finished_) return;
             finished_ = cancelled_ = true;
             transfer = transfer_;
         }
-        if (transfer) cancelTransfer(*transfer);
+        if (transfer != noTransfer) cancelTransfer(transfer);
         deliver(fail(LumenoError::underlying("Request explicitly cancelled.", std::nullopt,
                                              LumenoError::TransportFailure::cancelled)));
     }
@@ -81,11 +81,14 @@ private:
         });
     }
 
+    /// No transfer started yet (the session numbers its transfers from 1).
+    static constexpr TransferId noTransfer = 0;
+
     mutable std::mutex mutex_;
     bool finished_ = false;
     bool cancelled_ = false;
-    std::optional<TransferId> transfer_;
-    std::optional<SentRequest> sent_;
+    TransferId transfer_ = noTransfer;
+    std::unique_ptr<SentRequest> sent_;  ///< when the API log is on
     ProviderCompletion completion_;
     std::shared_ptr<const LumenoSettings> settings_;
 };
