@@ -19,14 +19,15 @@ struct SentRequest {
 
 /// One request of a provider, from its case to its one completion. The first outcome wins:
 /// the reply or transport failure from the session, a refusal, or a cancel.
-class Call final : public Cancellable, public std::enable_shared_from_this<Call> {
+class Call final : public Cancellable {
 public:
     /// `settings`: the snapshot the request was built under; null for a call refused unsent.
     Call(ProviderCompletion completion, std::shared_ptr<const LumenoSettings> settings)
         : completion_(std::move(completion)), settings_(std::move(settings)) {}
 
-    /// Hands the request, as the hook let it go, to the session.
-    void send(HttpRequest&& request) {
+    /// Hands the request, as the hook let it go, to the session; `self` owns this call, and the
+    /// transfer's completion keeps it.
+    void send(HttpRequest&& request, std::shared_ptr<Call> self) {
         {
             std::lock_guard lock(mutex_);
             if (finished_) return;  // cancelled while the hook held it
@@ -36,7 +37,7 @@ public:
         // Outside the lock: after a shutdown the session fails the transfer on this thread.
         const TransferId transfer =
             startTransfer(std::move(request), settings_->baseURL,
-                          [self = shared_from_this()](ProviderResult result) { self->finish(std::move(result)); });
+                          [self = std::move(self)](ProviderResult result) { self->finish(std::move(result)); });
         std::lock_guard lock(mutex_);
         transfer_ = transfer;
         if (cancelled_) cancelTransfer(transfer);  // cancelled while the transfer started
@@ -102,7 +103,7 @@ std::shared_ptr<Cancellable> Provider::request(const LumenoService& service, Pro
     auto request = endpoint(service, *settings);
     if (!request) return refuse(std::move(request.error()), std::move(completion));
     auto call = std::make_shared<Call>(std::move(completion), settings);
-    hook_(std::move(*request), *settings, [call](HttpRequest&& ready) { call->send(std::move(ready)); });
+    hook_(std::move(*request), *settings, [call](HttpRequest&& ready) { call->send(std::move(ready), call); });
     return call;
 }
 

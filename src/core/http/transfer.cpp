@@ -164,22 +164,23 @@ void RequestText::lay(std::string_view url, EachLine eachLine) {
     char* out = std::ranges::copy(url, text()).out;
     *out++ = '\0';
     urlSize_ = url.size();
-    curl_slist* node = std::launder(reinterpret_cast<curl_slist*>(block_.get()));
+    auto* node = reinterpret_cast<curl_slist*>(block_.get());
+    curl_slist* last = nullptr;
     eachLine([&](Parts parts) {
         char* line = out;
         for (const std::string_view part : parts) out = std::ranges::copy(part, out).out;
         *out++ = '\0';
-        std::construct_at(node, curl_slist{.data = line, .next = node + 1});
+        last = std::construct_at(node, curl_slist{.data = line, .next = node + 1});
         ++node;
     });
-    node[-1].next = nullptr;  // there is always a line: "Expect:"
+    if (last != nullptr) last->next = nullptr;
 }
 
 void RequestText::assign(std::string_view url, const HttpHeaders& fields, bool sendsBody) {
     const bool noContentType = sendsBody && !fields.contains("Content-Type");
     lay(url, [&](const auto& add) {
         for (const auto& [name, value] : fields.fields()) add({name, value.empty() ? ";" : ": ", value});
-        add({"Expect:"});  // no 100-continue round trip
+        if (sendsBody) add({"Expect:"});  // no 100-continue round trip
         if (noContentType) add({"Content-Type:"});
     });
 }

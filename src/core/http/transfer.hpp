@@ -33,16 +33,18 @@ struct Abort {
 class RequestText {
 public:
     /// Lays out `url` and the request's header fields, each as "name: value" ("name;" when the
-    /// value is empty), then "Expect:" (no 100-continue round trip) and, for a request with a
-    /// body but no content type, "Content-Type:" (libcurl adds none of its own).
+    /// value is empty), then for a request with a body "Expect:" (no 100-continue round trip)
+    /// and, without a content type, "Content-Type:" (libcurl adds none of its own).
     void assign(std::string_view url, const HttpHeaders& fields, bool sendsBody);
     /// Lays out `url` with the lines as they are, but those naming "Content-Type" when
     /// `dropContentType` (a redirect that turns the request into a GET).
     void redirect(std::string_view url, bool dropContentType);
 
     [[nodiscard]] std::string_view url() const { return {text(), urlSize_}; }
-    /// The first node of the header list.
-    [[nodiscard]] curl_slist* list() const { return std::launder(reinterpret_cast<curl_slist*>(block_.get())); }
+    /// The first node of the header list; null when there is none.
+    [[nodiscard]] curl_slist* list() const {
+        return lines_ == 0 ? nullptr : std::launder(reinterpret_cast<curl_slist*>(block_.get()));
+    }
 
 private:
     /// Makes room for `lines` nodes and `textSize` bytes of text, keeping the block when it fits.
@@ -50,7 +52,7 @@ private:
     /// Lays out `url` and the lines `eachLine(add)` hands to `add`, each as its parts.
     template <class EachLine>
     void lay(std::string_view url, EachLine eachLine);
-    [[nodiscard]] char* text() const { return reinterpret_cast<char*>(list() + lines_); }
+    [[nodiscard]] char* text() const { return reinterpret_cast<char*>(block_.get() + lines_ * sizeof(curl_slist)); }
 
     std::unique_ptr<std::byte[]> block_;
     std::size_t capacity_ = 0;  ///< of the block, in bytes
