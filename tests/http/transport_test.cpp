@@ -141,13 +141,15 @@ TEST_F(Transport, SendsTheRequestsHeaderFieldsAsGiven) {
 TEST_F(Transport, TransferRecordsCarryNothingFromOneCallToTheNext) {
     // Calls in a row go through the same kept transfer record: a redirect that turned a POST
     // into a GET, a reply stopped for its size and a reply with fields of its own leave nothing
-    // behind for the next call, in what goes out or in the reply it gets.
+    // behind for the next call, in what goes out or in the reply it gets; nor does an upload.
     const std::string overCap = std::to_string(detail::maxReplyBody + 1);
     server.on("POST", "/v1/a/", Reply(303, "moved", {{"Location", "/v1/b/"}, {"X-Hop", "303"}}));
     server.on("GET", "/v1/b/", Reply(200, "b", {{"X-Only", "b"}}));
     server.on("GET", "/v1/c/", Reply::cut("HTTP/1.1 200 OK\r\nX-Only: c\r\nContent-Length: " + overCap + "\r\n\r\n{}"));
     server.on("GET", "/v1/d/", Reply(200, "d"));
     server.on("PUT", "/v1/e/", Reply(201, "e"));
+    server.on("POST", "/v1/f/", Reply(200, "f"));
+    const std::string upload(5000, 'u');  // more than a kept record keeps room for
     const struct {
         HttpMethod method;
         std::string path, body;
@@ -161,6 +163,8 @@ TEST_F(Transport, TransferRecordsCarryNothingFromOneCallToTheNext) {
         {HttpMethod::get, "/v1/c/", "", {{"X-Step", "2"}}, "GET", "/v1/c/", "", 0, ""},
         {HttpMethod::get, "/v1/d/", "", {{"X-Step", "3"}}, "GET", "/v1/d/", "", 200, "d"},
         {HttpMethod::put, "/v1/e/", "{}", {{"X-Step", "4"}}, "PUT", "/v1/e/", "{}", 201, "e"},
+        {HttpMethod::post, "/v1/f/", upload, {{"X-Step", "5"}}, "POST", "/v1/f/", upload, 200, "f"},
+        {HttpMethod::get, "/v1/d/", "", {{"X-Step", "6"}}, "GET", "/v1/d/", "", 200, "d"},
     };
     for (const auto& call : calls) {
         SCOPED_TRACE(call.path);

@@ -516,14 +516,15 @@ private:
 
     /// Keeps the record of a transfer that ended for a later one, or lets it go when enough
     /// are kept; its connections stay with the multi either way. Nothing of the call stays: its
-    /// URL, body, reply, completion, roots and host go, and libcurl lets go of its header lines
-    /// and URL. The room of the header lines and of the reply record stays for the next call.
+    /// URL, reply, completion, roots and host go, and libcurl lets go of its header lines and
+    /// URL. The room of the request's text (URL, body, header lines) and of the reply record
+    /// stays for the next call.
     void release(std::unique_ptr<Transfer> transfer) {
         if (kept_.size() == keptRecords) return curl_easy_cleanup(transfer->easy);
         curl_easy_setopt(transfer->easy, CURLOPT_HTTPHEADER, nullptr);
         curl_easy_setopt(transfer->easy, CURLOPT_CURLU, nullptr);
         transfer->url.reset();
-        transfer->body = {};
+        transfer->text.trim();
         transfer->done = nullptr;
         transfer->roots.reset();
         transfer->pinnedHost.reset();

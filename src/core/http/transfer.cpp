@@ -108,9 +108,8 @@ bool namesContentType(std::string_view line) {
     return HttpHeaders::sameName(line.substr(0, line.find_first_of(":;")), "Content-Type");
 }
 
-bool sendsBody(const Transfer& transfer) {
-    return !transfer.body.empty() || transfer.method == HttpMethod::post || transfer.method == HttpMethod::put ||
-           transfer.method == HttpMethod::patch;
+bool sendsBody(HttpMethod method, std::string_view body) {
+    return !body.empty() || method == HttpMethod::post || method == HttpMethod::put || method == HttpMethod::patch;
 }
 
 /// Sets up the easy handle for the transfer's current request, and empties what a reply fills.
@@ -120,9 +119,9 @@ void setUp(Transfer& t) {
     t.headersEnded = false;
     t.error[0] = '\0';
     curl_easy_setopt(easy, CURLOPT_CURLU, t.url.get());
-    if (sendsBody(t)) {
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(t.body.size()));
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, t.body.data());
+    if (const std::string_view body = t.text.body(); sendsBody(t.method, body)) {
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.data());
     } else {
         curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     }
@@ -148,13 +147,19 @@ void RequestText::reserve(std::size_t lines, std::size_t textSize) {
         block_ = std::make_unique_for_overwrite<std::byte[]>(size);
         capacity_ = size;
     }
-    lines_ = lines;
+    lines_ = static_cast<std::uint32_t>(lines);
+}
+
+void RequestText::trim() {
+    constexpr std::size_t keptRoom = 4096;
+    if (capacity_ <= keptRoom) return;
+    *this = RequestText();
 }
 
 template <class EachLine>
-void RequestText::lay(std::string_view url, EachLine eachLine) {
+void RequestText::lay(std::string_view url, std::string_view body, EachLine eachLine) {
     using Parts = std::initializer_list<std::string_view>;
-    std::size_t lines = 0, size = url.size() + 1;
+    std::size_t lines = 0, size = url.size() + 1 + body.size();
     eachLine([&](Parts parts) {
         ++lines;
         for (const std::string_view part : parts) size += part.size();
@@ -163,7 +168,9 @@ void RequestText::lay(std::string_view url, EachLine eachLine) {
     reserve(lines, size);
     char* out = std::ranges::copy(url, text()).out;
     *out++ = '\0';
-    urlSize_ = url.size();
+    out = std::ranges::copy(body, out).out;
+    urlSize_ = static_cast<std::uint32_t>(url.size());
+    bodySize_ = body.size();
     auto* node = reinterpret_cast<curl_slist*>(block_.get());
     curl_slist* last = nullptr;
     eachLine([&](Parts parts) {
@@ -176,20 +183,20 @@ void RequestText::lay(std::string_view url, EachLine eachLine) {
     if (last != nullptr) last->next = nullptr;
 }
 
-void RequestText::assign(std::string_view url, const HttpHeaders& fields, bool sendsBody) {
+void RequestText::assign(std::string_view url, std::string_view body, const HttpHeaders& fields, bool sendsBody) {
     const bool noContentType = sendsBody && !fields.contains("Content-Type");
-    lay(url, [&](const auto& add) {
+    lay(url, body, [&](const auto& add) {
         for (const auto& [name, value] : fields.fields()) add({name, value.empty() ? ";" : ": ", value});
         if (sendsBody) add({"Expect:"});  // no 100-continue round trip
         if (noContentType) add({"Content-Type:"});
     });
 }
 
-void RequestText::redirect(std::string_view url, bool dropContentType) {
-    RequestText next;  // laid out from this one's lines, which must stay where they are meanwhile
-    next.lay(url, [&](const auto& add) {
+void RequestText::redirect(std::string_view url, bool toGet) {
+    RequestText next;  // laid out from this one's body and lines, which must stay where they are meanwhile
+    next.lay(url, toGet ? std::string_view() : body(), [&](const auto& add) {
         for (const curl_slist* node = list(); node != nullptr; node = node->next)
-            if (!dropContentType || !namesContentType(node->data)) add({node->data});
+            if (!toGet || !namesContentType(node->data)) add({node->data});
     });
     *this = std::move(next);
 }
@@ -223,8 +230,7 @@ void configure(Transfer& t, HttpRequest&& request, const TransportTimeouts& time
     t.method = request.method;
     t.tls = request.parsed->isTls();
     t.url = std::move(request.parsed->handle);
-    t.body = std::move(request.body);
-    t.text.assign(request.url, request.headers, sendsBody(t));
+    t.text.assign(request.url, request.body, request.headers, sendsBody(t.method, request.body));
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count()));
     // Over TLS the transfer trusts the pinned roots alone, and waits for a connection it can
@@ -275,10 +281,7 @@ std::optional<Result<Response>> outcome(Transfer& t, CURLcode code) {
     ++t.redirects;
     // 303, and 301/302 after a POST, turn into a GET without the body and its content type.
     const bool toGet = status == 303 || ((status == 301 || status == 302) && t.method == HttpMethod::post);
-    if (toGet) {
-        t.method = HttpMethod::get;
-        t.body.clear();
-    }
+    if (toGet) t.method = HttpMethod::get;
     t.text.redirect(target, toGet);
     t.url = std::move(next->handle);
     setUp(t);

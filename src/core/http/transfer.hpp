@@ -27,20 +27,25 @@ struct Abort {
     std::string message;
 };
 
-/// The request's URL text and header lines as libcurl reads them, in one block of memory: the
-/// list's nodes first, then the NUL-ended texts they point at (libcurl only reads the list).
-/// The block keeps its room for the record's later requests.
+/// What a request sends as libcurl reads it, in one block of memory: the header list's nodes
+/// first, then the URL text (NUL-ended), the body, and the NUL-ended header lines the nodes
+/// point at (libcurl only reads the list and the body). The block keeps its room for the
+/// record's later requests, unless a large body made it large.
 class RequestText {
 public:
-    /// Lays out `url` and the request's header fields, each as "name: value" ("name;" when the
-    /// value is empty), then for a request with a body "Expect:" (no 100-continue round trip)
-    /// and, without a content type, "Content-Type:" (libcurl adds none of its own).
-    void assign(std::string_view url, const HttpHeaders& fields, bool sendsBody);
-    /// Lays out `url` with the lines as they are, but those naming "Content-Type" when
-    /// `dropContentType` (a redirect that turns the request into a GET).
-    void redirect(std::string_view url, bool dropContentType);
+    /// Lays out `url`, `body` and the request's header fields, each as "name: value" ("name;"
+    /// when the value is empty), then for a request that `sendsBody` "Expect:" (no 100-continue
+    /// round trip) and, without a content type, "Content-Type:" (libcurl adds none of its own).
+    void assign(std::string_view url, std::string_view body, const HttpHeaders& fields, bool sendsBody);
+    /// Lays out `url` with the body and lines as they are, but without the body and the lines
+    /// naming "Content-Type" when `toGet` (a redirect that turns the request into a GET).
+    void redirect(std::string_view url, bool toGet);
+    /// Once the transfer ended: lets go of a block larger than a request without a large body
+    /// takes, so that a kept record does not hold an upload's room.
+    void trim();
 
     [[nodiscard]] std::string_view url() const { return {text(), urlSize_}; }
+    [[nodiscard]] std::string_view body() const { return {text() + urlSize_ + 1, bodySize_}; }
     /// The first node of the header list; null when there is none.
     [[nodiscard]] curl_slist* list() const {
         return lines_ == 0 ? nullptr : std::launder(reinterpret_cast<curl_slist*>(block_.get()));
@@ -49,15 +54,16 @@ public:
 private:
     /// Makes room for `lines` nodes and `textSize` bytes of text, keeping the block when it fits.
     void reserve(std::size_t lines, std::size_t textSize);
-    /// Lays out `url` and the lines `eachLine(add)` hands to `add`, each as its parts.
+    /// Lays out `url`, `body` and the lines `eachLine(add)` hands to `add`, each as its parts.
     template <class EachLine>
-    void lay(std::string_view url, EachLine eachLine);
+    void lay(std::string_view url, std::string_view body, EachLine eachLine);
     [[nodiscard]] char* text() const { return reinterpret_cast<char*>(block_.get() + lines_ * sizeof(curl_slist)); }
 
     std::unique_ptr<std::byte[]> block_;
     std::size_t capacity_ = 0;  ///< of the block, in bytes
-    std::size_t lines_ = 0;     ///< nodes in the block
-    std::size_t urlSize_ = 0;
+    std::size_t bodySize_ = 0;
+    std::uint32_t lines_ = 0;    ///< nodes in the block
+    std::uint32_t urlSize_ = 0;  ///< libcurl takes no URL of 8 MB or more
 };
 
 struct Transfer {
@@ -75,7 +81,6 @@ struct Transfer {
     CURL* easy = nullptr;  ///< this record's; kept with it while the session keeps it for later transfers
     UrlHandle url;         ///< the URL as parsed when the request was built, which libcurl sends from
     RequestText text;
-    std::string body;
     std::unique_ptr<Response> response;  ///< from the reply's first header line
     std::unique_ptr<Abort> abort;
     char error[CURL_ERROR_SIZE];  ///< emptied when the transfer is set up
