@@ -70,10 +70,10 @@ struct Transfer {
     TransferId id = 0;
     std::uint32_t slot = 0;  ///< its place among the session's transfers in flight
     HttpMethod method = HttpMethod::get;
-    bool tls = false;
-    bool guardConnections = false;
-    bool headersEnded = false;  ///< the current reply's header block reached its empty line
     std::uint8_t redirects = 0;
+    bool tls : 1 = false;
+    bool guardConnections : 1 = false;
+    bool headersEnded : 1 = false;  ///< the current reply's header block reached its empty line
     TransferDone done;
     std::shared_ptr<const PinnedRoots> roots;  ///< kept while the transfer runs; TLS transfers only
     std::shared_ptr<const std::string> pinnedHost;
