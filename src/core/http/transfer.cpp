@@ -158,11 +158,11 @@ void RequestText::trim() {
 
 template <class EachLine>
 void RequestText::lay(std::string_view url, std::string_view body, EachLine eachLine) {
-    using Parts = std::initializer_list<std::string_view>;
+    using Pieces = std::initializer_list<std::string_view>;
     std::size_t lines = 0, size = url.size() + 1 + body.size();
-    eachLine([&](Parts parts) {
+    eachLine([&](Pieces pieces) {
         ++lines;
-        for (const std::string_view part : parts) size += part.size();
+        for (const std::string_view piece : pieces) size += piece.size();
         ++size;
     });
     reserve(lines, size);
@@ -173,9 +173,9 @@ void RequestText::lay(std::string_view url, std::string_view body, EachLine each
     bodySize_ = body.size();
     auto* node = reinterpret_cast<curl_slist*>(block_.get());
     curl_slist* last = nullptr;
-    eachLine([&](Parts parts) {
+    eachLine([&](Pieces pieces) {
         char* line = out;
-        for (const std::string_view part : parts) out = std::ranges::copy(part, out).out;
+        for (const std::string_view piece : pieces) out = std::ranges::copy(piece, out).out;
         *out++ = '\0';
         last = std::construct_at(node, curl_slist{.data = line, .next = node + 1});
         ++node;

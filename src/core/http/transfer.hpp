@@ -54,7 +54,8 @@ public:
 private:
     /// Makes room for `lines` nodes and `textSize` bytes of text, keeping the block when it fits.
     void reserve(std::size_t lines, std::size_t textSize);
-    /// Lays out `url`, `body` and the lines `eachLine(add)` hands to `add`, each as its parts.
+    /// Lays out `url`, `body` and the lines `eachLine(add)` hands to `add`, each as the pieces
+    /// it is joined from.
     template <class EachLine>
     void lay(std::string_view url, std::string_view body, EachLine eachLine);
     [[nodiscard]] char* text() const { return reinterpret_cast<char*>(block_.get() + lines_ * sizeof(curl_slist)); }
