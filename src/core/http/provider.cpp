@@ -11,12 +11,6 @@
 namespace lumeno::detail {
 namespace {
 
-/// What the network log says of a request that left.
-struct SentRequest {
-    HttpMethod method;
-    std::string url;
-};
-
 /// One request of a provider, from its case to its one completion. The first outcome wins:
 /// the reply or transport failure from the session, a refusal, or a cancel.
 class Call final : public Cancellable {
@@ -31,7 +25,7 @@ public:
         {
             std::lock_guard lock(mutex_);
             if (finished_) return;  // cancelled while the hook held it
-            if (settings_->apiLogsEnabled) sent_ = std::make_unique<SentRequest>(request.method, request.url);
+            if (settings_->apiLogsEnabled) logOutcomeFirst(request);
         }
         if (settings_->apiLogsEnabled) logRequest(request);
         // Outside the lock: after a shutdown the session fails the transfer on this thread.
@@ -72,12 +66,20 @@ public:
     }
 
 private:
-    /// Runs once, for the outcome that won. The outcome of a request that left is logged on
-    /// the main queue, never on the I/O thread, where the log sink must not run.
+    /// Has the completion log the outcome of `request`, which leaves, before it runs: on the
+    /// main queue, never on the I/O thread, where the log sink must not run. Called with the
+    /// lock held.
+    void logOutcomeFirst(const HttpRequest& request) {
+        completion_ = [completion = std::move(completion_), method = request.method,
+                       url = request.url](ProviderResult result) mutable {
+            logOutcome(method, url, result);
+            completion(std::move(result));
+        };
+    }
+
+    /// Runs once, for the outcome that won.
     void deliver(ProviderResult result) {
-        MainQueue::shared().post([completion = std::move(completion_), result = std::move(result),
-                                  sent = std::move(sent_)]() mutable {
-            if (sent) logOutcome(sent->method, sent->url, result);
+        MainQueue::shared().post([completion = std::move(completion_), result = std::move(result)]() mutable {
             completion(std::move(result));
         });
     }
@@ -89,7 +91,6 @@ private:
     bool finished_ = false;
     bool cancelled_ = false;
     TransferId transfer_ = noTransfer;
-    std::unique_ptr<SentRequest> sent_;  ///< when the API log is on
     ProviderCompletion completion_;
     std::shared_ptr<const LumenoSettings> settings_;
 };
