@@ -138,6 +138,11 @@ Result<void> mapEmptyResponseResult(const ProviderResult& outcome);
 template <class T>
 ProviderCompletion handleObjectResponse(Completion<T> completion, std::optional<std::string_view> keyPath = std::nullopt,
                                         Context context = Context::fresh) {
+    // The closure is held while the call is in flight: most calls' holds the completion alone.
+    if (!keyPath && context == Context::fresh)
+        return [completion = std::move(completion)](ProviderResult outcome) mutable {
+            completion(decodeResponse<T>(outcome));
+        };
     return [completion = std::move(completion), keyPath, context](ProviderResult outcome) mutable {
         completion(decodeResponse<T>(outcome, keyPath, context));
     };

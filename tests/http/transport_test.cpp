@@ -138,6 +138,63 @@ TEST_F(Transport, SendsTheRequestsHeaderFieldsAsGiven) {
     }
 }
 
+TEST_F(Transport, TransferRecordsCarryNothingFromOneCallToTheNext) {
+    // Calls in a row go through the same kept transfer record: a redirect that turned a POST
+    // into a GET, a reply stopped for its size and a reply with fields of its own leave nothing
+    // behind for the next call, in what goes out or in the reply it gets; nor does an upload.
+    const std::string overCap = std::to_string(detail::maxReplyBody + 1);
+    server.on("POST", "/v1/a/", Reply(303, "moved", {{"Location", "/v1/b/"}, {"X-Hop", "303"}}));
+    server.on("GET", "/v1/b/", Reply(200, "b", {{"X-Only", "b"}}));
+    server.on("GET", "/v1/c/", Reply::cut("HTTP/1.1 200 OK\r\nX-Only: c\r\nContent-Length: " + overCap + "\r\n\r\n{}"));
+    server.on("GET", "/v1/d/", Reply(200, "d"));
+    server.on("PUT", "/v1/e/", Reply(201, "e"));
+    server.on("POST", "/v1/f/", Reply(200, "f"));
+    const std::string upload(5000, 'u');  // more than a kept record keeps room for
+    const struct {
+        HttpMethod method;
+        std::string path, body;
+        HttpHeaders headers;
+        std::string seenMethod, seenPath, seenBody;  // the last request the server saw
+        int status;                                  // delivered; 0: a failure without a reply
+        std::string replyBody;
+    } calls[] = {
+        {HttpMethod::post, "/v1/a/", "{}", {{"Content-Type", "application/json"}, {"X-Step", "1"}}, "GET", "/v1/b/",
+         "", 200, "b"},
+        {HttpMethod::get, "/v1/c/", "", {{"X-Step", "2"}}, "GET", "/v1/c/", "", 0, ""},
+        {HttpMethod::get, "/v1/d/", "", {{"X-Step", "3"}}, "GET", "/v1/d/", "", 200, "d"},
+        {HttpMethod::put, "/v1/e/", "{}", {{"X-Step", "4"}}, "PUT", "/v1/e/", "{}", 201, "e"},
+        {HttpMethod::post, "/v1/f/", upload, {{"X-Step", "5"}}, "POST", "/v1/f/", upload, 200, "f"},
+        {HttpMethod::get, "/v1/d/", "", {{"X-Step", "6"}}, "GET", "/v1/d/", "", 200, "d"},
+    };
+    for (const auto& call : calls) {
+        SCOPED_TRACE(call.path);
+        std::optional<Result<Response>> outcome;
+        HttpRequest request{.method = call.method, .url = server.url(call.path), .headers = call.headers, .body = call.body};
+        startTransfer(std::move(request), Lumeno::shared().settings()->baseURL, [&](Result<Response> result) {
+            MainQueue::shared().post([&outcome, result = std::move(result)] { outcome = result; });
+        });
+        ASSERT_TRUE(test::waitFor([&] { return outcome.has_value(); }));
+        const auto seen = server.requests().back();
+        EXPECT_EQ(seen.method, call.seenMethod);
+        EXPECT_EQ(seen.path, call.seenPath);
+        EXPECT_EQ(seen.body, call.seenBody);
+        EXPECT_EQ(seen.headers.find("X-Step"), call.headers.find("X-Step"));
+        EXPECT_FALSE(seen.headers.contains("Content-Type"));  // the first call's went with its POST
+        EXPECT_FALSE(seen.headers.contains("Expect"));
+        ASSERT_EQ(outcome->has_value(), call.status != 0);
+        if (!*outcome) {
+            EXPECT_EQ(outcome->error().transportFailure(), LumenoError::TransportFailure::replyTooLarge);
+            continue;
+        }
+        const Response& reply = **outcome;
+        EXPECT_EQ(reply.statusCode, call.status);
+        EXPECT_EQ(reply.data, call.replyBody);
+        EXPECT_EQ(reply.url, server.url(call.seenPath));
+        EXPECT_EQ(reply.headers.find("X-Only"), call.replyBody == "b" ? std::optional<std::string_view>("b") : std::nullopt);
+        EXPECT_FALSE(reply.headers.contains("X-Hop"));
+    }
+}
+
 TEST_F(Transport, ReadsTheReplysHeaderFieldsAsSent) {
     // Values lose the blanks around them and keep what is inside; an interim reply's fields
     // are not the reply's.

@@ -38,10 +38,10 @@ std::optional<std::string> refusal(const std::optional<ParsedUrl>& url, std::str
     return "Unsupported URL scheme: " + destination.scheme;
 }
 
-std::optional<std::string> redirectRefusal(const ParsedUrl& from, const std::optional<ParsedUrl>& to,
+std::optional<std::string> redirectRefusal(const Origin& from, const std::optional<ParsedUrl>& to,
                                            std::string_view toText, const std::string& pinnedHost) {
     if (auto refused = refusal(to, toText, pinnedHost)) return "Redirect refused. " + *refused;
-    if (from.origin == to->origin) return std::nullopt;
+    if (from == to->origin) return std::nullopt;
     const Origin& destination = to->origin;
     return "Redirect to " + destination.scheme + "://" + destination.host + ":" + destination.port +
            " refused: redirects stay on the origin of the request";
@@ -58,19 +58,21 @@ std::optional<std::string> malformedHeader(const HttpHeaders& headers) {
     return std::nullopt;
 }
 
-std::string pinnedHostOf(std::string_view baseURL) {
+std::shared_ptr<const std::string> pinnedHostOf(std::string_view baseURL) {
     static std::mutex mutex;
-    static std::string lastBase, lastHost;
+    static std::string lastBase;
+    static std::shared_ptr<const std::string> lastHost;
     {
         std::lock_guard lock(mutex);
-        if (!lastHost.empty() && lastBase == baseURL) return lastHost;
+        if (lastHost && lastBase == baseURL) return lastHost;
     }
     auto origin = originOf(std::string(baseURL));
     if (!origin) fatal("Invalid base URL: no host");
+    auto host = std::make_shared<const std::string>(std::move(origin->host));
     std::lock_guard lock(mutex);
     lastBase = baseURL;
-    lastHost = origin->host;
-    return std::move(origin->host);
+    lastHost = host;
+    return host;
 }
 
 bool isLoopbackAddress(const sockaddr* address, int family) {

@@ -6,6 +6,7 @@
 
 #include <curl/curl.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,18 +20,18 @@ namespace lumeno::detail {
 std::optional<std::string> refusal(const std::optional<ParsedUrl>& url, std::string_view text,
                                    const std::string& pinnedHost);
 
-/// Why the session will not follow a redirect from `from` to `to`: it goes where no request
-/// may go, or leaves the origin (scheme, host and port) of the request it answers, which is the
-/// gateway's: the member's token goes nowhere else.
-std::optional<std::string> redirectRefusal(const ParsedUrl& from, const std::optional<ParsedUrl>& to,
+/// Why the session will not follow a redirect to `to` from a request to `from`: it goes where no
+/// request may go, or leaves the origin (scheme, host and port) of the request it answers, which
+/// is the gateway's: the member's token goes nowhere else.
+std::optional<std::string> redirectRefusal(const Origin& from, const std::optional<ParsedUrl>& to,
                                            std::string_view toText, const std::string& pinnedHost);
 
 /// Why the headers cannot go out as they are: a field that would split or corrupt the request.
 std::optional<std::string> malformedHeader(const HttpHeaders& headers);
 
-/// The host of the configured base URL, computed once per base URL value; a base URL without
-/// one is a configuration fault that stops the process.
-std::string pinnedHostOf(std::string_view baseURL);
+/// The host of the configured base URL, computed once per base URL value and shared by the
+/// transfers that keep it; a base URL without one is a configuration fault that stops the process.
+std::shared_ptr<const std::string> pinnedHostOf(std::string_view baseURL);
 
 /// Whether an address is in 127.0.0.0/8 or is ::1 (the tests' connect guard).
 bool isLoopbackAddress(const struct sockaddr* address, int family);

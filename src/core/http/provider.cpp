@@ -11,32 +11,27 @@
 namespace lumeno::detail {
 namespace {
 
-/// What the network log says of a request that left.
-struct SentRequest {
-    HttpMethod method;
-    std::string url;
-};
-
 /// One request of a provider, from its case to its one completion. The first outcome wins:
 /// the reply or transport failure from the session, a refusal, or a cancel.
-class Call final : public Cancellable, public std::enable_shared_from_this<Call> {
+class Call final : public Cancellable {
 public:
     /// `settings`: the snapshot the request was built under; null for a call refused unsent.
     Call(ProviderCompletion completion, std::shared_ptr<const LumenoSettings> settings)
         : completion_(std::move(completion)), settings_(std::move(settings)) {}
 
-    /// Hands the request, as the hook let it go, to the session.
-    void send(HttpRequest&& request) {
+    /// Hands the request, as the hook let it go, to the session; `self` owns this call, and the
+    /// transfer's completion keeps it.
+    void send(HttpRequest&& request, std::shared_ptr<Call> self) {
         {
             std::lock_guard lock(mutex_);
             if (finished_) return;  // cancelled while the hook held it
-            if (settings_->apiLogsEnabled) sent_ = SentRequest{request.method, request.url};
+            if (settings_->apiLogsEnabled) logOutcomeFirst(request);
         }
         if (settings_->apiLogsEnabled) logRequest(request);
         // Outside the lock: after a shutdown the session fails the transfer on this thread.
         const TransferId transfer =
             startTransfer(std::move(request), settings_->baseURL,
-                          [self = shared_from_this()](ProviderResult result) { self->finish(std::move(result)); });
+                          [self = std::move(self)](ProviderResult result) { self->finish(std::move(result)); });
         std::lock_guard lock(mutex_);
         transfer_ = transfer;
         if (cancelled_) cancelTransfer(transfer);  // cancelled while the transfer started
@@ -53,14 +48,14 @@ public:
 
     void cancel() override {
         if (hasShutDown()) return;  // the shutdown dropped this call: its completion never runs
-        std::optional<TransferId> transfer;
+        TransferId transfer = noTransfer;
         {
             std::lock_guard lock(mutex_);
             if (finished_) return;
             finished_ = cancelled_ = true;
             transfer = transfer_;
         }
-        if (transfer) cancelTransfer(*transfer);
+        if (transfer != noTransfer) cancelTransfer(transfer);
         deliver(fail(LumenoError::underlying("Request explicitly cancelled.", std::nullopt,
                                              LumenoError::TransportFailure::cancelled)));
     }
@@ -71,21 +66,31 @@ public:
     }
 
 private:
-    /// Runs once, for the outcome that won. The outcome of a request that left is logged on
-    /// the main queue, never on the I/O thread, where the log sink must not run.
+    /// Has the completion log the outcome of `request`, which leaves, before it runs: on the
+    /// main queue, never on the I/O thread, where the log sink must not run. Called with the
+    /// lock held.
+    void logOutcomeFirst(const HttpRequest& request) {
+        completion_ = [completion = std::move(completion_), method = request.method,
+                       url = request.url](ProviderResult result) mutable {
+            logOutcome(method, url, result);
+            completion(std::move(result));
+        };
+    }
+
+    /// Runs once, for the outcome that won.
     void deliver(ProviderResult result) {
-        MainQueue::shared().post([completion = std::move(completion_), result = std::move(result),
-                                  sent = std::move(sent_)]() mutable {
-            if (sent) logOutcome(sent->method, sent->url, result);
+        MainQueue::shared().post([completion = std::move(completion_), result = std::move(result)]() mutable {
             completion(std::move(result));
         });
     }
 
+    /// No transfer started yet (the session numbers its transfers from 1).
+    static constexpr TransferId noTransfer = 0;
+
     mutable std::mutex mutex_;
     bool finished_ = false;
     bool cancelled_ = false;
-    std::optional<TransferId> transfer_;
-    std::optional<SentRequest> sent_;
+    TransferId transfer_ = noTransfer;
     ProviderCompletion completion_;
     std::shared_ptr<const LumenoSettings> settings_;
 };
@@ -99,7 +104,7 @@ std::shared_ptr<Cancellable> Provider::request(const LumenoService& service, Pro
     auto request = endpoint(service, *settings);
     if (!request) return refuse(std::move(request.error()), std::move(completion));
     auto call = std::make_shared<Call>(std::move(completion), settings);
-    hook_(std::move(*request), *settings, [call](HttpRequest&& ready) { call->send(std::move(ready)); });
+    hook_(std::move(*request), *settings, [call](HttpRequest&& ready) { call->send(std::move(ready), call); });
     return call;
 }
 

@@ -125,7 +125,7 @@ public:
 
     TransferId start(HttpRequest&& request, std::string_view baseURL, TransferDone done) {
         // What the transfer takes from its caller and the settings, read before the lock.
-        std::string pinnedHost = pinnedHostOf(baseURL);
+        auto pinnedHost = pinnedHostOf(baseURL);
         if (!request.parsed) request.parsed = ParsedUrl::parse(request.url);
         std::shared_ptr<const PinnedRoots> roots;
         if (request.parsed && request.parsed->isTls()) roots = PinnedRoots::current();  // built on first use
@@ -136,7 +136,7 @@ public:
         std::optional<LumenoError> failure;
         if (stopping_)
             failure = LumenoError::underlying("The library has shut down.", std::nullopt, Failure::cancelled);
-        else if (auto refused = refusal(request.parsed, request.url, pinnedHost))
+        else if (auto refused = refusal(request.parsed, request.url, *pinnedHost))
             failure = LumenoError::underlying(std::move(*refused), std::nullopt, Failure::destinationRefused);
         else if (auto malformed = malformedHeader(request.headers))
             failure = LumenoError::underlying(std::move(*malformed));
@@ -147,12 +147,11 @@ public:
         }
         auto transfer = record();
         transfer->id = id;
-        transfer->request = std::move(request);
         transfer->pinnedHost = std::move(pinnedHost);
         transfer->done = std::move(done);
         transfer->roots = std::move(roots);
-        transfer->timeouts = timeouts;
         transfer->guardConnections = guardConnections;
+        configure(*transfer, std::move(request), timeouts);
         Lane& lane = add(std::move(transfer));
         if (pumping.between) {
             lane.timedOut = true;  // sent by `finishDue` on the thread's next wait, or when it leaves
@@ -242,7 +241,7 @@ private:
         epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &event);
     }
 
-    Lane& laneOf(const Transfer& transfer) { return lanes_[transfer.request.parsed->isTls() ? 1 : 0]; }
+    Lane& laneOf(const Transfer& transfer) { return lanes_[transfer.tls ? 1 : 0]; }
 
     Watch& watchOf(curl_socket_t socket) {
         const auto at = static_cast<std::size_t>(socket);
@@ -494,12 +493,11 @@ private:
         return transfer;
     }
 
-    /// Sets up a transfer for its current request and adds it to its lane.
+    /// Adds a transfer set up for its current request to its lane.
     Lane& add(std::unique_ptr<Transfer> transfer) {
-        configure(*transfer);
         Lane& lane = laneOf(*transfer);
         curl_multi_add_handle(lane.multi, transfer->easy);
-        transfer->slot = active_.size();
+        transfer->slot = static_cast<std::uint32_t>(active_.size());
         active_.push_back(std::move(transfer));
         keepConnectionsFor(lane);
         return lane;
@@ -518,15 +516,19 @@ private:
 
     /// Keeps the record of a transfer that ended for a later one, or lets it go when enough
     /// are kept; its connections stay with the multi either way. Nothing of the call stays: its
-    /// request, reply, completion and roots go, and libcurl lets go of its header lines and URL.
+    /// URL, reply, completion, roots and host go, and libcurl lets go of its header lines and
+    /// URL. The room of the request's text (URL, body, header lines) and of the reply record
+    /// stays for the next call.
     void release(std::unique_ptr<Transfer> transfer) {
         if (kept_.size() == keptRecords) return curl_easy_cleanup(transfer->easy);
         curl_easy_setopt(transfer->easy, CURLOPT_HTTPHEADER, nullptr);
         curl_easy_setopt(transfer->easy, CURLOPT_CURLU, nullptr);
-        transfer->request = {};
+        transfer->url.reset();
+        transfer->text.trim();
         transfer->done = nullptr;
         transfer->roots.reset();
-        transfer->response = {};
+        transfer->pinnedHost.reset();
+        if (transfer->response) *transfer->response = {};
         transfer->abort.reset();
         transfer->redirects = 0;
         kept_.push_back(std::move(transfer));
@@ -558,7 +560,7 @@ private:
             capTlsConnections(false);
         auto owned = untrack(*transfer);
         auto result = outcome(*owned, code);
-        if (!result) {  // a redirect the session follows, on the same easy handle
+        if (!result) {  // a redirect the session follows, on the same easy handle, set up for it
             add(std::move(owned));
             return;
         }

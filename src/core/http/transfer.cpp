@@ -1,6 +1,9 @@
 #include "core/http/transfer.hpp"
 
+#include <algorithm>
 #include <initializer_list>
+#include <memory>
+#include <new>
 #include <string_view>
 
 namespace lumeno::detail {
@@ -10,32 +13,42 @@ using Failure = LumenoError::TransportFailure;
 
 constexpr int maxRedirects = 5;
 
+/// Stops the transfer from a callback, for `failure`.
+void stop(Transfer& transfer, Failure failure, std::string message) {
+    transfer.abort = std::make_unique<Abort>(Abort{failure, std::move(message)});
+}
+
 /// Runs a libcurl callback's work. Nothing may be thrown through libcurl's C frames: an
-/// exception aborts the transfer instead (a returned size other than `size` does that).
+/// exception aborts the transfer instead, as the work may (a returned size other than `size`
+/// does that).
 template <class Work>
 std::size_t guarded(Transfer& transfer, std::size_t size, Work work) noexcept {
     try {
         work();
-        return size;
     } catch (const std::exception& error) {
-        transfer.abort = Abort{Failure::other, std::string("The reply could not be read: ") + error.what()};
+        stop(transfer, Failure::other, std::string("The reply could not be read: ") + error.what());
     } catch (...) {
-        transfer.abort = Abort{Failure::other, "The reply could not be read"};
+        stop(transfer, Failure::other, "The reply could not be read");
     }
-    return 0;
+    return transfer.abort ? 0 : size;
 }
 
-Abort replyTooLarge() { return {Failure::replyTooLarge, "The reply body is larger than 64 MiB"}; }
+void replyTooLarge(Transfer& transfer) { stop(transfer, Failure::replyTooLarge, "The reply body is larger than 64 MiB"); }
+
+/// The reply as it arrives, made when the first of it does: a call held in flight holds none.
+Response& replyOf(Transfer& transfer) {
+    if (!transfer.response) transfer.response = std::make_unique<Response>();
+    return *transfer.response;
+}
 
 std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) noexcept {
     auto& transfer = *static_cast<Transfer*>(user);
     const std::size_t length = size * count;
-    std::string& body = transfer.response.data;
-    if (length > maxReplyBody - body.size()) {
-        transfer.abort = replyTooLarge();
-        return 0;
-    }
-    return guarded(transfer, length, [&] { body.append(data, length); });
+    return guarded(transfer, length, [&] {
+        std::string& body = replyOf(transfer).data;
+        if (length > maxReplyBody - body.size()) replyTooLarge(transfer);
+        else body.append(data, length);
+    });
 }
 
 /// At the end of a reply's headers: a declared length over the cap fails the transfer before
@@ -44,8 +57,8 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
 void admitBody(Transfer& transfer) {
     curl_off_t length = -1;
     curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-    if (length > static_cast<curl_off_t>(maxReplyBody)) transfer.abort = replyTooLarge();
-    else if (length > 0) transfer.response.data.reserve(static_cast<std::size_t>(length));
+    if (length > static_cast<curl_off_t>(maxReplyBody)) replyTooLarge(transfer);
+    else if (length > 0) replyOf(transfer).data.reserve(static_cast<std::size_t>(length));
 }
 
 /// `text` without the spaces, tabs and line ends around it.
@@ -59,8 +72,8 @@ std::string_view trimmed(std::string_view text) {
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) noexcept {
     auto& transfer = *static_cast<Transfer*>(user);
     const std::string_view line(data, size * count);
-    const std::size_t taken = guarded(transfer, line.size(), [&] {
-        auto& headers = transfer.response.headers;
+    return guarded(transfer, line.size(), [&] {
+        auto& headers = replyOf(transfer).headers;
         if (line.starts_with("HTTP/")) {
             headers = {};  // a new reply begins (after an interim 1xx one)
             transfer.headersEnded = false;
@@ -71,7 +84,6 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
             headers.add(std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
         }
     });
-    return transfer.abort ? 0 : taken;
 }
 
 Failure failureOf(CURLcode code) {
@@ -91,15 +103,31 @@ Failure failureOf(CURLcode code) {
     }
 }
 
-/// The request to send after a redirect reply: 303, and 301/302 after a POST, turn into a GET.
-HttpRequest redirected(HttpRequest request, long status, std::string location) {
-    request.url = std::move(location);
-    if (status == 303 || ((status == 301 || status == 302) && request.method == HttpMethod::post)) {
-        request.method = HttpMethod::get;
-        request.body.clear();
-        request.headers.remove("Content-Type");
+/// Whether a header line (name, then ':' or ';') names "Content-Type".
+bool namesContentType(std::string_view line) {
+    return HttpHeaders::sameName(line.substr(0, line.find_first_of(":;")), "Content-Type");
+}
+
+bool sendsBody(HttpMethod method, std::string_view body) {
+    return !body.empty() || method == HttpMethod::post || method == HttpMethod::put || method == HttpMethod::patch;
+}
+
+/// Sets up the easy handle for the transfer's current request, and empties what a reply fills.
+void setUp(Transfer& t) {
+    CURL* easy = t.easy;
+    if (t.response) *t.response = Response{};
+    t.headersEnded = false;
+    t.error[0] = '\0';
+    curl_easy_setopt(easy, CURLOPT_CURLU, t.url.get());
+    if (const std::string_view body = t.text.body(); sendsBody(t.method, body)) {
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.data());
+    } else {
+        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     }
-    return request;
+    const bool custom = t.method != HttpMethod::get && t.method != HttpMethod::post;
+    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, custom ? methodName(t.method).data() : nullptr);
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t.text.list());
 }
 
 bool isRedirect(long status) {
@@ -111,6 +139,66 @@ bool isRedirect(long status) {
 std::atomic<std::size_t>& refusedConnections() {
     static std::atomic<std::size_t> refused{0};
     return refused;
+}
+
+void RequestText::reserve(std::size_t lines, std::size_t textSize) {
+    const std::size_t size = lines * sizeof(curl_slist) + textSize;
+    if (size > capacity_) {
+        block_ = std::make_unique_for_overwrite<std::byte[]>(size);
+        capacity_ = size;
+    }
+    lines_ = static_cast<std::uint32_t>(lines);
+}
+
+void RequestText::trim() {
+    constexpr std::size_t keptRoom = 4096;
+    if (capacity_ <= keptRoom) return;
+    *this = RequestText();
+}
+
+template <class EachLine>
+void RequestText::lay(std::string_view url, std::string_view body, EachLine eachLine) {
+    using Pieces = std::initializer_list<std::string_view>;
+    std::size_t lines = 0, size = url.size() + 1 + body.size();
+    eachLine([&](Pieces pieces) {
+        ++lines;
+        for (const std::string_view piece : pieces) size += piece.size();
+        ++size;
+    });
+    reserve(lines, size);
+    char* out = std::ranges::copy(url, text()).out;
+    *out++ = '\0';
+    out = std::ranges::copy(body, out).out;
+    urlSize_ = static_cast<std::uint32_t>(url.size());
+    bodySize_ = body.size();
+    auto* node = reinterpret_cast<curl_slist*>(block_.get());
+    curl_slist* last = nullptr;
+    eachLine([&](Pieces pieces) {
+        char* line = out;
+        for (const std::string_view piece : pieces) out = std::ranges::copy(piece, out).out;
+        *out++ = '\0';
+        last = std::construct_at(node, curl_slist{.data = line, .next = node + 1});
+        ++node;
+    });
+    if (last != nullptr) last->next = nullptr;
+}
+
+void RequestText::assign(std::string_view url, std::string_view body, const HttpHeaders& fields, bool sendsBody) {
+    const bool noContentType = sendsBody && !fields.contains("Content-Type");
+    lay(url, body, [&](const auto& add) {
+        for (const auto& [name, value] : fields.fields()) add({name, value.empty() ? ";" : ": ", value});
+        if (sendsBody) add({"Expect:"});  // no 100-continue round trip
+        if (noContentType) add({"Content-Type:"});
+    });
+}
+
+void RequestText::redirect(std::string_view url, bool toGet) {
+    RequestText next;  // laid out from this one's body and lines, which must stay where they are meanwhile
+    next.lay(url, toGet ? std::string_view() : body(), [&](const auto& add) {
+        for (const curl_slist* node = list(); node != nullptr; node = node->next)
+            if (!toGet || !namesContentType(node->data)) add({node->data});
+    });
+    *this = std::move(next);
 }
 
 CURL* newEasyHandle(Transfer& transfer) {
@@ -137,70 +225,39 @@ CURL* newEasyHandle(Transfer& transfer) {
     return easy;
 }
 
-void configure(Transfer& t) {
+void configure(Transfer& t, HttpRequest&& request, const TransportTimeouts& timeouts) {
     CURL* easy = t.easy;
-    const HttpRequest& request = t.request;
-    t.response = Response{};
-    t.headersEnded = false;
-    t.error[0] = '\0';
-
-    curl_easy_setopt(easy, CURLOPT_CURLU, request.parsed->handle.get());
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.timeouts.connect.count()));
-    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(t.timeouts.total.count()));
-
+    t.method = request.method;
+    t.tls = request.parsed->isTls();
+    t.url = std::move(request.parsed->handle);
+    t.text.assign(request.url, request.body, request.headers, sendsBody(t.method, request.body));
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count()));
     // Over TLS the transfer trusts the pinned roots alone, and waits for a connection it can
     // multiplex on (HTTP/2) rather than opening one of its own; over plain HTTP (1.1) that
-    // would only wait for the first reply.
-    const bool tls = request.parsed->isTls();
-    if (tls) t.roots->applyTo(easy);
-    curl_easy_setopt(easy, CURLOPT_PIPEWAIT, tls ? 1L : 0L);
-
-    const bool sendsBody = !request.body.empty() || request.method == HttpMethod::post ||
-                           request.method == HttpMethod::put || request.method == HttpMethod::patch;
-    if (sendsBody) {
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, request.body.data());
-    } else {
-        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
-    }
-    const bool custom = request.method != HttpMethod::get && request.method != HttpMethod::post;
-    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, custom ? methodName(request.method).data() : nullptr);
-
-    // Every line is written into one buffer sized first, so that neither it nor the list moves
-    // while the list's nodes are pointed at its lines.
-    const auto& fields = request.headers.fields();
-    std::size_t size = sizeof "Expect:" + sizeof "Content-Type:";
-    for (const auto& [name, value] : fields) size += name.size() + value.size() + 3;
-    std::string& lines = t.headerLines;
-    std::vector<curl_slist>& list = t.headerList;
-    lines.clear();
-    lines.reserve(size);
-    list.clear();
-    list.reserve(fields.size() + 2);
-    const auto add = [&](std::initializer_list<std::string_view> parts) {
-        char* line = lines.data() + lines.size();
-        for (const std::string_view part : parts) lines.append(part);
-        lines.push_back('\0');
-        curl_slist& node = list.emplace_back(curl_slist{.data = line, .next = nullptr});
-        if (list.size() > 1) list[list.size() - 2].next = &node;
-    };
-    for (const auto& [name, value] : fields) add({name, value.empty() ? ";" : ": ", value});
-    add({"Expect:"});  // no 100-continue round trip
-    if (sendsBody && !request.headers.contains("Content-Type")) add({"Content-Type:"});
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, list.data());
+    // would only wait for the first reply. Redirects stay on the origin, and so on its scheme.
+    if (t.tls) t.roots->applyTo(easy);
+    curl_easy_setopt(easy, CURLOPT_PIPEWAIT, t.tls ? 1L : 0L);
+    setUp(t);
 }
 
+namespace {
+
+/// The transfer's failure, with the reply when one had arrived.
 Result<Response> failed(Transfer& transfer, std::string message, Failure failure) {
     std::optional<Response> reply;
-    if (transfer.response.statusCode != 0 && transfer.headersEnded) reply = std::move(transfer.response);
+    if (transfer.response->statusCode != 0 && transfer.headersEnded) reply = std::move(*transfer.response);
     return fail(LumenoError::underlying(std::move(message), std::move(reply), failure));
 }
 
+}  // namespace
+
 std::optional<Result<Response>> outcome(Transfer& t, CURLcode code) {
-    t.response.url = std::move(t.request.url);  // a redirect followed sets the next one
+    Response& reply = replyOf(t);
+    reply.url = t.text.url();  // a redirect followed sets the next one
     long status = 0;
     curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &status);
-    t.response.statusCode = static_cast<int>(status);
+    reply.statusCode = static_cast<int>(status);
     if (t.abort) return failed(t, std::move(t.abort->message), t.abort->failure);
     if (code != CURLE_OK) {
         std::string message = curl_easy_strerror(code);
@@ -212,16 +269,22 @@ std::optional<Result<Response>> outcome(Transfer& t, CURLcode code) {
 
     char* location = nullptr;
     curl_easy_getinfo(t.easy, CURLINFO_REDIRECT_URL, &location);
-    if (!isRedirect(status) || location == nullptr) return std::move(t.response);
+    if (!isRedirect(status) || location == nullptr) return std::move(reply);
     if (t.redirects == maxRedirects)
         return failed(t, "Too many redirects: more than " + std::to_string(maxRedirects), Failure::tooManyRedirects);
     const std::string target = location;
     auto next = ParsedUrl::parse(target);
-    if (auto refused = redirectRefusal(*t.request.parsed, next, target, t.pinnedHost))
+    // The origin of the request answered, read from the parse libcurl sent it from.
+    const Origin from = originOf(t.url.get()).value_or(Origin{});
+    if (auto refused = redirectRefusal(from, next, target, *t.pinnedHost))
         return failed(t, std::move(*refused), Failure::destinationRefused);
     ++t.redirects;
-    t.request = redirected(std::move(t.request), status, target);
-    t.request.parsed = std::move(next);
+    // 303, and 301/302 after a POST, turn into a GET without the body and its content type.
+    const bool toGet = status == 303 || ((status == 301 || status == 302) && t.method == HttpMethod::post);
+    if (toGet) t.method = HttpMethod::get;
+    t.text.redirect(target, toGet);
+    t.url = std::move(next->handle);
+    setUp(t);
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,7 +10,7 @@
 
 namespace lumeno::detail {
 
-enum class HttpMethod { get, post, put, patch, del };
+enum class HttpMethod : std::uint8_t { get, post, put, patch, del };
 
 constexpr std::string_view methodName(HttpMethod method) {
     switch (method) {
