@@ -10,11 +10,15 @@
 namespace lumeno::detail {
 
 const IcuFunctions& icu() {
-    // The i18n library brings in the common one, where the string functions are.
-    static const auto loaded = loadFunctions<IcuFunctions>("libicui18n.so." U_ICU_VERSION_SHORT);
-    // As when a library the process links is missing: the installation is broken.
-    if (!loaded) fatal("Cannot load ICU: " + loaded.error());
-    return *loaded;
+    // Never destroyed: formatters that statics hold close through it when the process exits.
+    static const IcuFunctions* const functions = [] {
+        // The i18n library brings in the common one, where the string functions are.
+        auto loaded = loadFunctions<IcuFunctions>("libicui18n.so." U_ICU_VERSION_SHORT);
+        // As when a library the process links is missing: the installation is broken.
+        if (!loaded) fatal("Cannot load ICU: " + loaded.error());
+        return new IcuFunctions(*loaded);
+    }();
+    return *functions;
 }
 
 namespace {
