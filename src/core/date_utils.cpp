@@ -95,7 +95,8 @@ constexpr std::size_t kMaxDateText = 256;
 // pattern abuts fields into a longer one.
 constexpr std::int32_t kMaxDigitRun = 9;
 
-/// The longest run of code points that `inRun` takes, fed each one in order.
+/// The longest run of elements (code points, or a pattern's bytes) that `inRun` takes, fed each
+/// one in order.
 std::int32_t longestRun(const auto& elements, auto inRun) {
     std::int32_t longest = 0;
     std::int32_t run = 0;
