@@ -81,6 +81,8 @@ static_assert(std::ranges::is_sorted(kZoneAbbreviations, {}, &std::pair<std::str
 
 using detail::icu;
 using detail::utf16;
+using detail::utf8;
+using detail::writtenText;
 
 // ICU keeps instants as milliseconds since 1970 in a double; `Date` counts nanoseconds in 64
 // bits, about 292 years either side of 1970. Instants beyond that have no `Date`.
@@ -394,7 +396,7 @@ std::string DateFormatter::string(Date date) const {
     const auto millis =
         static_cast<UDate>(std::chrono::floor<std::chrono::milliseconds>(date.time_since_epoch()).count());
     std::lock_guard lock(impl_->mutex);
-    return detail::utf8(detail::writtenText(64, [&](UChar* out, std::int32_t room, UErrorCode* status) {
+    return utf8(writtenText(64, [&](UChar* out, std::int32_t room, UErrorCode* status) {
         return icu().udat_format(impl_->format(*this), millis, out, room, nullptr, status);
     }));
 }
@@ -410,7 +412,7 @@ std::optional<std::string> timeZoneForAbbreviation(std::string_view abbreviation
 std::string programTimeZoneId(const std::optional<std::string>& abbreviation) {
     if (!abbreviation) return "UTC";
     if (auto zone = timeZoneForAbbreviation(*abbreviation)) return *zone;
-    return detail::utf8(detail::writtenText(64, [](UChar* out, std::int32_t room, UErrorCode* status) {
+    return utf8(writtenText(64, [](UChar* out, std::int32_t room, UErrorCode* status) {
         return icu().ucal_getDefaultTimeZone(out, room, status);
     }));
 }
