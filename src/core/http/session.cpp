@@ -1,8 +1,8 @@
-// The session's I/O loop: two libcurl multi handles (plain HTTP, TLS) driven through their socket
-// interface, their sockets and timers (timerfds) in one epoll set. Whoever holds the session's
-// lock drives: a caller starting a transfer (it sends at once on its own thread), a thread
-// pumping the main queue while it waits, or the I/O thread when nobody else does (see
-// session.hpp for the threads and their order).
+// The session's I/O loop: two libcurl multi handles (plain HTTP, TLS; each made with the first
+// transfer that needs it) driven through their socket interface, their sockets and timers
+// (timerfds) in one epoll set. Whoever holds the session's lock drives: a caller starting a
+// transfer (it sends at once on its own thread), a thread pumping the main queue while it waits,
+// or the I/O thread when nobody else does (see session.hpp for the threads and their order).
 
 #include <poll.h>
 #include <sys/epoll.h>
@@ -198,19 +198,6 @@ private:
         epollFd_ = epoll_create1(EPOLL_CLOEXEC);
         wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
         watch(wakeFd_, tag(Source::wake, wakeFd_));
-        for (int index = 0; index < 2; ++index) {
-            Lane& lane = lanes_[index];
-            lane.multi = curl_multi_init();
-            lane.timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-            lane.session = this;
-            lane.index = index;
-            watch(lane.timerFd, tag(index == 0 ? Source::plainTimer : Source::tlsTimer, lane.timerFd));
-            curl_multi_setopt(lane.multi, CURLMOPT_SOCKETFUNCTION, onSocket);
-            curl_multi_setopt(lane.multi, CURLMOPT_SOCKETDATA, &lane);
-            curl_multi_setopt(lane.multi, CURLMOPT_TIMERFUNCTION, onTimer);
-            curl_multi_setopt(lane.multi, CURLMOPT_TIMERDATA, &lane);
-        }
-        capTlsConnections(true);
         // Under the lock, so that a shutdown running meanwhile waits for the thread and the
         // queue waiter to exist.
         std::lock_guard lock(mutex_);
@@ -228,6 +215,7 @@ private:
         shutdown();
         for (const auto& transfer : kept_) curl_easy_cleanup(transfer->easy);
         for (Lane& lane : lanes_) {
+            if (!lane.multi) continue;
             curl_multi_cleanup(lane.multi);
             close(lane.timerFd);
         }
@@ -241,7 +229,24 @@ private:
         epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &event);
     }
 
-    Lane& laneOf(const Transfer& transfer) { return lanes_[transfer.tls ? 1 : 0]; }
+    /// The lane of the transfer's kind, made when a transfer of that kind first comes: a host
+    /// talks to its gateway over one of them. Called with the lock held.
+    Lane& laneOf(const Transfer& transfer) {
+        const int index = transfer.tls ? 1 : 0;
+        Lane& lane = lanes_[index];
+        if (lane.multi) return lane;
+        lane.multi = curl_multi_init();
+        lane.timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+        lane.session = this;
+        lane.index = index;
+        watch(lane.timerFd, tag(index == 0 ? Source::plainTimer : Source::tlsTimer, lane.timerFd));
+        curl_multi_setopt(lane.multi, CURLMOPT_SOCKETFUNCTION, onSocket);
+        curl_multi_setopt(lane.multi, CURLMOPT_SOCKETDATA, &lane);
+        curl_multi_setopt(lane.multi, CURLMOPT_TIMERFUNCTION, onTimer);
+        curl_multi_setopt(lane.multi, CURLMOPT_TIMERDATA, &lane);
+        if (transfer.tls) capTlsConnections(true);
+        return lane;
+    }
 
     Watch& watchOf(curl_socket_t socket) {
         const auto at = static_cast<std::size_t>(socket);
@@ -466,6 +471,7 @@ private:
         const auto due = [this] { return lanes_[0].timedOut || lanes_[1].timedOut; };
         do {
             for (Lane& lane : lanes_) {
+                if (!lane.multi) continue;
                 int running = 0;
                 while (lane.timedOut) {
                     lane.timedOut = false;
@@ -568,7 +574,7 @@ private:
         release(std::move(owned));
     }
 
-    std::array<Lane, 2> lanes_;  ///< plain HTTP, TLS
+    std::array<Lane, 2> lanes_;  ///< plain HTTP, TLS; each made with its first transfer
     int epollFd_ = -1, wakeFd_ = -1;
     std::thread thread_;
     std::atomic<TransferId> nextId_{1};
