@@ -54,7 +54,7 @@ TEST(ParseJson, EveryDecimalReadsAsFromChars) {
             text += static_cast<char>((d == 0 && point != 1 ? '1' : '0') + random() % (d == 0 && point != 1 ? 9 : 10));
         }
         if (text.find('.') == std::string::npos || random() % 2)
-            text += "e" + std::to_string(static_cast<int>(random() % 61) - 30);
+            text.append("e").append(std::to_string(static_cast<int>(random() % 61) - 30));
         texts.push_back(text);
     }
     for (const std::string& text : texts) {
