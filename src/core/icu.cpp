@@ -2,7 +2,7 @@
 
 #include <unicode/uvernum.h>
 
-#include <climits>
+#include <cstdint>
 #include <stdexcept>
 
 #include "core/fatal.hpp"

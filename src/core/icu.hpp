@@ -1,8 +1,9 @@
 #pragma once
 
 // ICU, for writing dates, reading those the ISO-8601 reader leaves to it, and case mapping, is
-// loaded the first time one of them needs it, not at the start of every process. Its C functions carry the version in their names (urename.h), and the library is
-// opened by the soname of the version the library was built against.
+// loaded the first time one of them needs it, not at the start of every process. Its C
+// functions carry the version in their names (urename.h), and the library is opened by the
+// soname of the version the library was built against.
 
 #include <unicode/ucal.h>
 #include <unicode/uchar.h>
