@@ -460,6 +460,7 @@ private:
     /// Lets libcurl act on `socket` (or on its timer), then ends the transfers it finished.
     /// Called with the lock held.
     void drive(Lane& lane, curl_socket_t socket, int what) {
+        if (socket == CURL_SOCKET_TIMEOUT) lane.timedOut = false;  // this call does what is due
         int running = 0;
         curl_multi_socket_action(lane.multi, socket, what, &running);
         finishDue();
