@@ -406,3 +406,34 @@ TEST(Endpoint, AnOriginReadOnceIsTheOneLibcurlReadsForEveryUrl) {
             EXPECT_EQ(originOf(parsed.get(), url), originOf(parsed.get()));
         }
 }
+
+TEST(Endpoint, AUrlOnTheKnownOriginParsesAsLibcurlParsesTheWholeText) {
+    // After the first URL of an origin, later ones copy its parse and set their path and query;
+    // texts libcurl would change or refuse take the whole parse. Either way the URL libcurl
+    // sends from, and its origin, are those of libcurl's own parse of the text.
+    const std::vector<std::string> rests = {
+        "v1/members/M1/loyaltyaccount/12/", "v1/a?x=1&y=%C3%A9",  "v1/a?x=/b?c",       "v1/a?",
+        "v1/./a",                          "v1/../a",             "v1/a/..",           "v1/%2e%2e/a",
+        "v1/a#f",                          "v1/a b",              "v1/a%zz",           "v1/a%4",
+        "v1//a///",                        "",                    "?x=1",              "v1/a\\b",
+        "v1/caf\xC3\xA9",                  "v1/a~!$&'()*+,;=:@",  "v1/[a]",            "v1/.hidden/a..",
+        "v1/caf%C3%A9/x%2F"};
+    for (const std::string prefix : {"http://127.0.0.1:8080/", "https://Api.Example.com/"}) {
+        ASSERT_TRUE(ParsedUrl::parse(prefix + "v1/first"));  // learns the origin
+        for (const auto& rest : rests) {
+            const std::string url = prefix + rest;
+            SCOPED_TRACE(url);
+            const auto whole = parseURL(url);
+            const auto parsed = ParsedUrl::parse(url);
+            ASSERT_EQ(parsed.has_value(), whole && originOf(whole.get()));
+            if (!parsed) continue;
+            EXPECT_EQ(parsed->origin, originOf(whole.get()));
+            char *sent = nullptr, *expected = nullptr;
+            curl_url_get(parsed->handle.get(), CURLUPART_URL, &sent, 0);
+            curl_url_get(whole.get(), CURLUPART_URL, &expected, 0);
+            EXPECT_STREQ(sent, expected);
+            curl_free(sent);
+            curl_free(expected);
+        }
+    }
+}

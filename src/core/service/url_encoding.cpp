@@ -157,13 +157,10 @@ std::string v2Gateway(std::string_view gateway) {
 
 bool parseURLOf(HttpRequest& request) {
     if (request.url.find('\0') != std::string::npos) return false;
-    auto handle = parseURL(request.url);
+    if ((request.parsed = ParsedUrl::parse(request.url))) return true;
+    const auto handle = parseURL(request.url);  // no origin: user-info, or no host
     if (!handle) return false;
-    if (auto origin = originOf(handle.get(), request.url)) {
-        request.parsed = ParsedUrl{std::move(handle), std::move(*origin)};
-        return true;
-    }
-    char* host = nullptr;  // no origin: user-info, or no host
+    char* host = nullptr;
     const bool hasHost = curl_url_get(handle.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK && host && *host;
     curl_free(host);
     return hasHost;
