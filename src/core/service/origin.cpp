@@ -1,6 +1,7 @@
 #include "core/service/origin.hpp"
 
 #include <algorithm>
+#include <array>
 #include <mutex>
 
 namespace lumeno::detail {
@@ -54,14 +55,16 @@ std::optional<std::string_view> plainOriginText(std::string_view url) {
 /// parse instead of parsing the whole URL again. Escapes are left to the whole parse: libcurl
 /// writes those it is given as a part in lower case.
 bool takenAsItStands(std::string_view rest) {
-    static constexpr std::string_view marks = "-._~!$&'()*+,;=:@/?";
+    static constexpr auto plain = [] {
+        std::array<bool, 256> table{};
+        for (int c = 0; c < 256; ++c)
+            table[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       std::string_view("-._~!$&'()*+,;=:@/?").find(static_cast<char>(c)) != std::string_view::npos;
+        return table;
+    }();
     const auto path = rest.substr(0, rest.find('?'));
     if (path.size() + 1 == rest.size()) return false;  // "?" ending the URL: an empty query
-    if (!std::ranges::all_of(rest, [](char c) {
-            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                   marks.find(c) != std::string_view::npos;
-        }))
-        return false;
+    if (!std::ranges::all_of(rest, [](char c) { return plain[static_cast<unsigned char>(c)]; })) return false;
     for (std::size_t at = 0; at != std::string_view::npos; at = path.find('/', at + 1)) {
         const auto segment = path.substr(at + 1, path.find('/', at + 1) - at - 1);
         if (segment == "." || segment == "..") return false;
