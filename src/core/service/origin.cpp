@@ -55,7 +55,7 @@ std::optional<std::string_view> plainOriginText(std::string_view url) {
 /// parse instead of parsing the whole URL again. Escapes are left to the whole parse: libcurl
 /// writes those it is given as a part in lower case.
 bool takenAsItStands(std::string_view rest) {
-    static constexpr auto plain = [] {
+    static constexpr auto standing = [] {
         std::array<bool, 256> table{};
         for (int c = 0; c < 256; ++c)
             table[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
@@ -64,7 +64,7 @@ bool takenAsItStands(std::string_view rest) {
     }();
     const auto path = rest.substr(0, rest.find('?'));
     if (path.size() + 1 == rest.size()) return false;  // "?" ending the URL: an empty query
-    if (!std::ranges::all_of(rest, [](char c) { return plain[static_cast<unsigned char>(c)]; })) return false;
+    if (!std::ranges::all_of(rest, [](char c) { return standing[static_cast<unsigned char>(c)]; })) return false;
     for (std::size_t at = 0; at != std::string_view::npos; at = path.find('/', at + 1)) {
         const auto segment = path.substr(at + 1, path.find('/', at + 1) - at - 1);
         if (segment == "." || segment == "..") return false;
@@ -85,6 +85,29 @@ struct KnownOrigin {
         return known;
     }
 };
+
+/// `url` as a copy of the known origin's parse with its path and query set, when it starts with
+/// that origin's text and libcurl takes the rest as it stands: what libcurl would make of the
+/// whole text, at a fifth of the cost. Nullopt for any other URL.
+std::optional<ParsedUrl> onKnownOrigin(const std::string& url) {
+    const auto plain = plainOriginText(url);
+    if (!plain) return std::nullopt;
+    const auto rest = std::string_view(url).substr(plain->size() - 1);  // from the "/" on: it ends the text
+    if (!takenAsItStands(rest)) return std::nullopt;
+    KnownOrigin& known = KnownOrigin::shared();
+    std::unique_lock lock(known.mutex);
+    if (known.text != *plain || !known.parsed) return std::nullopt;
+    UrlHandle handle(curl_url_dup(known.parsed.get()));
+    Origin origin = known.origin;
+    lock.unlock();
+    const auto question = rest.find('?');
+    const bool queried = question != std::string_view::npos;
+    const std::string path = queried ? std::string(rest.substr(0, question)) : std::string();
+    if (!handle || curl_url_set(handle.get(), CURLUPART_PATH, queried ? path.c_str() : rest.data(), 0) != CURLUE_OK ||
+        (queried && curl_url_set(handle.get(), CURLUPART_QUERY, rest.data() + question + 1, 0) != CURLUE_OK))
+        return std::nullopt;
+    return ParsedUrl{std::move(handle), std::move(origin)};
+}
 
 }  // namespace
 
@@ -113,29 +136,7 @@ std::optional<Origin> originOf(const std::string& url) {
 }
 
 std::optional<ParsedUrl> ParsedUrl::parse(const std::string& url) {
-    // A URL on the known origin whose path and query libcurl takes as they stand: a copy of the
-    // origin's parse with them set is what libcurl would make of the whole text, at a fifth of
-    // the cost.
-    if (const auto plain = plainOriginText(url)) {
-        const auto rest = std::string_view(url).substr(plain->size() - 1);
-        KnownOrigin& known = KnownOrigin::shared();
-        if (takenAsItStands(rest)) {
-            std::unique_lock lock(known.mutex);
-            if (known.text == *plain && known.parsed) {
-                UrlHandle handle(curl_url_dup(known.parsed.get()));
-                Origin origin = known.origin;
-                lock.unlock();
-                // The rest ends the URL's text; a path followed by a query is copied to end it.
-                const auto question = rest.find('?');
-                const bool queried = question != std::string_view::npos;
-                const std::string path = queried ? std::string(rest.substr(0, question)) : std::string();
-                if (handle &&
-                    curl_url_set(handle.get(), CURLUPART_PATH, queried ? path.c_str() : rest.data(), 0) == CURLUE_OK &&
-                    (!queried || curl_url_set(handle.get(), CURLUPART_QUERY, rest.data() + question + 1, 0) == CURLUE_OK))
-                    return ParsedUrl{std::move(handle), std::move(origin)};
-            }
-        }
-    }
+    if (auto copied = onKnownOrigin(url)) return copied;
     auto handle = parseURL(url);
     if (!handle) return std::nullopt;
     auto origin = originOf(handle.get(), url);
