@@ -166,10 +166,10 @@ TEST_F(HostBoundary, AThousandCallsHalfCancelledFromAnotherThreadEachCompleteOnc
 bool shutDownWithACallInFlight(test::FakeServer& server) {
     std::mutex mutex;
     std::condition_variable arrived;
-    bool sent = false;
+    int sent = 0;
     server.on("POST", "/api/members/exists/", [&](const test::RecordedRequest&) {
         std::lock_guard lock(mutex);
-        sent = true;
+        ++sent;
         arrived.notify_all();
         return Reply(kStatus).after(30s);
     });
@@ -182,10 +182,11 @@ bool shutDownWithACallInFlight(test::FakeServer& server) {
     const std::weak_ptr<Cancellable> inFlight = HostBoundary::status([&](auto) { ++completed; });
     const Handle held = HostBoundary::status([&](auto) { ++completed; });
     {
+        // Both requests at the server, none still being read when the process exits.
         std::unique_lock lock(mutex);
-        arrived.wait(lock, [&] { return sent; });
+        arrived.wait(lock, [&] { return sent == 2; });
     }
-    Lumeno::shutdown();  // at once, though the reply is 30 seconds away
+    Lumeno::shutdown();  // at once, though the replies are 30 seconds away
     held->cancel();
     std::optional<Result<MemberStatus>> late;
     const Handle refused = HostBoundary::status([&](Result<MemberStatus> r) { late = std::move(r); });
