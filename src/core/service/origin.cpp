@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace lumeno::detail {
 
@@ -73,16 +75,44 @@ bool takenAsItStands(std::string_view rest) {
 }
 
 /// The last plain origin text read from libcurl: its origin, and libcurl's parse of the text,
-/// which later URLs starting alike copy. Calls go to one gateway.
+/// which later URLs starting alike copy. Calls go to one gateway. The copies their calls let go
+/// are kept for the next ones (each sets its path and query anew), so that a call neither copies
+/// the parse nor frees a copy.
 struct KnownOrigin {
+    static constexpr std::size_t keptCopies = 64;
+
     std::mutex mutex;
     std::string text;
     Origin origin;
     UrlHandle parsed;
+    std::uint32_t generation = 0;  ///< which origin `text` is: a copy of an earlier one is not kept
+    std::vector<CURLU*> copies;    ///< room for `keptCopies`, so that keeping one never allocates
 
+    /// Never destroyed: copies are let go by transfers the process may still end at exit.
     static KnownOrigin& shared() {
-        static KnownOrigin known;
-        return known;
+        static auto* known = new KnownOrigin;
+        return *known;
+    }
+
+    KnownOrigin() { copies.reserve(keptCopies); }
+
+    /// A copy of `parsed` for a URL on this origin: a kept one, or a new one. Null when libcurl
+    /// has no memory for it. Called with the lock held.
+    UrlHandle copy() {
+        if (copies.empty()) return UrlHandle(curl_url_dup(parsed.get()), UrlRelease{generation});
+        UrlHandle kept(copies.back(), UrlRelease{generation});
+        copies.pop_back();
+        return kept;
+    }
+
+    /// The origin text and its parse change: the copies of the old one go.
+    void learn(std::string_view newText, Origin newOrigin, UrlHandle newParsed) {
+        text = newText;
+        origin = std::move(newOrigin);
+        parsed = std::move(newParsed);
+        ++generation;
+        for (CURLU* kept : std::exchange(copies, {})) curl_url_cleanup(kept);
+        copies.reserve(keptCopies);
     }
 };
 
@@ -97,14 +127,15 @@ std::optional<ParsedUrl> onKnownOrigin(const std::string& url) {
     KnownOrigin& known = KnownOrigin::shared();
     std::unique_lock lock(known.mutex);
     if (known.text != *plain || !known.parsed) return std::nullopt;
-    UrlHandle handle(curl_url_dup(known.parsed.get()));
+    UrlHandle handle = known.copy();
     Origin origin = known.origin;
     lock.unlock();
     const auto question = rest.find('?');
     const bool queried = question != std::string_view::npos;
     const std::string path = queried ? std::string(rest.substr(0, question)) : std::string();
+    // A kept copy still holds the last call's path and query: both are set, or the query unset.
     if (!handle || curl_url_set(handle.get(), CURLUPART_PATH, queried ? path.c_str() : rest.data(), 0) != CURLUE_OK ||
-        (queried && curl_url_set(handle.get(), CURLUPART_QUERY, rest.data() + question + 1, 0) != CURLUE_OK))
+        curl_url_set(handle.get(), CURLUPART_QUERY, queried ? rest.data() + question + 1 : nullptr, 0) != CURLUE_OK)
         return std::nullopt;
     return ParsedUrl{std::move(handle), std::move(origin)};
 }
@@ -122,9 +153,7 @@ std::optional<Origin> originOf(CURLU* parsed, std::string_view text) {
     if (origin && plain) {
         auto parsedText = parseURL(std::string(*plain));
         std::lock_guard lock(known.mutex);
-        known.text = *plain;
-        known.origin = *origin;
-        known.parsed = std::move(parsedText);
+        known.learn(*plain, *origin, std::move(parsedText));
     }
     return origin;
 }
@@ -133,6 +162,16 @@ std::optional<Origin> originOf(const std::string& url) {
     const auto parsed = parseURL(url);
     if (!parsed) return std::nullopt;
     return originOf(parsed.get());
+}
+
+void UrlRelease::operator()(CURLU* handle) const noexcept {
+    if (knownOrigin != 0) {
+        KnownOrigin& known = KnownOrigin::shared();
+        std::lock_guard lock(known.mutex);
+        if (knownOrigin == known.generation && known.copies.size() < KnownOrigin::keptCopies)
+            return known.copies.push_back(handle);
+    }
+    curl_url_cleanup(handle);
 }
 
 std::optional<ParsedUrl> ParsedUrl::parse(const std::string& url) {

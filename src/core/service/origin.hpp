@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,12 +10,14 @@
 
 namespace lumeno::detail {
 
-/// Frees a URL handle of libcurl's.
-struct CurlUrlCleanup {
-    void operator()(CURLU* handle) const noexcept { curl_url_cleanup(handle); }
+/// Lets go of a URL handle of libcurl's: frees it, or keeps it for a later URL on the known
+/// origin it was copied from (see `ParsedUrl::parse`), while that origin is still the known one.
+struct UrlRelease {
+    std::uint32_t knownOrigin = 0;  ///< which known origin the handle was copied from; 0: none
+    void operator()(CURLU* handle) const noexcept;
 };
 /// A URL as libcurl parsed it, owned; libcurl sends from it as it is (`CURLOPT_CURLU`).
-using UrlHandle = std::unique_ptr<CURLU, CurlUrlCleanup>;
+using UrlHandle = std::unique_ptr<CURLU, UrlRelease>;
 
 /// `url` parsed by libcurl; null when libcurl takes it for no URL.
 UrlHandle parseURL(const std::string& url);
