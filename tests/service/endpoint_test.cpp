@@ -419,7 +419,7 @@ TEST(Endpoint, AUrlOnTheKnownOriginParsesAsLibcurlParsesTheWholeText) {
         "v1/a#f",                          "v1/a b",              "v1/a%zz",           "v1/a%4",
         "v1//a///",                        "",                    "?x=1",              "v1/a\\b",
         "v1/caf\xC3\xA9",                  "v1/a~!$&'()*+,;=:@",  "v1/[a]",            "v1/.hidden/a..",
-        "v1/caf%C3%A9/x%2F"};
+        "v1/caf%C3%A9/x%2F", "v1/.../a", "v1/a?x=/../b/."};
     for (const std::string prefix : {"http://127.0.0.1:8080/", "https://Api.Example.com/"}) {
         ASSERT_TRUE(ParsedUrl::parse(prefix + "v1/first"));  // learns the origin
         for (const auto& rest : rests) {

@@ -64,12 +64,19 @@ bool takenAsItStands(std::string_view rest) {
                        std::string_view("-._~!$&'()*+,;=:@/?").find(static_cast<char>(c)) != std::string_view::npos;
         return table;
     }();
-    const auto path = rest.substr(0, rest.find('?'));
-    if (path.size() + 1 == rest.size()) return false;  // "?" ending the URL: an empty query
-    if (!std::ranges::all_of(rest, [](char c) { return standing[static_cast<unsigned char>(c)]; })) return false;
-    for (std::size_t at = 0; at != std::string_view::npos; at = path.find('/', at + 1)) {
-        const auto segment = path.substr(at + 1, path.find('/', at + 1) - at - 1);
-        if (segment == "." || segment == "..") return false;
+    const auto question = rest.find('?');
+    if (question != std::string_view::npos && question + 1 == rest.size()) return false;  // "?" ending the URL: an empty query
+    const std::size_t pathEnd = std::min(question, rest.size());
+    // Whether the segment from `at` on is "." or "..".
+    const auto dots = [&](std::size_t at) {
+        std::size_t end = at;
+        while (end < pathEnd && end - at < 3 && rest[end] == '.') ++end;
+        return end != at && end - at < 3 && (end == pathEnd || rest[end] == '/');
+    };
+    for (std::size_t at = 0; at < rest.size(); ++at) {
+        const char c = rest[at];
+        if (!standing[static_cast<unsigned char>(c)]) return false;
+        if (c == '/' && at < pathEnd && dots(at + 1)) return false;
     }
     return true;
 }
@@ -120,24 +127,26 @@ struct KnownOrigin {
 /// that origin's text and libcurl takes the rest as it stands: what libcurl would make of the
 /// whole text, at a fifth of the cost. Nullopt for any other URL.
 std::optional<ParsedUrl> onKnownOrigin(const std::string& url) {
+    std::optional<ParsedUrl> copied;  // built where the caller takes it: an origin is three texts
     const auto plain = plainOriginText(url);
-    if (!plain) return std::nullopt;
+    if (!plain) return copied;
     const auto rest = std::string_view(url).substr(plain->size() - 1);  // from the "/" on: it ends the text
-    if (!takenAsItStands(rest)) return std::nullopt;
-    KnownOrigin& known = KnownOrigin::shared();
-    std::unique_lock lock(known.mutex);
-    if (known.text != *plain || !known.parsed) return std::nullopt;
-    UrlHandle handle = known.copy();
-    Origin origin = known.origin;
-    lock.unlock();
+    if (!takenAsItStands(rest)) return copied;
+    {
+        KnownOrigin& known = KnownOrigin::shared();
+        std::lock_guard lock(known.mutex);
+        if (known.text != *plain || !known.parsed) return copied;
+        copied.emplace(known.copy(), known.origin);
+    }
+    CURLU* handle = copied->handle.get();
     const auto question = rest.find('?');
     const bool queried = question != std::string_view::npos;
     const std::string path = queried ? std::string(rest.substr(0, question)) : std::string();
     // A kept copy still holds the last call's path and query: both are set, or the query unset.
-    if (!handle || curl_url_set(handle.get(), CURLUPART_PATH, queried ? path.c_str() : rest.data(), 0) != CURLUE_OK ||
-        curl_url_set(handle.get(), CURLUPART_QUERY, queried ? rest.data() + question + 1 : nullptr, 0) != CURLUE_OK)
-        return std::nullopt;
-    return ParsedUrl{std::move(handle), std::move(origin)};
+    if (!handle || curl_url_set(handle, CURLUPART_PATH, queried ? path.c_str() : rest.data(), 0) != CURLUE_OK ||
+        curl_url_set(handle, CURLUPART_QUERY, queried ? rest.data() + question + 1 : nullptr, 0) != CURLUE_OK)
+        copied.reset();
+    return copied;
 }
 
 }  // namespace
@@ -175,12 +184,12 @@ void UrlRelease::operator()(CURLU* handle) const noexcept {
 }
 
 std::optional<ParsedUrl> ParsedUrl::parse(const std::string& url) {
-    if (auto copied = onKnownOrigin(url)) return copied;
+    std::optional<ParsedUrl> parsed = onKnownOrigin(url);  // each return gives this one: no copy
+    if (parsed) return parsed;
     auto handle = parseURL(url);
-    if (!handle) return std::nullopt;
-    auto origin = originOf(handle.get(), url);
-    if (!origin) return std::nullopt;
-    return ParsedUrl{std::move(handle), std::move(*origin)};
+    if (!handle) return parsed;
+    if (auto origin = originOf(handle.get(), url)) parsed.emplace(std::move(handle), std::move(*origin));
+    return parsed;
 }
 
 }  // namespace lumeno::detail
