@@ -93,7 +93,7 @@ struct KnownOrigin {
     Origin origin;
     UrlHandle parsed;
     std::uint32_t generation = 0;  ///< which origin `text` is: a copy of an earlier one is not kept
-    std::vector<CURLU*> copies;    ///< room for `keptCopies`, so that keeping one never allocates
+    std::vector<CURLU*> copies;    ///< at most its room, made for `keptCopies`: keeping one never allocates
 
     /// Never destroyed: copies are let go by transfers the process may still end at exit.
     static KnownOrigin& shared() {
@@ -177,7 +177,7 @@ void UrlRelease::operator()(CURLU* handle) const noexcept {
     if (knownOrigin != 0) {
         KnownOrigin& known = KnownOrigin::shared();
         std::lock_guard lock(known.mutex);
-        if (knownOrigin == known.generation && known.copies.size() < KnownOrigin::keptCopies)
+        if (knownOrigin == known.generation && known.copies.size() < known.copies.capacity())
             return known.copies.push_back(handle);
     }
     curl_url_cleanup(handle);
