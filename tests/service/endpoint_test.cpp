@@ -407,6 +407,15 @@ TEST(Endpoint, AnOriginReadOnceIsTheOneLibcurlReadsForEveryUrl) {
         }
 }
 
+TEST(Endpoint, ADotSegmentIsOneDotOrTwoBetweenSlashesOrAtAnEnd) {
+    const std::vector<std::pair<std::string_view, bool>> cases = {
+        {".", true},     {"..", true},     {"a/.", true},    {"a/..", true},   {"./a", true},
+        {"../a", true},  {"a/./b", true},  {"a/../b", true}, {"/./", true},    {"/..", true},
+        {"", false},     {"...", false},   {"a/.../b", false}, {".a/b", false}, {"a./b", false},
+        {"a/b..", false}, {"/a/", false},  {"//", false},    {"a/b/", false},  {"%2e%2e", false}};
+    for (const auto& [path, dotted] : cases) EXPECT_EQ(hasDotSegment(path), dotted) << path;
+}
+
 TEST(Endpoint, AUrlOnTheKnownOriginParsesAsLibcurlParsesTheWholeText) {
     // After the first URL of an origin, later ones copy its parse and set their path and query;
     // texts libcurl would change or refuse take the whole parse. Either way the URL libcurl

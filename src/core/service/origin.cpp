@@ -66,19 +66,8 @@ bool takenAsItStands(std::string_view rest) {
     }();
     const auto question = rest.find('?');
     if (question != std::string_view::npos && question + 1 == rest.size()) return false;  // "?" ending the URL: an empty query
-    const std::size_t pathEnd = std::min(question, rest.size());
-    // Whether the segment from `at` on is "." or "..".
-    const auto dots = [&](std::size_t at) {
-        std::size_t end = at;
-        while (end < pathEnd && end - at < 3 && rest[end] == '.') ++end;
-        return end != at && end - at < 3 && (end == pathEnd || rest[end] == '/');
-    };
-    for (std::size_t at = 0; at < rest.size(); ++at) {
-        const char c = rest[at];
-        if (!standing[static_cast<unsigned char>(c)]) return false;
-        if (c == '/' && at < pathEnd && dots(at + 1)) return false;
-    }
-    return true;
+    return std::ranges::all_of(rest, [](char c) { return standing[static_cast<unsigned char>(c)]; }) &&
+           !hasDotSegment(rest.substr(0, question));
 }
 
 /// The last plain origin text read from libcurl: its origin, and libcurl's parse of the text,
@@ -171,6 +160,17 @@ std::optional<Origin> originOf(const std::string& url) {
     const auto parsed = parseURL(url);
     if (!parsed) return std::nullopt;
     return originOf(parsed.get());
+}
+
+bool hasDotSegment(std::string_view path) {
+    std::size_t start = 0;  // of the segment being read
+    for (std::size_t at = 0; at <= path.size(); ++at) {
+        if (at < path.size() && path[at] != '/') continue;
+        const std::size_t length = at - start;
+        if ((length == 1 || length == 2) && path[start] == '.' && path[at - 1] == '.') return true;
+        start = at + 1;
+    }
+    return false;
 }
 
 void UrlRelease::operator()(CURLU* handle) const noexcept {

@@ -41,6 +41,10 @@ std::optional<Origin> originOf(CURLU* parsed);
 /// of a plain scheme-and-authority text is read from libcurl once and kept.
 std::optional<Origin> originOf(CURLU* parsed, std::string_view text);
 
+/// Whether `path` has a segment "." or ".." (between two "/", or at either end), which libcurl
+/// folds with the segment before it.
+bool hasDotSegment(std::string_view path);
+
 /// A URL parsed by libcurl, with its origin, which the destination rules read.
 struct ParsedUrl {
     UrlHandle handle;

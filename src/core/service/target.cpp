@@ -1,7 +1,5 @@
 #include "core/service/target.hpp"
 
-#include <ranges>
-
 #include "core/service/origin.hpp"
 #include "core/service/url_encoding.hpp"
 
@@ -37,16 +35,6 @@ HttpHeaders headersOf(const Target& target, const LumenoSettings& settings) {
     return headers;
 }
 
-/// Whether a path holds a segment "." or "..": libcurl folds those, so that a path value such
-/// as ".." would reach another endpoint with the member's token.
-bool hasDotSegment(std::string_view path) {
-    for (const auto segment : std::views::split(path, '/')) {
-        const std::string_view text(segment.begin(), segment.end());
-        if (text == "." || text == "..") return true;
-    }
-    return false;
-}
-
 const HttpHeaders::Field* unsafeField(const HttpHeaders& headers) {
     for (const auto& field : headers.fields())
         if (breaksHeaderField(field.second)) return &field;
@@ -60,6 +48,8 @@ Result<HttpRequest> makeRequest(Target target, const LumenoSettings& settings) {
     if (!target.query) return fail(std::move(target.query.error()));
     const auto& path = target.path.text();
     if (target.path.hasEmptyValue()) return fail(LumenoError::requestMapping("empty path value: " + path));
+    // libcurl would fold such a segment: a path value such as ".." would reach another endpoint
+    // with the member's token.
     if (hasDotSegment(path)) return fail(LumenoError::requestMapping("path segment \".\" or \"..\": " + path));
     HttpRequest request{.method = target.method, .url = urlOf(target, settings),
                         .headers = headersOf(target, settings), .body = std::move(*target.body)};
