@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,11 +25,12 @@ constexpr std::string_view methodName(HttpMethod method) {
 }
 
 /// Whether `text` holds a line break or NUL, which would end a header field early and let the
-/// rest pass as fields of its own.
-constexpr bool breaksHeaderField(std::string_view text) {
-    for (const char c : text)
-        if (c == '\r' || c == '\n' || c == '\0') return true;
-    return false;
+/// rest pass as fields of its own. A member's token runs to a kilobyte or more: memchr reads it
+/// many bytes at a time.
+inline bool breaksHeaderField(std::string_view text) {
+    return !text.empty() && (std::memchr(text.data(), '\r', text.size()) != nullptr ||
+                             std::memchr(text.data(), '\n', text.size()) != nullptr ||
+                             std::memchr(text.data(), '\0', text.size()) != nullptr);
 }
 
 /// One request, ready to send: the whole URL (query included), headers and body.
