@@ -117,14 +117,14 @@ struct KnownOrigin {
 /// whole text, at a fifth of the cost. Nullopt for any other URL.
 std::optional<ParsedUrl> onKnownOrigin(const std::string& url) {
     std::optional<ParsedUrl> copied;  // built where the caller takes it: an origin is three texts
-    const auto plain = plainOriginText(url);
-    if (!plain) return copied;
-    const auto rest = std::string_view(url).substr(plain->size() - 1);  // from the "/" on: it ends the text
-    if (!takenAsItStands(rest)) return copied;
+    std::string_view rest;
     {
         KnownOrigin& known = KnownOrigin::shared();
         std::lock_guard lock(known.mutex);
-        if (known.text != *plain || !known.parsed) return copied;
+        // The known text is a plain origin text: a URL that starts with it has its origin.
+        if (!known.parsed || !url.starts_with(known.text)) return copied;
+        rest = std::string_view(url).substr(known.text.size() - 1);  // from the "/" on: it ends the text
+        if (!takenAsItStands(rest)) return copied;
         copied.emplace(known.copy(), known.origin);
     }
     CURLU* handle = copied->handle.get();
