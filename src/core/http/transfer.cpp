@@ -77,11 +77,11 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
         if (line.starts_with("HTTP/")) {
             headers = {};  // a new reply begins (after an interim 1xx one)
             transfer.headersEnded = false;
-        } else if (trimmed(line).empty()) {
-            transfer.headersEnded = true;
-            admitBody(transfer);
         } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
             headers.add(std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
+        } else if (trimmed(line).empty()) {  // the empty line that ends the header block
+            transfer.headersEnded = true;
+            admitBody(transfer);
         }
     });
 }
