@@ -531,6 +531,7 @@ private:
         curl_easy_setopt(transfer->easy, CURLOPT_HTTPHEADER, nullptr);
         curl_easy_setopt(transfer->easy, CURLOPT_CURLU, nullptr);
         transfer->url.reset();
+        transfer->urlText = {};
         transfer->text.trim();
         transfer->done = nullptr;
         transfer->roots.reset();

@@ -157,19 +157,16 @@ void RequestText::trim() {
 }
 
 template <class EachLine>
-void RequestText::lay(std::string_view url, std::string_view body, EachLine eachLine) {
+void RequestText::lay(std::string_view body, EachLine eachLine) {
     using Pieces = std::initializer_list<std::string_view>;
-    std::size_t lines = 0, size = url.size() + 1 + body.size();
+    std::size_t lines = 0, size = body.size();
     eachLine([&](Pieces pieces) {
         ++lines;
         for (const std::string_view piece : pieces) size += piece.size();
         ++size;
     });
     reserve(lines, size);
-    char* out = std::ranges::copy(url, text()).out;
-    *out++ = '\0';
-    out = std::ranges::copy(body, out).out;
-    urlSize_ = static_cast<std::uint32_t>(url.size());
+    char* out = std::ranges::copy(body, text()).out;
     bodySize_ = body.size();
     auto* node = reinterpret_cast<curl_slist*>(block_.get());
     curl_slist* last = nullptr;
@@ -183,18 +180,18 @@ void RequestText::lay(std::string_view url, std::string_view body, EachLine each
     if (last != nullptr) last->next = nullptr;
 }
 
-void RequestText::assign(std::string_view url, std::string_view body, const HttpHeaders& fields, bool sendsBody) {
+void RequestText::assign(std::string_view body, const HttpHeaders& fields, bool sendsBody) {
     const bool noContentType = sendsBody && !fields.contains("Content-Type");
-    lay(url, body, [&](const auto& add) {
+    lay(body, [&](const auto& add) {
         for (const auto& [name, value] : fields.fields()) add({name, value.empty() ? ";" : ": ", value});
         if (sendsBody) add({"Expect:"});  // no 100-continue round trip
         if (noContentType) add({"Content-Type:"});
     });
 }
 
-void RequestText::redirect(std::string_view url, bool toGet) {
+void RequestText::redirect(bool toGet) {
     RequestText next;  // laid out from this one's body and lines, which must stay where they are meanwhile
-    next.lay(url, toGet ? std::string_view() : body(), [&](const auto& add) {
+    next.lay(toGet ? std::string_view() : body(), [&](const auto& add) {
         for (const curl_slist* node = list(); node != nullptr; node = node->next)
             if (!toGet || !namesContentType(node->data)) add({node->data});
     });
@@ -230,7 +227,8 @@ void configure(Transfer& t, HttpRequest&& request, const TransportTimeouts& time
     t.method = request.method;
     t.tls = request.parsed->isTls();
     t.url = std::move(request.parsed->handle);
-    t.text.assign(request.url, request.body, request.headers, sendsBody(t.method, request.body));
+    t.urlText = std::move(request.url);
+    t.text.assign(request.body, request.headers, sendsBody(t.method, request.body));
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count()));
     // Over TLS the transfer trusts the pinned roots alone, and waits for a connection it can
@@ -254,7 +252,7 @@ Result<Response> failed(Transfer& transfer, std::string message, Failure failure
 
 std::optional<Result<Response>> outcome(Transfer& t, CURLcode code) {
     Response& reply = replyOf(t);
-    reply.url = t.text.url();  // a redirect followed sets the next one
+    reply.url = std::move(t.urlText);  // a redirect followed sets the next one
     long status = 0;
     curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &status);
     reply.statusCode = static_cast<int>(status);
@@ -282,7 +280,8 @@ std::optional<Result<Response>> outcome(Transfer& t, CURLcode code) {
     // 303, and 301/302 after a POST, turn into a GET without the body and its content type.
     const bool toGet = status == 303 || ((status == 301 || status == 302) && t.method == HttpMethod::post);
     if (toGet) t.method = HttpMethod::get;
-    t.text.redirect(target, toGet);
+    t.text.redirect(toGet);
+    t.urlText = target;
     t.url = std::move(next->handle);
     setUp(t);
     return std::nullopt;

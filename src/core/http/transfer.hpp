@@ -28,24 +28,22 @@ struct Abort {
 };
 
 /// What a request sends as libcurl reads it, in one block of memory: the header list's nodes
-/// first, then the URL text (NUL-ended), the body, and the NUL-ended header lines the nodes
-/// point at (libcurl only reads the list and the body). The block keeps its room for the
+/// first, then the body and the NUL-ended header lines the nodes point at. The block keeps its room for the
 /// record's later requests, unless a large body made it large.
 class RequestText {
 public:
-    /// Lays out `url`, `body` and the request's header fields, each as "name: value" ("name;"
+    /// Lays out `body` and the request's header fields, each as "name: value" ("name;"
     /// when the value is empty), then for a request that `sendsBody` "Expect:" (no 100-continue
     /// round trip) and, without a content type, "Content-Type:" (libcurl adds none of its own).
-    void assign(std::string_view url, std::string_view body, const HttpHeaders& fields, bool sendsBody);
-    /// Lays out `url` with the body and lines as they are, but without the body and the lines
-    /// naming "Content-Type" when `toGet` (a redirect that turns the request into a GET).
-    void redirect(std::string_view url, bool toGet);
+    void assign(std::string_view body, const HttpHeaders& fields, bool sendsBody);
+    /// For a redirect: without the body and the lines naming "Content-Type" when `toGet` (one
+    /// that turns the request into a GET).
+    void redirect(bool toGet);
     /// Once the transfer ended: lets go of a block larger than a request without a large body
     /// takes, so that a kept record does not hold an upload's room.
     void trim();
 
-    [[nodiscard]] std::string_view url() const { return {text(), urlSize_}; }
-    [[nodiscard]] std::string_view body() const { return {text() + urlSize_ + 1, bodySize_}; }
+    [[nodiscard]] std::string_view body() const { return {text(), bodySize_}; }
     /// The first node of the header list; null when there is none.
     [[nodiscard]] curl_slist* list() const {
         return lines_ == 0 ? nullptr : std::launder(reinterpret_cast<curl_slist*>(block_.get()));
@@ -54,17 +52,16 @@ public:
 private:
     /// Makes room for `lines` nodes and `textSize` bytes of text, keeping the block when it fits.
     void reserve(std::size_t lines, std::size_t textSize);
-    /// Lays out `url`, `body` and the lines `eachLine(add)` hands to `add`, each as the pieces
-    /// it is joined from.
+    /// Lays out `body` and the lines `eachLine(add)` hands to `add`, each as the pieces it is
+    /// joined from.
     template <class EachLine>
-    void lay(std::string_view url, std::string_view body, EachLine eachLine);
+    void lay(std::string_view body, EachLine eachLine);
     [[nodiscard]] char* text() const { return reinterpret_cast<char*>(block_.get() + lines_ * sizeof(curl_slist)); }
 
     std::unique_ptr<std::byte[]> block_;
     std::size_t capacity_ = 0;  ///< of the block, in bytes
     std::size_t bodySize_ = 0;
-    std::uint32_t lines_ = 0;    ///< nodes in the block
-    std::uint32_t urlSize_ = 0;  ///< libcurl takes no URL of 8 MB or more
+    std::uint32_t lines_ = 0;  ///< nodes in the block
 };
 
 struct Transfer {
@@ -81,6 +78,7 @@ struct Transfer {
 
     CURL* easy = nullptr;  ///< this record's; kept with it while the session keeps it for later transfers
     UrlHandle url;         ///< the URL as parsed when the request was built, which libcurl sends from
+    std::string urlText;   ///< the URL the request (or the redirect followed) names, which the reply takes
     RequestText text;
     std::unique_ptr<Response> response;  ///< from the reply's first header line
     std::unique_ptr<Abort> abort;
