@@ -270,7 +270,7 @@ std::optional<Result<Response>> outcome(Transfer& t, CURLcode code) {
     if (!isRedirect(status) || location == nullptr) return std::move(reply);
     if (t.redirects == maxRedirects)
         return failed(t, "Too many redirects: more than " + std::to_string(maxRedirects), Failure::tooManyRedirects);
-    const std::string target = location;
+    std::string target = location;
     auto next = ParsedUrl::parse(target);
     // The origin of the request answered, read from the parse libcurl sent it from.
     const Origin from = originOf(t.url.get()).value_or(Origin{});
@@ -281,7 +281,7 @@ std::optional<Result<Response>> outcome(Transfer& t, CURLcode code) {
     const bool toGet = status == 303 || ((status == 301 || status == 302) && t.method == HttpMethod::post);
     if (toGet) t.method = HttpMethod::get;
     t.text.redirect(toGet);
-    t.urlText = target;
+    t.urlText = std::move(target);
     t.url = std::move(next->handle);
     setUp(t);
     return std::nullopt;

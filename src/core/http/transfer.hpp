@@ -28,8 +28,8 @@ struct Abort {
 };
 
 /// What a request sends as libcurl reads it, in one block of memory: the header list's nodes
-/// first, then the body and the NUL-ended header lines the nodes point at. The block keeps its room for the
-/// record's later requests, unless a large body made it large.
+/// first, then the body and the NUL-ended header lines the nodes point at. The block keeps its
+/// room for the record's later requests, unless a large body made it large.
 class RequestText {
 public:
     /// Lays out `body` and the request's header fields, each as "name: value" ("name;"
