@@ -125,7 +125,9 @@ std::optional<ParsedUrl> onKnownOrigin(const std::string& url) {
         if (!known.parsed || !url.starts_with(known.text)) return copied;
         rest = std::string_view(url).substr(known.text.size() - 1);  // from the "/" on: it ends the text
         if (!takenAsItStands(rest)) return copied;
-        copied.emplace(known.copy(), known.origin);
+        // The origin first: were its copy to throw, no handle would go back under this lock.
+        copied.emplace(UrlHandle(), known.origin);
+        copied->handle = known.copy();
     }
     CURLU* handle = copied->handle.get();
     const auto question = rest.find('?');
