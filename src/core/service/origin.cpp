@@ -92,6 +92,10 @@ struct KnownOrigin {
 
     KnownOrigin() { copies.reserve(keptCopies); }
 
+    /// Whether `url` starts with the known text, a plain origin text: it then has its origin.
+    /// Called with the lock held.
+    [[nodiscard]] bool knows(std::string_view url) const { return !text.empty() && url.starts_with(text); }
+
     /// A copy of `parsed` for a URL on this origin: a kept one, or a new one. Null when libcurl
     /// has no memory for it. Called with the lock held.
     UrlHandle copy() {
@@ -121,8 +125,7 @@ std::optional<ParsedUrl> onKnownOrigin(const std::string& url) {
     {
         KnownOrigin& known = KnownOrigin::shared();
         std::lock_guard lock(known.mutex);
-        // The known text is a plain origin text: a URL that starts with it has its origin.
-        if (!known.parsed || !url.starts_with(known.text)) return copied;
+        if (!known.parsed || !known.knows(url)) return copied;
         rest = std::string_view(url).substr(known.text.size() - 1);  // from the "/" on: it ends the text
         if (!takenAsItStands(rest)) return copied;
         // The origin first: were its copy to throw, no handle would go back under this lock.
@@ -144,12 +147,12 @@ std::optional<ParsedUrl> onKnownOrigin(const std::string& url) {
 
 std::optional<Origin> originOf(CURLU* parsed, std::string_view text) {
     KnownOrigin& known = KnownOrigin::shared();
-    const auto plain = plainOriginText(text);
-    if (plain) {
+    {
         std::lock_guard lock(known.mutex);
-        if (known.text == *plain) return known.origin;
+        if (known.knows(text)) return known.origin;
     }
     auto origin = originOf(parsed);
+    const auto plain = plainOriginText(text);
     if (origin && plain) {
         auto parsedText = parseURL(std::string(*plain));
         std::lock_guard lock(known.mutex);
