@@ -180,6 +180,7 @@ public:
             stopping_ = true;
             wake();  // and never read again: every waiter returns
         }
+        { std::lock_guard park(parkMutex_); }  // a parked I/O thread is in its wait, or sees `stopping_`
         parked_.notify_all();
         if (thread_.joinable()) thread_.join();
         setQueueWaiter(nullptr);
@@ -347,11 +348,11 @@ private:
     void run() {
         std::array<epoll_event, 64> events;
         while (true) {
+            stayOutOfTheWay();
             {
-                std::unique_lock lock(mutex_);
-                while (!stopping_ && (pumpers_ > 0 || std::chrono::steady_clock::now() - lastPumped_ < pumpGrace))
-                    parked_.wait_for(lock, pumpGrace);
+                std::lock_guard lock(mutex_);
                 if (stopping_) return;
+                if (pumped()) continue;  // a thread began to pump meanwhile
                 finishDue();  // sends what a thread pumping the main queue put off, if it runs a long task
                 ioWaiting_ = true;
             }
@@ -361,6 +362,19 @@ private:
             if (stopping_) return;
             handle(std::span(events.data(), static_cast<std::size_t>(std::max(ready, 0))));
         }
+    }
+
+    /// Whether a thread pumping the main queue drives, or did a moment ago.
+    [[nodiscard]] bool pumped() const {
+        return pumpers_.load(std::memory_order_relaxed) > 0 ||
+               std::chrono::steady_clock::now() - lastPumped_.load(std::memory_order_relaxed) < pumpGrace;
+    }
+
+    /// Parks the I/O thread while a pumping thread drives, looking again every `pumpGrace`. It
+    /// parks on a lock of its own: the driver, which holds the session's lock, never waits for it.
+    void stayOutOfTheWay() {
+        std::unique_lock lock(parkMutex_);
+        while (!stopping_ && pumped()) parked_.wait_for(lock, pumpGrace);
     }
 
     /// The queue waiter (core/queue_waiter.hpp): a thread pumping the main queue waits for the
@@ -375,7 +389,7 @@ private:
                 pumping.between = true;
                 return;
             }
-            ++pumpers_;
+            pumpers_.fetch_add(1, std::memory_order_relaxed);
             if (queueFd_ != posted) {
                 queueFd_ = posted;
                 watch(posted, tag(Source::queue, posted));
@@ -394,8 +408,8 @@ private:
             [[maybe_unused]] const auto got = read(posted, &count, sizeof count);
         }
         std::lock_guard lock(mutex_);
-        --pumpers_;
-        lastPumped_ = std::chrono::steady_clock::now();
+        pumpers_.fetch_sub(1, std::memory_order_relaxed);
+        lastPumped_.store(std::chrono::steady_clock::now(), std::memory_order_relaxed);
         if (!stopping_) handle(happened);
         pumping.between = true;
     }
@@ -582,10 +596,13 @@ private:
     std::atomic<TransferId> nextId_{1};
 
     std::mutex mutex_;  ///< held by whoever drives a lane, and for everything below
-    bool stopping_ = false;
-    int pumpers_ = 0;          ///< threads waiting in `pump`
-    std::chrono::steady_clock::time_point lastPumped_;
+    std::atomic<bool> stopping_ = false;  ///< set under the lock; read also by the parked I/O thread
+    /// Threads waiting in `pump`, and when the last one left; written under the lock, read also
+    /// by the parked I/O thread.
+    std::atomic<int> pumpers_ = 0;
+    std::atomic<std::chrono::steady_clock::time_point> lastPumped_{};
     bool ioWaiting_ = false;   ///< the I/O thread is in epoll_wait
+    std::mutex parkMutex_;             ///< the I/O thread's own, for `parked_`
     std::condition_variable parked_;  ///< the I/O thread waits here while others drive
     int queueFd_ = -1;         ///< the main queue's `posted`, once watched
     std::vector<std::unique_ptr<Transfer>> active_;  ///< in flight; each knows its place (`slot`)
