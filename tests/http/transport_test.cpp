@@ -215,6 +215,24 @@ TEST_F(Transport, TwoHundredSequentialRequestsShareOneConnection) {
     EXPECT_EQ(server.connectionCount(), 1u);
 }
 
+TEST_F(Transport, GoesStraightToTheServerWhateverTheProxyEnvironmentSays) {
+    // Proxies on a closed port of another loopback address, no host exempt: a call sent through
+    // one would fail.
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+    const auto set = [&](const char* name, const char* value) {
+        const char* was = std::getenv(name);
+        saved.emplace_back(name, was ? std::optional<std::string>(was) : std::nullopt);
+        value ? setenv(name, value, 1) : unsetenv(name);
+    };
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"}) set(name, "http://127.0.0.2:9");
+    for (const char* name : {"no_proxy", "NO_PROXY"}) set(name, nullptr);
+    server.on("GET", "/v1/countries/", Reply(200, "[]"));
+    const auto delivery = test::sendAndWait(service::GetCountries{"t"});
+    for (const auto& [name, value] : saved) value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+    ASSERT_TRUE(delivery->result.value()) << delivery->failure();
+    EXPECT_EQ(server.requestCount(), 1u);
+}
+
 TEST_F(Transport, AConnectionClosedAfterItsReplyIsLeftForANewOne) {
     // The server ends each connection after its reply, saying so (libcurl closes it) or not (it
     // closes while the connection idles in the session): each next call opens another, often
