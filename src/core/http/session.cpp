@@ -199,6 +199,11 @@ private:
         epollFd_ = epoll_create1(EPOLL_CLOEXEC);
         wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
         watch(wakeFd_, tag(Source::wake, wakeFd_));
+        // Both lanes resolve through one DNS cache. libcurl walks the whole cache at each
+        // transfer to drop stale addresses, and a share's is a third the size of a multi
+        // handle's. Whoever drives holds the lock, so the share needs no locks of its own.
+        names_ = curl_share_init();
+        curl_share_setopt(names_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
         // Under the lock, so that a shutdown running meanwhile waits for the thread and the
         // queue waiter to exist.
         std::lock_guard lock(mutex_);
@@ -220,6 +225,7 @@ private:
             curl_multi_cleanup(lane.multi);
             close(lane.timerFd);
         }
+        curl_share_cleanup(names_);
         close(epollFd_);
         close(wakeFd_);
         curl_global_cleanup();
@@ -511,6 +517,7 @@ private:
         curl_easy_setopt(transfer->easy, CURLOPT_OPENSOCKETFUNCTION, onOpen);
         curl_easy_setopt(transfer->easy, CURLOPT_CLOSESOCKETFUNCTION, onClose);
         curl_easy_setopt(transfer->easy, CURLOPT_CLOSESOCKETDATA, this);
+        curl_easy_setopt(transfer->easy, CURLOPT_SHARE, names_);
         return transfer;
     }
 
@@ -592,6 +599,7 @@ private:
 
     std::array<Lane, 2> lanes_;  ///< plain HTTP, TLS; each made with its first transfer
     int epollFd_ = -1, wakeFd_ = -1;
+    CURLSH* names_ = nullptr;  ///< the DNS cache, shared by every transfer
     std::thread thread_;
     std::atomic<TransferId> nextId_{1};
 
