@@ -34,19 +34,20 @@ constexpr bool pathAllows(unsigned char c) { return segmentAllows(c) || c == '/'
 /// Query components keep only the unreserved characters, "/" and "?".
 constexpr bool queryAllows(unsigned char c) { return isUnreserved(c) || c == '/' || c == '?'; }
 
+/// Appends `text` with every byte that `allowed` refuses escaped; the runs between those are
+/// appended whole.
 template <class Allowed>
 void percentEncode(std::string& out, std::string_view text, Allowed allowed) {
     static constexpr char hex[] = "0123456789ABCDEF";
-    for (char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (allowed(c)) {
-            out += ch;
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 0x0F];
-        }
+    std::size_t run = 0;  // the start of the bytes not yet appended
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const auto c = static_cast<unsigned char>(text[at]);
+        if (allowed(c)) continue;
+        const char escaped[] = {'%', hex[c >> 4], hex[c & 0x0F]};
+        out.append(text.substr(run, at - run)).append(escaped, sizeof escaped);
+        run = at + 1;
     }
+    out.append(text.substr(run));
 }
 
 template <class Allowed>
