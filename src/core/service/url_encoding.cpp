@@ -18,31 +18,34 @@ constexpr bool isUnreserved(unsigned char c) {
            c == '_' || c == '~';
 }
 
-/// RFC 3986 segment characters: unreserved, sub-delimiters, ":" and "@".
-constexpr auto segmentCharacters = [] {
-    std::array<bool, 256> allowed{};
+/// The bytes a part of a URL carries as they are: the unreserved characters and `others`.
+using Allowed = std::array<bool, 256>;
+constexpr Allowed unreservedAnd(std::string_view others) {
+    Allowed allowed{};
     for (int c = 0; c < 256; ++c) allowed[c] = isUnreserved(static_cast<unsigned char>(c));
-    for (const char c : std::string_view("!$&'()*+,;=:@")) allowed[static_cast<unsigned char>(c)] = true;
+    for (const char c : others) allowed[static_cast<unsigned char>(c)] = true;
+    return allowed;
+}
+
+/// RFC 3986 segment characters: unreserved, sub-delimiters, ":" and "@".
+constexpr Allowed segmentAllows = unreservedAnd("!$&'()*+,;=:@");
+/// Path characters: the segment characters and "/".
+constexpr Allowed pathAllows = [] {
+    Allowed allowed = segmentAllows;
+    allowed['/'] = true;
     return allowed;
 }();
-
-constexpr bool segmentAllows(unsigned char c) { return segmentCharacters[c]; }
-
-/// Path characters: the segment characters and "/".
-constexpr bool pathAllows(unsigned char c) { return segmentAllows(c) || c == '/'; }
-
 /// Query components keep only the unreserved characters, "/" and "?".
-constexpr bool queryAllows(unsigned char c) { return isUnreserved(c) || c == '/' || c == '?'; }
+constexpr Allowed queryAllows = unreservedAnd("/?");
 
 /// Appends `text` with every byte that `allowed` refuses escaped; the runs between those are
 /// appended whole.
-template <class Allowed>
-void percentEncode(std::string& out, std::string_view text, Allowed allowed) {
+void percentEncode(std::string& out, std::string_view text, const Allowed& allowed) {
     static constexpr char hex[] = "0123456789ABCDEF";
     std::size_t run = 0;  // the start of the bytes not yet appended
     for (std::size_t at = 0; at < text.size(); ++at) {
         const auto c = static_cast<unsigned char>(text[at]);
-        if (allowed(c)) continue;
+        if (allowed[c]) continue;
         const char escaped[] = {'%', hex[c >> 4], hex[c & 0x0F]};
         out.append(text.substr(run, at - run)).append(escaped, sizeof escaped);
         run = at + 1;
@@ -50,8 +53,7 @@ void percentEncode(std::string& out, std::string_view text, Allowed allowed) {
     out.append(text.substr(run));
 }
 
-template <class Allowed>
-std::string percentEncoded(std::string_view text, Allowed allowed) {
+std::string percentEncoded(std::string_view text, const Allowed& allowed) {
     std::string out;
     percentEncode(out, text, allowed);
     return out;
