@@ -208,9 +208,8 @@ CURL* newEasyHandle(Transfer& transfer) {
     curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, &transfer);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    // Straight to the server, whatever the environment says; with every host exempt from proxies,
-    // libcurl no longer reads the environment's exemptions for each transfer.
-    curl_easy_setopt(easy, CURLOPT_PROXY, "");
+    // Straight to the server, whatever proxies the environment names: every host is exempt, which
+    // libcurl checks before it reads the environment, so it reads none of it for a transfer.
     curl_easy_setopt(easy, CURLOPT_NOPROXY, "*");
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
     curl_easy_setopt(easy, CURLOPT_TCP_NODELAY, 1L);
