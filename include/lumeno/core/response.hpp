@@ -33,10 +33,14 @@ public:
     /// Replaces every field of this name with one field holding `value`.
     void set(std::string name, std::string value) {
         remove(name);
-        fields_.emplace_back(std::move(name), std::move(value));
+        add(std::move(name), std::move(value));
     }
     /// Adds a field after the others, whatever fields of this name there are.
-    void add(std::string name, std::string value) { fields_.emplace_back(std::move(name), std::move(value)); }
+    void add(std::string name, std::string value) {
+        // A message has a handful of fields: room for them at once rather than growing by one.
+        if (fields_.capacity() == 0) fields_.reserve(8);
+        fields_.emplace_back(std::move(name), std::move(value));
+    }
     /// Removes every field of this name.
     void remove(std::string_view name) {
         std::erase_if(fields_, [&](const Field& f) { return sameName(f.first, name); });
