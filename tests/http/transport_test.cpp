@@ -55,6 +55,20 @@ TEST_F(Transport, SendsTheWholeRequestAndDeliversEveryReplyOnTheMainQueue) {
     EXPECT_EQ(sent.headers.find("x-api-key"), "key");
 }
 
+TEST_F(Transport, ACompletionIsLetGoOnceItHasRunThoughItsHandleIsHeld) {
+    // The delivery holds the call's handle and the call's completion holds the delivery: were the
+    // call to keep its completion or its outcome once they ran, neither would ever go.
+    server.on("GET", "/v1/countries/", Reply(200, "[]"));
+    server.on("GET", "/v1/lookups/", Reply::dropped());
+    for (const detail::LumenoService& service : {detail::LumenoService(service::GetCountries{}),
+                                                 detail::LumenoService(service::AllLookUps{})}) {
+        auto delivery = test::sendAndWait(service);
+        const std::weak_ptr<test::Delivery> seen = delivery;
+        delivery.reset();
+        EXPECT_TRUE(seen.expired());
+    }
+}
+
 TEST_F(Transport, EveryFailureEndsInOneCompletion) {
     server.on("GET", "/v1/countries/", Reply::dropped());
     server.on("GET", "/v1/lookups/", Reply(200, "late").after(30s));

@@ -13,7 +13,7 @@ namespace {
 
 /// One request of a provider, from its case to its one completion. The first outcome wins:
 /// the reply or transport failure from the session, a refusal, or a cancel.
-class Call final : public Cancellable {
+class Call final : public Cancellable, public std::enable_shared_from_this<Call> {
 public:
     /// `settings`: the snapshot the request was built under; null for a call refused unsent.
     Call(ProviderCompletion completion, std::shared_ptr<const LumenoSettings> settings)
@@ -77,10 +77,15 @@ private:
         };
     }
 
-    /// Runs once, for the outcome that won.
+    /// Runs once, for the outcome that won. The outcome waits in the call, so that the task is
+    /// small enough for the queue to hold without an allocation of its own; the task lets go of
+    /// the completion and the outcome when it has run, whoever still holds the call.
     void deliver(ProviderResult result) {
-        MainQueue::shared().post([completion = std::move(completion_), result = std::move(result)]() mutable {
-            completion(std::move(result));
+        outcome_.emplace(std::move(result));
+        MainQueue::shared().post([self = shared_from_this()] {
+            ProviderCompletion completion = std::move(self->completion_);
+            completion(std::move(*self->outcome_));
+            self->outcome_.reset();
         });
     }
 
@@ -92,6 +97,7 @@ private:
     bool cancelled_ = false;
     TransferId transfer_ = noTransfer;
     ProviderCompletion completion_;
+    std::optional<ProviderResult> outcome_;  ///< from `deliver` until its task runs
     std::shared_ptr<const LumenoSettings> settings_;
 };
 
