@@ -67,6 +67,15 @@ TEST_F(Transport, ACompletionIsLetGoOnceItHasRunThoughItsHandleIsHeld) {
         delivery.reset();
         EXPECT_TRUE(seen.expired());
     }
+    // Nor when the task never runs: an executor that throws loses the task it was given.
+    std::atomic<int> lost = 0;
+    MainQueue::shared().setExecutor([&](MainQueue::Task) {
+        ++lost;
+        throw std::runtime_error("lost");
+    });
+    std::weak_ptr<test::Delivery> seen = test::send(service::GetCountries{});
+    EXPECT_TRUE(test::waitFor([&] { return lost == 1 && seen.expired(); }));
+    MainQueue::shared().setExecutor(nullptr);
 }
 
 TEST_F(Transport, EveryFailureEndsInOneCompletion) {

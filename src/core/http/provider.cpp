@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include "core/http/network_logger.hpp"
 #include "core/http/session.hpp"
@@ -77,16 +78,34 @@ private:
         };
     }
 
-    /// Runs once, for the outcome that won. The outcome waits in the call, so that the task is
-    /// small enough for the queue to hold without an allocation of its own; the task lets go of
-    /// the completion and the outcome when it has run, whoever still holds the call.
+    /// The task that hands the outcome to the completion on the main queue, small enough for
+    /// the queue to hold without an allocation of its own: the outcome waits in the call. Run,
+    /// or dropped unrun (by an executor that lost it), it lets go of the completion and the
+    /// outcome, which the call would otherwise keep as long as the host holds its handle.
+    class Delivery {
+    public:
+        explicit Delivery(std::shared_ptr<Call> call) : call_(std::move(call)) {}
+        Delivery(Delivery&&) noexcept = default;
+        ~Delivery() {
+            if (!call_) return;
+            call_->completion_ = nullptr;
+            call_->outcome_.reset();
+        }
+
+        void operator()() {
+            auto completion = std::exchange(call_->completion_, nullptr);
+            completion(std::move(*call_->outcome_));
+            call_->outcome_.reset();
+        }
+
+    private:
+        std::shared_ptr<Call> call_;
+    };
+
+    /// Runs once, for the outcome that won.
     void deliver(ProviderResult result) {
         outcome_.emplace(std::move(result));
-        MainQueue::shared().post([self = shared_from_this()] {
-            ProviderCompletion completion = std::move(self->completion_);
-            completion(std::move(*self->outcome_));
-            self->outcome_.reset();
-        });
+        MainQueue::shared().post(Delivery(shared_from_this()));
     }
 
     /// No transfer started yet (the session numbers its transfers from 1).
