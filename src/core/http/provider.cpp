@@ -2,7 +2,6 @@
 
 #include <mutex>
 #include <optional>
-#include <utility>
 
 #include "core/http/network_logger.hpp"
 #include "core/http/session.hpp"
@@ -14,7 +13,7 @@ namespace {
 
 /// One request of a provider, from its case to its one completion. The first outcome wins:
 /// the reply or transport failure from the session, a refusal, or a cancel.
-class Call final : public Cancellable, public std::enable_shared_from_this<Call> {
+class Call final : public Cancellable {
 public:
     /// `settings`: the snapshot the request was built under; null for a call refused unsent.
     Call(ProviderCompletion completion, std::shared_ptr<const LumenoSettings> settings)
@@ -78,34 +77,11 @@ private:
         };
     }
 
-    /// The task that hands the outcome to the completion on the main queue, small enough for
-    /// the queue to hold without an allocation of its own: the outcome waits in the call. Run,
-    /// or dropped unrun (by an executor that lost it), it lets go of the completion and the
-    /// outcome, which the call would otherwise keep as long as the host holds its handle.
-    class Delivery {
-    public:
-        explicit Delivery(std::shared_ptr<Call> call) : call_(std::move(call)) {}
-        Delivery(Delivery&&) noexcept = default;
-        ~Delivery() {
-            if (!call_) return;
-            call_->completion_ = nullptr;
-            call_->outcome_.reset();
-        }
-
-        void operator()() {
-            auto completion = std::exchange(call_->completion_, nullptr);
-            completion(std::move(*call_->outcome_));
-            call_->outcome_.reset();
-        }
-
-    private:
-        std::shared_ptr<Call> call_;
-    };
-
     /// Runs once, for the outcome that won.
     void deliver(ProviderResult result) {
-        outcome_.emplace(std::move(result));
-        MainQueue::shared().post(Delivery(shared_from_this()));
+        MainQueue::shared().post([completion = std::move(completion_), result = std::move(result)]() mutable {
+            completion(std::move(result));
+        });
     }
 
     /// No transfer started yet (the session numbers its transfers from 1).
@@ -116,7 +92,6 @@ private:
     bool cancelled_ = false;
     TransferId transfer_ = noTransfer;
     ProviderCompletion completion_;
-    std::optional<ProviderResult> outcome_;  ///< from `deliver` until its task runs
     std::shared_ptr<const LumenoSettings> settings_;
 };
 
