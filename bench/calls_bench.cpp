@@ -1,8 +1,8 @@
 // The client's cost of a call, side by side with plain libcurl, against a fast loopback server
 // of the benchmark's own (one epoll thread, HTTP/1.1 keep-alive, a fixed small JSON reply).
-// Rounds alternate between the library and the plain loop; each figure prints the median and
-// the minimum of both and the ratio library / plain. Absolute figures depend on the machine:
-// read the ratios.
+// Each round measures every figure on both sides back to back, the library first in every other
+// round; each figure prints the median and the minimum of both and the ratio library / plain.
+// Absolute figures depend on the machine: read the ratios.
 //
 //   bench_calls_bench [rounds]          (default 7 rounds)
 
@@ -686,7 +686,12 @@ int main(int argc, char** argv) {
     std::optional<Nghttpd> nghttpd;
     if (pki) nghttpd.emplace(*pki, *pki + "/htdocs");
     for (int round = 0; round < rounds; ++round) {
-        for (const bool library : {round % 2 == 0, round % 2 != 0}) {
+        // Each figure takes both sides back to back, the one first in turn, so that both meet the
+        // machine in the same state: on a shared machine the load shifts within seconds.
+        const auto bothSides = [&](const std::function<void(bool library)>& measure) {
+            for (const bool library : {round % 2 == 0, round % 2 != 0}) measure(library);
+        };
+        bothSides([&](bool library) {
             const Sample sequential = timeRound(server, sequentialCalls, [&] {
                 if (library)
                     for (int i = 0; i < sequentialCalls; ++i) expectNoFailure(libraryInFlight(1, 1), "library");
@@ -694,7 +699,9 @@ int main(int argc, char** argv) {
             });
             sequentialRate.add(library, sequential.rate);
             sequentialCpu.add(library, sequential.cpuMicros);
-            for (const int inFlight : {16, 256}) {
+        });
+        for (const int inFlight : {16, 256}) {
+            bothSides([&](bool library) {
                 const Sample sample = timeRound(server, inFlightCalls, [&] {
                     expectNoFailure(library ? libraryInFlight(inFlightCalls, inFlight)
                                             : plainMulti.run(inFlightCalls, inFlight),
@@ -702,22 +709,29 @@ int main(int argc, char** argv) {
                 });
                 (inFlight == 16 ? rate16 : rate256).add(library, sample.rate);
                 (inFlight == 16 ? connections16 : connections256).add(library, sample.connections);
-            }
-            const Holding loopbackHolding{[] {}, [&] { server.waitHeld(heldCalls, std::chrono::seconds(30)); },
-                                          [&] { server.release(); }};
+            });
+        }
+        const Holding loopbackHolding{[] {}, [&] { server.waitHeld(heldCalls, std::chrono::seconds(30)); },
+                                      [&] { server.release(); }};
+        bothSides([&](bool library) {
             held.add(library, heldCallKiB(library, server.url(), heldCalls, loopbackHolding, {}));
-            // A start takes a few milliseconds and one is noisy: several per round.
-            for (int start = 0; start < startsPerRound; ++start) {
+        });
+        // A start takes a few milliseconds and one is noisy: several per round.
+        for (int start = 0; start < startsPerRound; ++start) {
+            bothSides([&](bool library) {
                 const std::string program = std::filesystem::read_symlink("/proc/self/exe").parent_path() /
                                             (library ? "bench_first_call_library" : "bench_first_call_plain");
                 Child child({library ? server.url("/v1") : url}, program);
                 firstCall.add(library, (child.read() - child.started()) * 1e3);
                 child.wait();
-            }
-            if (!nghttpd) continue;
-            const std::string kind = library ? "library" : "plain", port = std::to_string(nghttpd->port());
-            for (const int count : {100, 1000}) {
-                Child child({"--burst", kind, nghttpd->origin(), port, std::to_string(count), *pki + "/ca.pem"});
+            });
+        }
+        if (!nghttpd) continue;
+        const std::string port = std::to_string(nghttpd->port());
+        for (const int count : {100, 1000}) {
+            bothSides([&](bool library) {
+                Child child({"--burst", library ? "library" : "plain", nghttpd->origin(), port,
+                             std::to_string(count), *pki + "/ca.pem"});
                 const double seconds = child.read(), connections = child.read(), failures = child.read();
                 child.wait();
                 if (count == 100) {
@@ -727,14 +741,15 @@ int main(int argc, char** argv) {
                     h2BurstSeconds.add(library, seconds * 1e3);
                     h2BurstFailures.add(library, failures);
                 }
-            }
-            // nghttpd cannot hold a reply: it is stopped while the calls go out and for a second after.
-            const Holding stopped{[&] { nghttpd->stop(); },
-                                  [] { std::this_thread::sleep_for(std::chrono::seconds(1)); },
-                                  [&] { nghttpd->resume(); }};
+            });
+        }
+        // nghttpd cannot hold a reply: it is stopped while the calls go out and for a second after.
+        const Holding stopped{[&] { nghttpd->stop(); }, [] { std::this_thread::sleep_for(std::chrono::seconds(1)); },
+                              [&] { nghttpd->resume(); }};
+        bothSides([&](bool library) {
             h2Held.add(library, heldCallKiB(library, nghttpd->origin(), heldCalls, stopped,
                                             {nghttpd->origin(), *pki + "/ca.pem"}));
-        }
+        });
     }
 
     std::printf("%d rounds, library and plain libcurl alternating; ratio = library median / plain median\n", rounds);
