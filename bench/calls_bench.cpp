@@ -688,7 +688,7 @@ int main(int argc, char** argv) {
     for (int round = 0; round < rounds; ++round) {
         // Each figure takes both sides back to back, the one first in turn, so that both meet the
         // machine in the same state: on a shared machine the load shifts within seconds.
-        const auto bothSides = [&](const std::function<void(bool library)>& measure) {
+        const auto bothSides = [&](const auto& measure) {
             for (const bool library : {round % 2 == 0, round % 2 != 0}) measure(library);
         };
         bothSides([&](bool library) {
@@ -752,7 +752,9 @@ int main(int argc, char** argv) {
         });
     }
 
-    std::printf("%d rounds, library and plain libcurl alternating; ratio = library median / plain median\n", rounds);
+    std::printf("%d rounds, each figure from library and plain libcurl back to back; "
+                "ratio = library median / plain median\n",
+                rounds);
     std::printf("%-36s %12s %12s %12s %12s   %6s\n", "figure", "lib median", "lib min", "plain median",
                 "plain min", "ratio");
     print("sequential calls", sequentialRate, "calls/s (higher is better)");
