@@ -685,6 +685,7 @@ int main(int argc, char** argv) {
     Figure h2ColdConnections, h2BurstConnections, h2BurstSeconds, h2BurstFailures, h2Held;
     std::optional<Nghttpd> nghttpd;
     if (pki) nghttpd.emplace(*pki, *pki + "/htdocs");
+    const auto benchFolder = std::filesystem::read_symlink("/proc/self/exe").parent_path();
     for (int round = 0; round < rounds; ++round) {
         // Each figure takes both sides back to back, the one first in turn, so that both meet the
         // machine in the same state: on a shared machine the load shifts within seconds.
@@ -719,9 +720,8 @@ int main(int argc, char** argv) {
         // A start takes a few milliseconds and one is noisy: several per round.
         for (int start = 0; start < startsPerRound; ++start) {
             bothSides([&](bool library) {
-                const std::string program = std::filesystem::read_symlink("/proc/self/exe").parent_path() /
-                                            (library ? "bench_first_call_library" : "bench_first_call_plain");
-                Child child({library ? server.url("/v1") : url}, program);
+                Child child({library ? server.url("/v1") : url},
+                            benchFolder / (library ? "bench_first_call_library" : "bench_first_call_plain"));
                 firstCall.add(library, (child.read() - child.started()) * 1e3);
                 child.wait();
             });
