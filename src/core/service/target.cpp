@@ -24,9 +24,14 @@ std::string urlOf(const Target& target, const LumenoSettings& settings) {
 }
 
 HttpHeaders headersOf(const Target& target, const LumenoSettings& settings) {
-    HttpHeaders headers{{"x-api-key", settings.apiKey}};
-    if (target.token && !target.token->empty())
-        headers.add("Authorization", settings.tokenType + ' ' + std::string(*target.token));
+    HttpHeaders headers;
+    headers.add("x-api-key", settings.apiKey);
+    if (target.token && !target.token->empty()) {
+        std::string authorization;  // a member's token runs to a kilobyte or more: copied once
+        authorization.reserve(settings.tokenType.size() + 1 + target.token->size());
+        authorization.append(settings.tokenType).append(1, ' ').append(*target.token);
+        headers.add("Authorization", std::move(authorization));
+    }
     if (settings.isReCaptchaEnabled && !target.reCaptchaToken.empty() && !target.reCaptchaSiteKey.empty()) {
         headers.add("Recaptcha-Token", std::string(target.reCaptchaToken));
         headers.add("Recaptcha-SiteKey", std::string(target.reCaptchaSiteKey));
