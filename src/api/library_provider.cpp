@@ -122,7 +122,7 @@ void refreshCompletion(HttpRequest&& request, const LumenoSettings& settings, Pr
         }
     }
     if (session.login) {
-        makeProvider().request(service::Login{session.login->user, session.login->password},
+        libraryProvider().request(service::Login{session.login->user, session.login->password},
                                [login = *session.login](ProviderResult result) { reloggedIn(login, result); });
         return;
     }
@@ -134,6 +134,9 @@ void refreshCompletion(HttpRequest&& request, const LumenoSettings& settings, Pr
 
 }  // namespace
 
-Provider makeProvider() { return Provider(refreshCompletion); }
+const Provider& libraryProvider() {
+    static const Provider provider(refreshCompletion);
+    return provider;
+}
 
 }  // namespace lumeno::detail

@@ -4,8 +4,8 @@
 
 namespace lumeno::detail {
 
-/// A new provider over the shared session, with the library's request hook: a request carrying
+/// The provider over the shared session, with the library's request hook: a request carrying
 /// an expired token of a password session waits while the member logs in again.
-Provider makeProvider();
+const Provider& libraryProvider();
 
 }  // namespace lumeno::detail

@@ -24,8 +24,8 @@ Handle travel(const TokenArgument* token, LumenoError* refused, ProviderCompleti
         }
         resolved = std::move(*found);
     }
-    if (refused) return makeProvider().refuse(std::move(*refused), std::move(handler));
-    return makeProvider().request(makeCase(std::move(resolved)), std::move(handler));
+    if (refused) return libraryProvider().refuse(std::move(*refused), std::move(handler));
+    return libraryProvider().request(makeCase(std::move(resolved)), std::move(handler));
 }
 
 JsonObject withValues(JsonObject parameters, const JsonObject& values) {

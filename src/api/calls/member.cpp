@@ -79,7 +79,7 @@ ProviderCompletion handleMemberBalancesResponse(Completion<std::vector<MemberBal
 /// Sends the enrolment, or refuses a body that JSON text cannot carry without sending anything.
 Handle sendEnrollment(Result<JsonValue> memberData, EnrollmentType type, std::optional<std::string> reCaptchaToken,
                       std::optional<std::string> reCaptchaSiteKey, ProviderCompletion handler) {
-    if (!memberData) return makeProvider().refuse(std::move(memberData.error()), std::move(handler));
+    if (!memberData) return libraryProvider().refuse(std::move(memberData.error()), std::move(handler));
     return callWith<service::EnrollUser>(std::move(handler), std::move(*memberData), type, std::move(reCaptchaToken),
                                          std::move(reCaptchaSiteKey));
 }

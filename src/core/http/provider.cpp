@@ -101,10 +101,11 @@ Provider::Provider(RequestHook hook) : hook_(std::move(hook)) {}
 
 std::shared_ptr<Cancellable> Provider::request(const LumenoService& service, ProviderCompletion completion) const {
     auto settings = Lumeno::shared().settings();
-    auto request = endpoint(service, *settings);
+    const LumenoSettings& snapshot = *settings;  // the call keeps it
+    auto request = endpoint(service, snapshot);
     if (!request) return refuse(std::move(request.error()), std::move(completion));
-    auto call = std::make_shared<Call>(std::move(completion), settings);
-    hook_(std::move(*request), *settings, [call](HttpRequest&& ready) { call->send(std::move(ready), call); });
+    auto call = std::make_shared<Call>(std::move(completion), std::move(settings));
+    hook_(std::move(*request), snapshot, [call](HttpRequest&& ready) { call->send(std::move(ready), call); });
     return call;
 }
 

@@ -32,15 +32,19 @@ namespace {
 
 using Failure = LumenoError::TransportFailure;
 
-/// What transfers started from now on take; tests change it.
+/// What transfers started from now on take; tests change it. Each is read by itself, with no
+/// lock on the way of every call.
 struct Settings {
-    std::mutex mutex;
-    TransportTimeouts timeouts;
+    using Milliseconds = std::chrono::milliseconds;
+
+    std::atomic<Milliseconds::rep> connect{TransportTimeouts{}.connect.count()};
+    std::atomic<Milliseconds::rep> total{TransportTimeouts{}.total.count()};
     std::atomic<bool> guardConnections{false};
 
-    std::pair<TransportTimeouts, bool> current() {
-        std::lock_guard lock(mutex);
-        return {timeouts, guardConnections};
+    std::pair<TransportTimeouts, bool> current() const {
+        constexpr auto relaxed = std::memory_order_relaxed;
+        return {TransportTimeouts{.connect = Milliseconds(connect.load(relaxed)), .total = Milliseconds(total.load(relaxed))},
+                guardConnections.load(relaxed)};
     }
 
     static Settings& shared() {
@@ -627,8 +631,8 @@ TransferId startTransfer(HttpRequest&& request, std::string_view baseURL, Transf
 void cancelTransfer(TransferId id) { Session::shared().cancel(id); }
 
 void setTransportTimeouts(TransportTimeouts timeouts) {
-    std::lock_guard lock(Settings::shared().mutex);
-    Settings::shared().timeouts = timeouts;
+    Settings::shared().connect = timeouts.connect.count();
+    Settings::shared().total = timeouts.total.count();
 }
 
 void setPinnedRootsForTesting(std::optional<std::string> pem) { PinnedRoots::replace(std::move(pem)); }

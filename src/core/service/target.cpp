@@ -7,8 +7,8 @@ namespace lumeno::detail::service {
 
 namespace {
 
-std::string urlOf(const Target& target, const LumenoSettings& settings) {
-    std::string url;
+/// Writes the target's whole URL into `url`, empty before.
+void writeUrl(std::string& url, const Target& target, const LumenoSettings& settings) {
     if (target.cursor) {
         url = *target.cursor;
     } else {
@@ -20,11 +20,10 @@ std::string urlOf(const Target& target, const LumenoSettings& settings) {
         appendPath(url, target.path.text());
     }
     if (!target.query->empty()) url.append(1, '?').append(*target.query);
-    return url;
 }
 
-HttpHeaders headersOf(const Target& target, const LumenoSettings& settings) {
-    HttpHeaders headers;
+/// Adds the target's header fields to `headers`, empty before.
+void addHeaders(HttpHeaders& headers, const Target& target, const LumenoSettings& settings) {
     headers.add("x-api-key", settings.apiKey);
     if (target.token && !target.token->empty()) {
         std::string authorization;  // a member's token runs to a kilobyte or more: copied once
@@ -37,13 +36,30 @@ HttpHeaders headersOf(const Target& target, const LumenoSettings& settings) {
         headers.add("Recaptcha-SiteKey", std::string(target.reCaptchaSiteKey));
     }
     if (!target.body->empty()) headers.add("Content-Type", "application/json");
-    return headers;
 }
 
 const HttpHeaders::Field* unsafeField(const HttpHeaders& headers) {
     for (const auto& field : headers.fields())
         if (breaksHeaderField(field.second)) return &field;
     return nullptr;
+}
+
+/// The request of a target whose values were all accepted. Every return gives the one result,
+/// built in place where the caller takes it: the request is never moved.
+Result<HttpRequest> requestOf(Target& target, const LumenoSettings& settings) {
+    Result<HttpRequest> result(std::in_place);
+    HttpRequest& request = *result;
+    request.method = target.method;
+    writeUrl(request.url, target, settings);
+    addHeaders(request.headers, target, settings);
+    request.body = std::move(*target.body);
+    if (!parseURLOf(request)) result = fail(LumenoError::requestMapping(request.url));
+    // A cursor comes from a reply: it is followed, with the member's token, only on the gateway's origin.
+    else if (target.cursor && (!request.parsed || request.parsed->origin != originOf(settings.tenant)))
+        result = fail(LumenoError::requestMapping("cursor outside the gateway's origin: " + request.url));
+    else if (const auto* field = unsafeField(request.headers))
+        result = fail(LumenoError::requestMapping("header value with a line break or NUL byte: " + field->first));
+    return result;
 }
 
 }  // namespace
@@ -56,15 +72,7 @@ Result<HttpRequest> makeRequest(Target target, const LumenoSettings& settings) {
     // libcurl would fold such a segment: a path value such as ".." would reach another endpoint
     // with the member's token.
     if (hasDotSegment(path)) return fail(LumenoError::requestMapping("path segment \".\" or \"..\": " + path));
-    HttpRequest request{.method = target.method, .url = urlOf(target, settings),
-                        .headers = headersOf(target, settings), .body = std::move(*target.body)};
-    if (!parseURLOf(request)) return fail(LumenoError::requestMapping(request.url));
-    // A cursor comes from a reply: it is followed, with the member's token, only on the gateway's origin.
-    if (target.cursor && (!request.parsed || request.parsed->origin != originOf(settings.tenant)))
-        return fail(LumenoError::requestMapping("cursor outside the gateway's origin: " + request.url));
-    if (const auto* field = unsafeField(request.headers))
-        return fail(LumenoError::requestMapping("header value with a line break or NUL byte: " + field->first));
-    return request;
+    return requestOf(target, settings);
 }
 
 }  // namespace lumeno::detail::service
