@@ -31,13 +31,13 @@ public:
         // Outside the lock: after a shutdown the session fails the transfer on this thread.
         const TransferId transfer =
             startTransfer(std::move(request), settings_->baseURL,
-                          [self = std::move(self)](ProviderResult result) { self->finish(std::move(result)); });
+                          [self = std::move(self)](ProviderResult&& result) { self->finish(std::move(result)); });
         std::lock_guard lock(mutex_);
         transfer_ = transfer;
         if (cancelled_) cancelTransfer(transfer);  // cancelled while the transfer started
     }
 
-    void finish(ProviderResult result) {
+    void finish(ProviderResult&& result) {
         {
             std::lock_guard lock(mutex_);
             if (finished_) return;
@@ -78,7 +78,7 @@ private:
     }
 
     /// Runs once, for the outcome that won.
-    void deliver(ProviderResult result) {
+    void deliver(ProviderResult&& result) {
         MainQueue::shared().post([completion = std::move(completion_), result = std::move(result)]() mutable {
             completion(std::move(result));
         });

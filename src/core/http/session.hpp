@@ -50,7 +50,7 @@ namespace lumeno::detail {
 using TransferId = std::uint64_t;
 /// The outcome of a transfer: the reply, whatever its status, or an `underlying` failure
 /// carrying the reply when one had arrived.
-using TransferDone = std::move_only_function<void(Result<Response>)>;
+using TransferDone = std::move_only_function<void(Result<Response>&&)>;
 
 /// The largest reply body the session takes; a longer one fails the transfer.
 inline constexpr std::size_t maxReplyBody = std::size_t{64} << 20;
