@@ -140,10 +140,10 @@ ProviderCompletion handleObjectResponse(Completion<T> completion, std::optional<
                                         Context context = Context::fresh) {
     // The closure is held while the call is in flight: most calls' holds the completion alone.
     if (!keyPath && context == Context::fresh)
-        return [completion = std::move(completion)](ProviderResult outcome) mutable {
+        return [completion = std::move(completion)](ProviderResult&& outcome) mutable {
             completion(decodeResponse<T>(outcome));
         };
-    return [completion = std::move(completion), keyPath, context](ProviderResult outcome) mutable {
+    return [completion = std::move(completion), keyPath, context](ProviderResult&& outcome) mutable {
         completion(decodeResponse<T>(outcome, keyPath, context));
     };
 }
@@ -152,7 +152,7 @@ ProviderCompletion handleObjectResponse(Completion<T> completion, std::optional<
 /// the completion runs, so that the host already sees what was stored. A failure stores nothing.
 template <class T, class Store>
 ProviderCompletion handleStoringResponse(Completion<T> completion, Store store) {
-    return [completion = std::move(completion), store = std::move(store)](ProviderResult outcome) mutable {
+    return [completion = std::move(completion), store = std::move(store)](ProviderResult&& outcome) mutable {
         auto value = decodeResponse<T>(outcome);
         if (value) store(*value);
         completion(std::move(value));
@@ -162,13 +162,13 @@ ProviderCompletion handleStoringResponse(Completion<T> completion, Store store) 
 template <class T>
 ProviderCompletion handlePageResponse(Completion<PaginatedResponse<std::vector<T>>> completion,
                                       std::optional<std::string_view> keyPath = std::nullopt) {
-    return [completion = std::move(completion), keyPath](ProviderResult outcome) mutable {
+    return [completion = std::move(completion), keyPath](ProviderResult&& outcome) mutable {
         completion(decodePaginatedResponse<T>(outcome, keyPath));
     };
 }
 
 inline ProviderCompletion handleEmptyResponse(Completion<void> completion) {
-    return [completion = std::move(completion)](ProviderResult outcome) mutable {
+    return [completion = std::move(completion)](ProviderResult&& outcome) mutable {
         completion(mapEmptyResponseResult(outcome));
     };
 }

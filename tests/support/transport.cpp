@@ -38,7 +38,7 @@ std::string Delivery::failure() const { return result && !*result ? result->erro
 
 std::shared_ptr<Delivery> send(const detail::LumenoService& service) {
     auto delivery = std::make_shared<Delivery>();
-    delivery->handle = detail::libraryProvider().request(service, [delivery](detail::ProviderResult result) {
+    delivery->handle = detail::libraryProvider().request(service, [delivery](detail::ProviderResult&& result) {
         ++delivery->calls;
         delivery->thread = std::this_thread::get_id();
         delivery->result = std::move(result);

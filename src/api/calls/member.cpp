@@ -25,7 +25,7 @@ Result<MemberDetails> enrolledMember(const Response& response) {
 }
 
 ProviderCompletion handleEnrollMemberResponse(Completion<MemberRegistrationStatus> completion) {
-    return [completion = std::move(completion)](ProviderResult outcome) mutable {
+    return [completion = std::move(completion)](ProviderResult&& outcome) mutable {
         auto reply = filterSuccessfulStatusCodes(outcome);
         if (!reply) {
             const LumenoError& error = reply.error();
@@ -43,7 +43,7 @@ ProviderCompletion handleEnrollMemberResponse(Completion<MemberRegistrationStatu
 }
 
 ProviderCompletion handleEnrollMemberV1Response(Completion<MemberRegistrationStatusV1> completion) {
-    return [completion = std::move(completion)](ProviderResult outcome) mutable -> void {
+    return [completion = std::move(completion)](ProviderResult&& outcome) mutable -> void {
         if (!outcome) return completion(fail(std::move(outcome.error())));
         const int status = outcome->statusCode;
         if (status != 200 && status != 201 && status != 202)
@@ -69,7 +69,7 @@ ProviderCompletion handleLoginResponse(std::string username, std::string passwor
 /// Decodes the profile at `keyPath` and hands on only its balances.
 ProviderCompletion handleMemberBalancesResponse(Completion<std::vector<MemberBalance>> completion,
                                                 std::optional<std::string_view> keyPath) {
-    return [completion = std::move(completion), keyPath](ProviderResult outcome) mutable {
+    return [completion = std::move(completion), keyPath](ProviderResult&& outcome) mutable {
         auto details = decodeResponse<MemberDetails>(outcome, keyPath);
         if (!details) return completion(fail(std::move(details.error())));
         completion(std::move(details->balances));

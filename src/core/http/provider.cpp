@@ -71,7 +71,7 @@ private:
     /// lock held.
     void logOutcomeFirst(const HttpRequest& request) {
         completion_ = [completion = std::move(completion_), method = request.method,
-                       url = request.url](ProviderResult result) mutable {
+                       url = request.url](ProviderResult&& result) mutable {
             logOutcome(method, url, result);
             completion(std::move(result));
         };

@@ -14,7 +14,7 @@ namespace lumeno::detail {
 /// What a provider delivers: the reply, whatever its status, or a transport failure
 /// (`underlying`, `requestMapping`).
 using ProviderResult = Result<Response>;
-using ProviderCompletion = std::move_only_function<void(ProviderResult)>;
+using ProviderCompletion = std::move_only_function<void(ProviderResult&&)>;
 
 /// Lets a request go on, possibly later and from another thread.
 using Proceed = std::move_only_function<void(HttpRequest&&)>;
