@@ -104,7 +104,7 @@ void reloggedIn(const StoredLogin& login, const ProviderResult& result) {
 }
 
 /// The request hook: renews an expired password session before the request leaves.
-void refreshCompletion(HttpRequest&& request, const LumenoSettings& settings, Proceed proceed) {
+void refreshCompletion(HttpRequest&& request, const LumenoSettings& settings, Proceed&& proceed) {
     if (!settings.tokenRefreshMandatory) return proceed(std::move(request));
     if (const auto scheme = authorizationScheme(request); scheme != "JWT" && scheme != "Bearer")
         return proceed(std::move(request));

@@ -97,7 +97,7 @@ private:
 
 }  // namespace
 
-Provider::Provider(RequestHook hook) : hook_(std::move(hook)) {}
+Provider::Provider(RequestHook hook) : hook_(hook) {}
 
 std::shared_ptr<Cancellable> Provider::request(const LumenoService& service, ProviderCompletion completion) const {
     auto settings = Lumeno::shared().settings();
@@ -105,7 +105,11 @@ std::shared_ptr<Cancellable> Provider::request(const LumenoService& service, Pro
     auto request = endpoint(service, snapshot);
     if (!request) return refuse(std::move(request.error()), std::move(completion));
     auto call = std::make_shared<Call>(std::move(completion), std::move(settings));
-    hook_(std::move(*request), snapshot, [call](HttpRequest&& ready) { call->send(std::move(ready), call); });
+    // The hook lets the request go once: the call's owner moves on to the transfer.
+    hook_(std::move(*request), snapshot, [call](HttpRequest&& ready) mutable {
+        Call& sending = *call;
+        sending.send(std::move(ready), std::move(call));
+    });
     return call;
 }
 

@@ -21,7 +21,7 @@ using Proceed = std::move_only_function<void(HttpRequest&&)>;
 
 /// Looks at a request, built under `settings`, before it leaves; calls `proceed` exactly once
 /// with the request to send.
-using RequestHook = std::function<void(HttpRequest&& request, const LumenoSettings& settings, Proceed proceed)>;
+using RequestHook = void (*)(HttpRequest&& request, const LumenoSettings& settings, Proceed&& proceed);
 
 /// Sends service cases through the one pinned session and delivers each outcome on the main queue.
 class Provider {
