@@ -14,7 +14,7 @@ Token resolve(const TokenArgument& token) {
 
 }  // namespace
 
-Handle travel(const TokenArgument* token, LumenoError* refused, ProviderCompletion handler, CaseMaker makeCase) {
+Handle travel(const TokenArgument* token, LumenoError* refused, ProviderCompletion&& handler, CaseMaker makeCase) {
     std::string resolved;
     if (token) {
         auto found = resolve(*token);

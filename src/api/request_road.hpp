@@ -52,7 +52,7 @@ private:
 /// that could not be encoded (`refused`: its `encodableMapping`, handed to the handler on the main
 /// queue with nothing sent), else sends the case. Every handler passes a provider failure through
 /// unchanged.
-Handle travel(const TokenArgument* token, LumenoError* refused, ProviderCompletion handler, CaseMaker makeCase);
+Handle travel(const TokenArgument* token, LumenoError* refused, ProviderCompletion&& handler, CaseMaker makeCase);
 
 template <class T> struct IsPage : std::false_type {};
 template <class T> struct IsPage<PaginatedResponse<std::vector<T>>> : std::true_type { using Element = T; };

@@ -16,7 +16,7 @@ namespace {
 class Call final : public Cancellable {
 public:
     /// `settings`: the snapshot the request was built under; null for a call refused unsent.
-    Call(ProviderCompletion completion, std::shared_ptr<const LumenoSettings> settings)
+    Call(ProviderCompletion&& completion, std::shared_ptr<const LumenoSettings> settings)
         : completion_(std::move(completion)), settings_(std::move(settings)) {}
 
     /// Hands the request, as the hook let it go, to the session; `self` owns this call, and the
@@ -77,11 +77,18 @@ private:
         };
     }
 
-    /// Runs once, for the outcome that won.
+    /// The completion with the outcome that won, as the main queue runs it.
+    struct Delivery {
+        ProviderCompletion completion;
+        ProviderResult result;
+
+        void operator()() { completion(std::move(result)); }
+    };
+
+    /// Runs once, for the outcome that won. The task is built where the queue keeps it.
     void deliver(ProviderResult&& result) {
-        MainQueue::shared().post([completion = std::move(completion_), result = std::move(result)]() mutable {
-            completion(std::move(result));
-        });
+        MainQueue::shared().post(
+            std::move_only_function<void()>(std::in_place_type<Delivery>, std::move(completion_), std::move(result)));
     }
 
     /// No transfer started yet (the session numbers its transfers from 1).
@@ -99,7 +106,7 @@ private:
 
 Provider::Provider(RequestHook hook) : hook_(hook) {}
 
-std::shared_ptr<Cancellable> Provider::request(const LumenoService& service, ProviderCompletion completion) const {
+std::shared_ptr<Cancellable> Provider::request(const LumenoService& service, ProviderCompletion&& completion) const {
     auto settings = Lumeno::shared().settings();
     const LumenoSettings& snapshot = *settings;  // the call keeps it
     auto request = endpoint(service, snapshot);
@@ -113,7 +120,7 @@ std::shared_ptr<Cancellable> Provider::request(const LumenoService& service, Pro
     return call;
 }
 
-std::shared_ptr<Cancellable> Provider::refuse(LumenoError error, ProviderCompletion completion) const {
+std::shared_ptr<Cancellable> Provider::refuse(LumenoError error, ProviderCompletion&& completion) const {
     auto call = std::make_shared<Call>(std::move(completion), nullptr);
     call->finish(fail(std::move(error)));
     return call;

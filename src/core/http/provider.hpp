@@ -32,11 +32,11 @@ public:
     /// The completion runs once on `MainQueue`; a case that cannot become a request fails there
     /// with `requestMapping`. When API logging is on, the request and its outcome are logged,
     /// the outcome on the main queue.
-    std::shared_ptr<Cancellable> request(const LumenoService& service, ProviderCompletion completion) const;
+    std::shared_ptr<Cancellable> request(const LumenoService& service, ProviderCompletion&& completion) const;
 
     /// Sends nothing: the completion runs once on `MainQueue` with `error`. The handle is
     /// already finished, so cancelling it does nothing.
-    std::shared_ptr<Cancellable> refuse(LumenoError error, ProviderCompletion completion) const;
+    std::shared_ptr<Cancellable> refuse(LumenoError error, ProviderCompletion&& completion) const;
 
 private:
     RequestHook hook_;
