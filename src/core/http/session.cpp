@@ -127,7 +127,7 @@ public:
         return session;
     }
 
-    TransferId start(HttpRequest&& request, std::string_view baseURL, TransferDone done) {
+    TransferId start(HttpRequest&& request, std::string_view baseURL, TransferDone&& done) {
         // What the transfer takes from its caller and the settings, read before the lock.
         auto pinnedHost = pinnedHostOf(baseURL);
         if (!request.parsed) request.parsed = ParsedUrl::parse(request.url);
@@ -624,7 +624,7 @@ private:
 
 }  // namespace
 
-TransferId startTransfer(HttpRequest&& request, std::string_view baseURL, TransferDone done) {
+TransferId startTransfer(HttpRequest&& request, std::string_view baseURL, TransferDone&& done) {
     return Session::shared().start(std::move(request), baseURL, std::move(done));
 }
 

@@ -60,7 +60,7 @@ inline constexpr std::size_t maxReplyBody = std::size_t{64} << 20;
 /// transfer is cancelled first; after `Lumeno::shutdown()` it runs at once,
 /// on the calling thread, with a cancelled `underlying` failure. A base URL without a host
 /// stops the process. Transfers are numbered from 1.
-TransferId startTransfer(HttpRequest&& request, std::string_view baseURL, TransferDone done);
+TransferId startTransfer(HttpRequest&& request, std::string_view baseURL, TransferDone&& done);
 
 /// Abandons a transfer: it leaves the multi handle and its `done` never runs. Unknown or
 /// finished transfers are ignored.
