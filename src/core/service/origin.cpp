@@ -178,6 +178,7 @@ std::optional<Origin> originOf(const std::string& url) {
 }
 
 bool hasDotSegment(std::string_view path) {
+    if (path.find('.') == std::string_view::npos) return false;  // most paths: one fast scan
     std::size_t start = 0;  // of the segment being read
     for (std::size_t at = 0; at <= path.size(); ++at) {
         if (at < path.size() && path[at] != '/') continue;
