@@ -96,33 +96,36 @@ public:
     /// The codes of a refused one-time password.
     enum class ValidateOTP { invalidOTP, exhaustedAttempts };
 
+    // Each case is made on a failure only: `gnu::cold` has the compiler keep the code that makes
+    // one out of the way of the code that calls run when they succeed.
+
     /// The case with the reply it could not map.
-    static LumenoError imageMapping(Response response);
+    [[gnu::cold]] static LumenoError imageMapping(Response response);
     /// The case with the reply it could not map.
-    static LumenoError jsonMapping(Response response);
+    [[gnu::cold]] static LumenoError jsonMapping(Response response);
     /// The case with the reply it could not map.
-    static LumenoError stringMapping(Response response);
+    [[gnu::cold]] static LumenoError stringMapping(Response response);
     /// The decoding failure's text and the reply that did not decode.
-    static LumenoError objectMapping(std::string error, Response response);
+    [[gnu::cold]] static LumenoError objectMapping(std::string error, Response response);
     /// The encoding failure's text.
-    static LumenoError encodableMapping(std::string error);
+    [[gnu::cold]] static LumenoError encodableMapping(std::string error);
     /// A refused status with its parsed error body (which holds the reply).
-    static LumenoError statusCode(LumenoResponseError error);
+    [[gnu::cold]] static LumenoError statusCode(LumenoResponseError error);
     /// A transfer failure: its text, the reply when one arrived, and why it failed.
-    static LumenoError underlying(std::string error, std::optional<Response> response = std::nullopt,
+    [[gnu::cold]] static LumenoError underlying(std::string error, std::optional<Response> response = std::nullopt,
                                   TransportFailure failure = TransportFailure::other);
     /// The text (a URL, or what was wrong with the request) that no request could be built from.
-    static LumenoError requestMapping(std::string text);
+    [[gnu::cold]] static LumenoError requestMapping(std::string text);
     /// The encoding failure's text.
-    static LumenoError parameterEncoding(std::string error);
+    [[gnu::cold]] static LumenoError parameterEncoding(std::string error);
     /// A refused status whose body is no error body, with the reply.
-    static LumenoError lumenoErrorMapping(Response response);
+    [[gnu::cold]] static LumenoError lumenoErrorMapping(Response response);
     /// No token to send.
-    static LumenoError invalidToken();
+    [[gnu::cold]] static LumenoError invalidToken();
 
     /// A reply whose status fell outside 200...299: `statusCode` with the parsed error body,
     /// or `lumenoErrorMapping` when the body is no error body.
-    static LumenoError fromStatusCode(Response response);
+    [[gnu::cold]] static LumenoError fromStatusCode(Response response);
 
     /// The case.
     [[nodiscard]] Kind kind() const noexcept { return kind_; }

@@ -16,7 +16,7 @@ using Result = std::expected<T, LumenoError>;
 template <class T>
 using Completion = std::move_only_function<void(Result<T>)>;
 
-/// A failed result, for brevity at return sites.
-inline std::unexpected<LumenoError> fail(LumenoError error) { return std::unexpected(std::move(error)); }
+/// A failed result, for brevity at return sites; made on a failure only.
+[[gnu::cold]] inline std::unexpected<LumenoError> fail(LumenoError error) { return std::unexpected(std::move(error)); }
 
 }  // namespace lumeno
