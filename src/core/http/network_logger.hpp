@@ -9,11 +9,13 @@
 
 namespace lumeno::detail {
 
+// Logging is switched on to debug: `gnu::cold` keeps its code out of the way of calls without it.
+
 /// Logs a request as it leaves: method, URL, headers, body.
-void logRequest(const HttpRequest& request);
+[[gnu::cold]] void logRequest(const HttpRequest& request);
 
 /// Logs the outcome of a request: status, headers and body of the reply, or the failure.
-void logOutcome(HttpMethod method, std::string_view url, const Result<Response>& outcome);
+[[gnu::cold]] void logOutcome(HttpMethod method, std::string_view url, const Result<Response>& outcome);
 
 /// The body with the value of every secret member ("name": value, at any depth, in JSON or in
 /// JSON cut short) replaced by "***", the rest unchanged. A body over 64 KiB, or one that is no

@@ -69,7 +69,7 @@ private:
     /// Has the completion log the outcome of `request`, which leaves, before it runs: on the
     /// main queue, never on the I/O thread, where the log sink must not run. Called with the
     /// lock held.
-    void logOutcomeFirst(const HttpRequest& request) {
+    [[gnu::cold]] void logOutcomeFirst(const HttpRequest& request) {
         completion_ = [completion = std::move(completion_), method = request.method,
                        url = request.url](ProviderResult&& result) mutable {
             logOutcome(method, url, result);

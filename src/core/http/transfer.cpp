@@ -14,7 +14,7 @@ using Failure = LumenoError::TransportFailure;
 constexpr int maxRedirects = 5;
 
 /// Stops the transfer from a callback, for `failure`.
-void stop(Transfer& transfer, Failure failure, std::string message) {
+[[gnu::cold]] void stop(Transfer& transfer, Failure failure, std::string message) {
     transfer.abort = std::make_unique<Abort>(Abort{failure, std::move(message)});
 }
 
@@ -33,7 +33,7 @@ std::size_t guarded(Transfer& transfer, std::size_t size, Work work) noexcept {
     return transfer.abort ? 0 : size;
 }
 
-void replyTooLarge(Transfer& transfer) { stop(transfer, Failure::replyTooLarge, "The reply body is larger than 64 MiB"); }
+[[gnu::cold]] void replyTooLarge(Transfer& transfer) { stop(transfer, Failure::replyTooLarge, "The reply body is larger than 64 MiB"); }
 
 /// The reply as it arrives, made when the first of it does: a call held in flight holds none.
 Response& replyOf(Transfer& transfer) {
@@ -244,7 +244,7 @@ void configure(Transfer& t, HttpRequest&& request, const TransportTimeouts& time
 namespace {
 
 /// The transfer's failure, with the reply when one had arrived.
-Result<Response> failed(Transfer& transfer, std::string message, Failure failure) {
+[[gnu::cold]] Result<Response> failed(Transfer& transfer, std::string message, Failure failure) {
     std::optional<Response> reply;
     if (transfer.response->statusCode != 0 && transfer.headersEnded) reply = std::move(*transfer.response);
     return fail(LumenoError::underlying(std::move(message), std::move(reply), failure));
