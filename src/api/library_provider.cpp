@@ -123,7 +123,7 @@ void refreshCompletion(HttpRequest&& request, const LumenoSettings& settings, Pr
     }
     if (session.login) {
         libraryProvider().request(service::Login{session.login->user, session.login->password},
-                               [login = *session.login](ProviderResult&& result) { reloggedIn(login, result); });
+                                  [login = *session.login](ProviderResult&& result) { reloggedIn(login, result); });
         return;
     }
     // A social session, or no stored password: not ours to renew, the host may do it.

@@ -113,7 +113,7 @@ public:
     [[gnu::cold]] static LumenoError statusCode(LumenoResponseError error);
     /// A transfer failure: its text, the reply when one arrived, and why it failed.
     [[gnu::cold]] static LumenoError underlying(std::string error, std::optional<Response> response = std::nullopt,
-                                  TransportFailure failure = TransportFailure::other);
+                                                TransportFailure failure = TransportFailure::other);
     /// The text (a URL, or what was wrong with the request) that no request could be built from.
     [[gnu::cold]] static LumenoError requestMapping(std::string text);
     /// The encoding failure's text.

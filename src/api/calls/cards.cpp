@@ -15,7 +15,8 @@ namespace {
 /// The privilege look-up: the whole body as a bare list, decoded without a context; the first
 /// privilege whose code equals `privilegeCode` exactly, or `jsonMapping` when none does.
 ProviderCompletion handlePrivilegeResponse(std::string privilegeCode, Completion<Promotion> completion) {
-    return [privilegeCode = std::move(privilegeCode), completion = std::move(completion)](ProviderResult&& outcome) mutable {
+    return [privilegeCode = std::move(privilegeCode),
+            completion = std::move(completion)](ProviderResult&& outcome) mutable {
         auto reply = filterSuccessfulStatusCodes(outcome);
         if (!reply) return completion(fail(std::move(reply.error())));
         auto promotions = map<std::vector<Promotion>>(**reply, std::nullopt, Decoder());

@@ -43,8 +43,9 @@ struct Settings {
 
     std::pair<TransportTimeouts, bool> current() const {
         constexpr auto relaxed = std::memory_order_relaxed;
-        return {TransportTimeouts{.connect = Milliseconds(connect.load(relaxed)), .total = Milliseconds(total.load(relaxed))},
-                guardConnections.load(relaxed)};
+        const TransportTimeouts timeouts{.connect = Milliseconds(connect.load(relaxed)),
+                                         .total = Milliseconds(total.load(relaxed))};
+        return {timeouts, guardConnections.load(relaxed)};
     }
 
     static Settings& shared() {

@@ -33,7 +33,9 @@ std::size_t guarded(Transfer& transfer, std::size_t size, Work work) noexcept {
     return transfer.abort ? 0 : size;
 }
 
-[[gnu::cold]] void replyTooLarge(Transfer& transfer) { stop(transfer, Failure::replyTooLarge, "The reply body is larger than 64 MiB"); }
+[[gnu::cold]] void replyTooLarge(Transfer& transfer) {
+    stop(transfer, Failure::replyTooLarge, "The reply body is larger than 64 MiB");
+}
 
 /// The reply as it arrives, made when the first of it does: a call held in flight holds none.
 Response& replyOf(Transfer& transfer) {

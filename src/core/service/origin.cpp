@@ -33,6 +33,9 @@ std::optional<Origin> originOf(CURLU* parsed) {
 
 namespace {
 
+/// Whether a path segment is "." or "..", which libcurl folds with the segment before.
+bool isDotSegment(std::string_view segment) { return segment == "." || segment == ".."; }
+
 /// The start of `url` that alone decides its origin, when it is plain: a scheme of lower-case
 /// letters, "://", a host and port of letters, digits, "." and "-" (no user-info, escapes or
 /// brackets), and the "/" that ends them. URLs that start alike have the same origin.
@@ -65,19 +68,18 @@ bool takenAsItStands(std::string_view rest) {
         return table;
     }();
     const auto stands = [](char c) { return standing[static_cast<unsigned char>(c)]; };
-    const auto dots = [](std::string_view segment) { return segment == "." || segment == ".."; };
     // One pass: each path segment is looked at as its "/" (or the query's "?") ends it.
     std::size_t segment = 0;  // where the path segment being read starts
     for (std::size_t at = 0; at < rest.size(); ++at) {
         const char c = rest[at];
         if (!stands(c)) return false;
         if (c != '/' && c != '?') continue;
-        if (dots(rest.substr(segment, at - segment))) return false;
+        if (isDotSegment(rest.substr(segment, at - segment))) return false;
         // The query holds no segments; a "?" ending the URL is an empty query.
         if (c == '?') return at + 1 < rest.size() && std::ranges::all_of(rest.substr(at + 1), stands);
         segment = at + 1;
     }
-    return !dots(rest.substr(segment));
+    return !isDotSegment(rest.substr(segment));
 }
 
 /// The last plain origin text read from libcurl: its origin, and libcurl's parse of the text,
@@ -182,8 +184,7 @@ bool hasDotSegment(std::string_view path) {
     std::size_t start = 0;  // of the segment being read
     for (std::size_t at = 0; at <= path.size(); ++at) {
         if (at < path.size() && path[at] != '/') continue;
-        const std::size_t length = at - start;
-        if ((length == 1 || length == 2) && path[start] == '.' && path[at - 1] == '.') return true;
+        if (isDotSegment(path.substr(start, at - start))) return true;
         start = at + 1;
     }
     return false;
