@@ -67,19 +67,10 @@ bool takenAsItStands(std::string_view rest) {
                        std::string_view("-._~!$&'()*+,;=:@/?").find(static_cast<char>(c)) != std::string_view::npos;
         return table;
     }();
-    const auto stands = [](char c) { return standing[static_cast<unsigned char>(c)]; };
-    // One pass: each path segment is looked at as its "/" (or the query's "?") ends it.
-    std::size_t segment = 0;  // where the path segment being read starts
-    for (std::size_t at = 0; at < rest.size(); ++at) {
-        const char c = rest[at];
-        if (!stands(c)) return false;
-        if (c != '/' && c != '?') continue;
-        if (isDotSegment(rest.substr(segment, at - segment))) return false;
-        // The query holds no segments; a "?" ending the URL is an empty query.
-        if (c == '?') return at + 1 < rest.size() && std::ranges::all_of(rest.substr(at + 1), stands);
-        segment = at + 1;
-    }
-    return !isDotSegment(rest.substr(segment));
+    const auto question = rest.find('?');
+    if (question != std::string_view::npos && question + 1 == rest.size()) return false;  // "?" ending the URL: an empty query
+    return std::ranges::all_of(rest, [](char c) { return standing[static_cast<unsigned char>(c)]; }) &&
+           !hasDotSegment(rest.substr(0, question));
 }
 
 /// The last plain origin text read from libcurl: its origin, and libcurl's parse of the text,
