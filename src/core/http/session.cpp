@@ -190,7 +190,6 @@ public:
         if (thread_.joinable()) thread_.join();
         setQueueWaiter(nullptr);
         std::lock_guard lock(mutex_);
-        releaseEnded();
         for (auto& transfer : active_) {
             curl_multi_remove_handle(laneOf(*transfer).multi, transfer->easy);
             release(std::move(transfer));
@@ -366,7 +365,6 @@ private:
                 if (stopping_) return;
                 if (pumped()) continue;  // a thread began to pump meanwhile
                 finishDue();  // sends what a thread pumping the main queue put off, if it runs a long task
-                releaseEnded();
                 ioWaiting_ = true;
             }
             const int ready = epoll_wait(epollFd_, events.data(), static_cast<int>(events.size()), -1);
@@ -402,7 +400,6 @@ private:
                 pumping.between = true;
                 return;
             }
-            releaseEnded();
             pumpers_.fetch_add(1, std::memory_order_relaxed);
             if (queueFd_ != posted) {
                 queueFd_ = posted;
@@ -587,37 +584,22 @@ private:
         curl_multi_setopt(lanes_[1].multi, CURLMOPT_MAX_HOST_CONNECTIONS, on ? tlsConnectionsPerHost : 0L);
     }
 
-    /// A transfer libcurl finished: its outcome goes to its `done` at once; taking it out of its
-    /// multi handle and keeping its record wait for the driver's next wait (`releaseEnded`), so
-    /// that they hold up neither the completion nor the request it starts. libcurl gave the
-    /// connection back when the transfer ended.
     void completed(Lane& lane, CURL* easy, CURLcode code) {
         Transfer* transfer = nullptr;
         curl_easy_getinfo(easy, CURLINFO_PRIVATE, &transfer);
+        curl_multi_remove_handle(lane.multi, easy);
         if (long version = 0; lane.capped && code == CURLE_OK &&
                               curl_easy_getinfo(easy, CURLINFO_HTTP_VERSION, &version) == CURLE_OK &&
                               version != CURL_HTTP_VERSION_2_0 && version != 0)
             capTlsConnections(false);
         auto owned = untrack(*transfer);
         auto result = outcome(*owned, code);
-        if (!result) {  // a redirect the session follows, on the same easy handle
-            curl_multi_remove_handle(lane.multi, easy);
-            setUp(*owned);
+        if (!result) {  // a redirect the session follows, on the same easy handle, set up for it
             add(std::move(owned));
             return;
         }
         owned->done(std::move(*result));
-        ended_.push_back(std::move(owned));
-    }
-
-    /// Takes the transfers that ended out of their multi handles and keeps their records.
-    /// Called with the lock held, before the driver waits.
-    void releaseEnded() {
-        for (auto& transfer : ended_) {
-            curl_multi_remove_handle(laneOf(*transfer).multi, transfer->easy);
-            release(std::move(transfer));
-        }
-        ended_.clear();
+        release(std::move(owned));
     }
 
     std::array<Lane, 2> lanes_;  ///< plain HTTP, TLS; each made with its first transfer
@@ -637,7 +619,6 @@ private:
     std::condition_variable parked_;  ///< the I/O thread waits here while others drive
     int queueFd_ = -1;         ///< the main queue's `posted`, once watched
     std::vector<std::unique_ptr<Transfer>> active_;  ///< in flight; each knows its place (`slot`)
-    std::vector<std::unique_ptr<Transfer>> ended_;  ///< ended, still in their multi handles
     std::vector<std::unique_ptr<Transfer>> kept_;  ///< records of ended transfers, for the next ones
     std::vector<Watch> watches_;  ///< by socket
 };

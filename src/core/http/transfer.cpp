@@ -114,6 +114,24 @@ bool sendsBody(HttpMethod method, std::string_view body) {
     return !body.empty() || method == HttpMethod::post || method == HttpMethod::put || method == HttpMethod::patch;
 }
 
+/// Sets up the easy handle for the transfer's current request, and empties what a reply fills.
+void setUp(Transfer& t) {
+    CURL* easy = t.easy;
+    if (t.response) *t.response = Response{};
+    t.headersEnded = false;
+    t.error[0] = '\0';
+    curl_easy_setopt(easy, CURLOPT_CURLU, t.url.get());
+    if (const std::string_view body = t.text.body(); sendsBody(t.method, body)) {
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.data());
+    } else {
+        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    }
+    const bool custom = t.method != HttpMethod::get && t.method != HttpMethod::post;
+    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, custom ? methodName(t.method).data() : nullptr);
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t.text.list());
+}
+
 bool isRedirect(long status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
@@ -225,23 +243,6 @@ void configure(Transfer& t, HttpRequest&& request, const TransportTimeouts& time
     setUp(t);
 }
 
-void setUp(Transfer& t) {
-    CURL* easy = t.easy;
-    if (t.response) *t.response = Response{};
-    t.headersEnded = false;
-    t.error[0] = '\0';
-    curl_easy_setopt(easy, CURLOPT_CURLU, t.url.get());
-    if (const std::string_view body = t.text.body(); sendsBody(t.method, body)) {
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.data());
-    } else {
-        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
-    }
-    const bool custom = t.method != HttpMethod::get && t.method != HttpMethod::post;
-    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, custom ? methodName(t.method).data() : nullptr);
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t.text.list());
-}
-
 namespace {
 
 /// The transfer's failure, with the reply when one had arrived.
@@ -286,6 +287,7 @@ std::optional<Result<Response>> outcome(Transfer& t, CURLcode code) {
     t.text.redirect(toGet);
     t.urlText = std::move(target);
     t.url = std::move(next->handle);
+    setUp(t);
     return std::nullopt;
 }
 

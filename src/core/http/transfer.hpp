@@ -97,12 +97,8 @@ CURL* newEasyHandle(Transfer& transfer);
 void configure(Transfer& transfer, HttpRequest&& request, const TransportTimeouts& timeouts);
 
 /// The outcome of a transfer libcurl finished with `code`; nullopt when it is a redirect the
-/// session follows: `transfer` then holds the next request, for `setUp` once its easy handle
-/// has left the multi handle.
+/// session follows: `transfer` is then set up for the next request, to start again.
 std::optional<Result<Response>> outcome(Transfer& transfer, CURLcode code);
-
-/// Sets up `transfer.easy` for the transfer's current request, and empties what a reply fills.
-void setUp(Transfer& transfer);
 
 /// The sockets the tests' connect guard refused so far.
 std::atomic<std::size_t>& refusedConnections();
