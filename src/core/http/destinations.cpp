@@ -48,11 +48,9 @@ std::optional<std::string> redirectRefusal(const Origin& from, const std::option
 }
 
 std::optional<std::string> malformedHeader(const HttpHeaders& headers) {
-    // A name is short: one look at each byte, for a line break, a NUL, ':' or a blank.
     const auto badName = [](std::string_view name) {
-        return name.empty() || std::ranges::any_of(name, [](char c) {
-                   return c == ':' || c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0';
-               });
+        return name.empty() || breaksHeaderField(name) ||
+               std::ranges::any_of(name, [](char c) { return c == ':' || c == ' ' || c == '\t'; });
     };
     for (const auto& [name, value] : headers.fields())
         if (badName(name) || breaksHeaderField(value))

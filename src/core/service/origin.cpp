@@ -33,9 +33,6 @@ std::optional<Origin> originOf(CURLU* parsed) {
 
 namespace {
 
-/// Whether a path segment is "." or "..", which libcurl folds with the segment before.
-bool isDotSegment(std::string_view segment) { return segment == "." || segment == ".."; }
-
 /// The start of `url` that alone decides its origin, when it is plain: a scheme of lower-case
 /// letters, "://", a host and port of letters, digits, "." and "-" (no user-info, escapes or
 /// brackets), and the "/" that ends them. URLs that start alike have the same origin.
@@ -175,7 +172,8 @@ bool hasDotSegment(std::string_view path) {
     std::size_t start = 0;  // of the segment being read
     for (std::size_t at = 0; at <= path.size(); ++at) {
         if (at < path.size() && path[at] != '/') continue;
-        if (isDotSegment(path.substr(start, at - start))) return true;
+        const std::size_t length = at - start;
+        if ((length == 1 || length == 2) && path[start] == '.' && path[at - 1] == '.') return true;
         start = at + 1;
     }
     return false;
