@@ -164,7 +164,8 @@ TEST_F(Transport, SendsTheRequestsHeaderFieldsAsGiven) {
 TEST_F(Transport, TransferRecordsCarryNothingFromOneCallToTheNext) {
     // Calls in a row go through the same kept transfer record: a redirect that turned a POST
     // into a GET, a reply stopped for its size and a reply with fields of its own leave nothing
-    // behind for the next call, in what goes out or in the reply it gets; nor does an upload.
+    // behind for the next call, in what goes out or in the reply it gets; nor does an upload,
+    // nor a method of its own.
     const std::string overCap = std::to_string(detail::maxReplyBody + 1);
     server.on("POST", "/v1/a/", Reply(303, "moved", {{"Location", "/v1/b/"}, {"X-Hop", "303"}}));
     server.on("GET", "/v1/b/", Reply(200, "b", {{"X-Only", "b"}}));
@@ -172,6 +173,7 @@ TEST_F(Transport, TransferRecordsCarryNothingFromOneCallToTheNext) {
     server.on("GET", "/v1/d/", Reply(200, "d"));
     server.on("PUT", "/v1/e/", Reply(201, "e"));
     server.on("POST", "/v1/f/", Reply(200, "f"));
+    server.on("DELETE", "/v1/g/", Reply(200, "g"));
     const std::string upload(5000, 'u');  // more than a kept record keeps room for
     const struct {
         HttpMethod method;
@@ -188,6 +190,8 @@ TEST_F(Transport, TransferRecordsCarryNothingFromOneCallToTheNext) {
         {HttpMethod::put, "/v1/e/", "{}", {{"X-Step", "4"}}, "PUT", "/v1/e/", "{}", 201, "e"},
         {HttpMethod::post, "/v1/f/", upload, {{"X-Step", "5"}}, "POST", "/v1/f/", upload, 200, "f"},
         {HttpMethod::get, "/v1/d/", "", {{"X-Step", "6"}}, "GET", "/v1/d/", "", 200, "d"},
+        {HttpMethod::del, "/v1/g/", "", {{"X-Step", "7"}}, "DELETE", "/v1/g/", "", 200, "g"},
+        {HttpMethod::get, "/v1/d/", "", {{"X-Step", "8"}}, "GET", "/v1/d/", "", 200, "d"},
     };
     for (const auto& call : calls) {
         SCOPED_TRACE(call.path);

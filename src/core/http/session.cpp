@@ -549,13 +549,12 @@ private:
 
     /// Keeps the record of a transfer that ended for a later one, or lets it go when enough
     /// are kept; its connections stay with the multi either way. Nothing of the call stays: its
-    /// URL, reply, completion, roots and host go, and libcurl lets go of its header lines and
-    /// URL. The room of the request's text (URL, body, header lines) and of the reply record
+    /// URL, reply, completion, roots and host go. The easy handle still names the URL and header
+    /// lines it was last given, which libcurl reads only when the handle is set up and added
+    /// again. The room of the request's text (URL, body, header lines) and of the reply record
     /// stays for the next call.
     void release(std::unique_ptr<Transfer> transfer) {
         if (kept_.size() == keptRecords) return curl_easy_cleanup(transfer->easy);
-        curl_easy_setopt(transfer->easy, CURLOPT_HTTPHEADER, nullptr);
-        curl_easy_setopt(transfer->easy, CURLOPT_CURLU, nullptr);
         transfer->url.reset();
         transfer->urlText = {};
         transfer->text.trim();

@@ -114,22 +114,33 @@ bool sendsBody(HttpMethod method, std::string_view body) {
     return !body.empty() || method == HttpMethod::post || method == HttpMethod::put || method == HttpMethod::patch;
 }
 
+/// Gives the easy handle `value` for `option`, unless `given` says it holds that already.
+template <class Value>
+void give(CURL* easy, CURLoption option, Value& given, Value value) {
+    if (given == value) return;
+    given = value;
+    curl_easy_setopt(easy, option, value);
+}
+
 /// Sets up the easy handle for the transfer's current request, and empties what a reply fills.
 void setUp(Transfer& t) {
     CURL* easy = t.easy;
     if (t.response) *t.response = Response{};
     t.headersEnded = false;
     t.error[0] = '\0';
-    curl_easy_setopt(easy, CURLOPT_CURLU, t.url.get());
+    give(easy, CURLOPT_CURLU, t.given.url, t.url.get());
+    const bool custom = t.method != HttpMethod::get && t.method != HttpMethod::post;
     if (const std::string_view body = t.text.body(); sendsBody(t.method, body)) {
         curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
         curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.data());
-    } else {
+        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, custom ? methodName(t.method).data() : nullptr);
+        t.given.bodyless.reset();
+    } else if (t.given.bodyless != t.method) {
         curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, custom ? methodName(t.method).data() : nullptr);
+        t.given.bodyless = t.method;
     }
-    const bool custom = t.method != HttpMethod::get && t.method != HttpMethod::post;
-    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, custom ? methodName(t.method).data() : nullptr);
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t.text.list());
+    give(easy, CURLOPT_HTTPHEADER, t.given.lines, t.text.list());
 }
 
 bool isRedirect(long status) {
@@ -233,13 +244,16 @@ void configure(Transfer& t, HttpRequest&& request, const TransportTimeouts& time
     t.url = std::move(request.parsed->handle);
     t.urlText = std::move(request.url);
     t.text.assign(request.body, request.headers, sendsBody(t.method, request.body));
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
-    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count()));
+    give(easy, CURLOPT_CONNECTTIMEOUT_MS, t.given.connectMs, static_cast<long>(timeouts.connect.count()));
+    give(easy, CURLOPT_TIMEOUT_MS, t.given.totalMs, static_cast<long>(timeouts.total.count()));
     // Over TLS the transfer trusts the pinned roots alone, and waits for a connection it can
     // multiplex on (HTTP/2) rather than opening one of its own; over plain HTTP (1.1) that
     // would only wait for the first reply. Redirects stay on the origin, and so on its scheme.
-    if (t.tls) t.roots->applyTo(easy);
-    curl_easy_setopt(easy, CURLOPT_PIPEWAIT, t.tls ? 1L : 0L);
+    if (t.tls && t.given.roots != t.roots.get()) {
+        t.roots->applyTo(easy);
+        t.given.roots = t.roots.get();
+    }
+    give(easy, CURLOPT_PIPEWAIT, t.given.pipeWait, t.tls ? 1L : 0L);
     setUp(t);
 }
 
@@ -270,8 +284,9 @@ std::optional<Result<Response>> outcome(Transfer& t, CURLcode code) {
     if (!t.headersEnded) return failed(t, "The connection closed before the reply's headers ended", Failure::other);
 
     char* location = nullptr;
-    curl_easy_getinfo(t.easy, CURLINFO_REDIRECT_URL, &location);
-    if (!isRedirect(status) || location == nullptr) return std::move(reply);
+    if (!isRedirect(status) || curl_easy_getinfo(t.easy, CURLINFO_REDIRECT_URL, &location) != CURLE_OK ||
+        location == nullptr)
+        return std::move(reply);
     if (t.redirects == maxRedirects)
         return failed(t, "Too many redirects: more than " + std::to_string(maxRedirects), Failure::tooManyRedirects);
     std::string target = location;

@@ -84,6 +84,18 @@ struct Transfer {
     std::unique_ptr<Abort> abort;
     char error[CURL_ERROR_SIZE];  ///< emptied when the transfer is set up
 
+    /// What the easy handle was last given, where a kept record's next request mostly gives it
+    /// the same: libcurl holds each as given until it is given another, so only a change is set.
+    struct Given {
+        CURLU* url = nullptr;
+        curl_slist* lines = nullptr;
+        const PinnedRoots* roots = nullptr;
+        std::optional<HttpMethod> bodyless;  ///< the method, when the request sent no body
+        long connectMs = -1;
+        long totalMs = -1;
+        long pipeWait = -1;
+    } given;
+
     Transfer() = default;
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
