@@ -129,18 +129,16 @@ void setUp(Transfer& t) {
     t.headersEnded = false;
     t.error[0] = '\0';
     give(easy, CURLOPT_CURLU, t.given.url, t.url.get());
-    const bool custom = t.method != HttpMethod::get && t.method != HttpMethod::post;
-    const char* const customMethod = custom ? methodName(t.method).data() : nullptr;
     if (const std::string_view body = t.text.body(); sendsBody(t.method, body)) {
         curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
         curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.data());
-        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, customMethod);
-        t.given.bodyless.reset();
-    } else if (t.given.bodyless != t.method) {
+        t.given.get = false;
+    } else if (!t.given.get) {
         curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
-        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, customMethod);
-        t.given.bodyless = t.method;
+        t.given.get = true;
     }
+    const bool custom = t.method != HttpMethod::get && t.method != HttpMethod::post;
+    give(easy, CURLOPT_CUSTOMREQUEST, t.given.method, custom ? methodName(t.method).data() : nullptr);
     give(easy, CURLOPT_HTTPHEADER, t.given.lines, t.text.list());
 }
 

@@ -90,7 +90,8 @@ struct Transfer {
         CURLU* url = nullptr;
         curl_slist* lines = nullptr;
         const PinnedRoots* roots = nullptr;
-        std::optional<HttpMethod> bodyless;  ///< the method, when the request sent no body
+        const char* method = nullptr;  ///< the name of a method of its own; null: GET or POST
+        bool get = false;              ///< sends no body: given since the last body was
         long connectMs = -1;
         long totalMs = -1;
         long pipeWait = -1;
